@@ -1,0 +1,34 @@
+// One game: all the state that the rules call program-wide, in one object passed by
+// reference. Tests, the command-line tool and benchmarks create as many as they like.
+// The object is large (the record alone holds 1000 turns); allocate it on the heap.
+#pragma once
+
+#include "config/config.h"
+#include "engine/engine.h"
+#include "match/match_control.h"
+#include "players/think_state.h"
+#include "records/battle_record.h"
+
+namespace dalu {
+
+class Host;
+class FieldCanvas;
+class SoundPlayer;
+
+struct Game {
+  Game(Host& h, FieldCanvas& c, SoundPlayer& s) : host(h), canvas(c), sound(s) {}
+  Game(const Game&) = delete;
+  Game& operator=(const Game&) = delete;
+
+  Engine eng;
+  ThinkState think;
+  BattleRecord rec;
+  Config cfg;
+  MatchControl ctl;
+
+  Host& host;
+  FieldCanvas& canvas;
+  SoundPlayer& sound;
+};
+
+}  // namespace dalu

@@ -1,0 +1,27 @@
+#include "util/host.h"
+
+namespace dalu {
+
+void Host::WaitFromMark(uint32_t units) {
+  ProcessEvents();
+  const uint32_t waitMs = units / 2;
+  // Elapsed time in wrapping arithmetic, so a tick count that wraps does not end the wait
+  // early or make it last for weeks.
+  for (;;) {
+    const uint32_t elapsed = TickMs() - timeMark_;
+    if (elapsed >= waitMs) break;
+    WaitForEvents(static_cast<int>(waitMs - elapsed));
+  }
+}
+
+void VirtualHost::ProcessEvents() {
+  ++eventPasses;
+  if (onEvents) onEvents();
+}
+
+void VirtualHost::WaitForEvents(int maxMs) {
+  if (maxMs > 0) now_ += static_cast<uint32_t>(maxMs);
+  ProcessEvents();
+}
+
+}  // namespace dalu

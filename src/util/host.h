@@ -1,0 +1,65 @@
+// The host: the clock, the event pump and the two message boxes, as the core sees them.
+// The window supplies a real one; headless runs and tests use VirtualHost.
+//
+// Paced waits are measured from one remembered mark in units of half a millisecond: a wait
+// of 150 units ends 75 ms after the last MarkTime. Every wait lets pending events run at
+// least once, which is how key, button and menu handlers get to run during a match.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace dalu {
+
+class Host {
+ public:
+  virtual ~Host() = default;
+
+  // Milliseconds since some fixed start; wraps like a 32-bit tick count.
+  virtual uint32_t TickMs() = 0;
+  // Runs every pending event once and returns.
+  virtual void ProcessEvents() = 0;
+  // Blocks until an event arrives or maxMs milliseconds have passed, then runs the pending
+  // events. Used by waits that wait for a person, so an idle program uses no CPU.
+  virtual void WaitForEvents(int maxMs) = 0;
+  // Modal message boxes with one OK button. Text is CP932 bytes.
+  virtual void ShowError(const std::string& text) = 0;
+  virtual void ShowInfo(const std::string& text) = 0;
+
+  // ---- Paced waits ----
+  void MarkTime() { timeMark_ = TickMs(); }
+  // Lets events run once, then keeps letting them run until units/2 ms have passed since
+  // the mark. A wait already over returns after the first pass.
+  void WaitFromMark(uint32_t units);
+  uint32_t TimeMark() const { return timeMark_; }
+
+ private:
+  uint32_t timeMark_ = 0;
+};
+
+// A host whose clock only moves when something waits: every wait returns at once after
+// advancing the clock by the time it would have taken. Message boxes are recorded.
+// An optional hook runs on every pass of event processing, so tests can act "during" a wait
+// the way a user's click would.
+class VirtualHost : public Host {
+ public:
+  uint32_t TickMs() override { return now_; }
+  void ProcessEvents() override;
+  void WaitForEvents(int maxMs) override;
+  void ShowError(const std::string& text) override { errors.push_back(text); }
+  void ShowInfo(const std::string& text) override { infos.push_back(text); }
+
+  void Advance(uint32_t ms) { now_ += ms; }
+
+  std::function<void()> onEvents;  // runs on every pass of event processing
+  std::vector<std::string> errors;
+  std::vector<std::string> infos;
+  uint64_t eventPasses = 0;
+
+ private:
+  uint32_t now_ = 0;
+};
+
+}  // namespace dalu
