@@ -11,17 +11,17 @@ inline constexpr int kTimingItems = 8;  // items 0..7 have Default, Fast and lim
 
 // Item meanings (index into Config::Cfg).
 enum CfgItem : int {
-  kChainCountWait = 0,   // wait after a chain number is shown, wait units
-  kGravityPower = 1,     // hundredths of a row per frame per frame
-  kDropHitSpeed = 2,     // starting speed of a twin, hundredths of a row per frame
-  kBoundingCount = 3,    // frames of a landing bounce
-  kAnimationWait = 4,    // wait per fall frame, wait units
-  kVanishingWait = 5,    // wait per vanish frame, wait units
-  kSeparatedSpeed = 6,   // speed of a bead whose partner landed, hundredths of a row/frame
-  kChainCountLimit = 7,  // smallest chain step whose number is drawn
-  kBrickTone = 12,       // 0: darkened areas solid black; other: checkerboard
-  kLanguage = 13,        // 0: English; other: Japanese
-  kDrawFieldLines = 14,  // 0: grey column lines drawn; other: none
+  kChainCountWait = 0,    // wait after a chain number is shown, wait units
+  kGravityPower = 1,      // hundredths of a row per frame per frame
+  kDropHitSpeed = 2,      // starting speed of a twin, hundredths of a row per frame
+  kBoundingCount = 3,     // frames of a landing bounce
+  kAnimationWait = 4,     // wait per fall frame, wait units
+  kVanishingWait = 5,     // wait per vanish frame, wait units
+  kSeparatedSpeed = 6,    // speed of a bead whose partner landed, hundredths of a row/frame
+  kChainCountLimit = 7,   // smallest chain step whose number is drawn
+  kBrickTone = 12,        // 0: darkened areas solid black; other: checkerboard
+  kLanguage = 13,         // 0: English; other: Japanese
+  kDrawFieldLines = 14,   // 0: grey column lines drawn; other: none
 };
 
 // Tables of items 0..7, indexed by item number.

@@ -9,10 +9,10 @@
 namespace dalu {
 
 struct MatchControl {
-  bool MatchRunning = false;   // the loop goes on while set
-  bool ReplayMode = false;     // the loop plays a loaded record's moves
-  bool WaitForStep = false;    // in replay, wait before the turn while set
-  bool FastReplay = false;     // in replay, do not wait between turns
+  bool MatchRunning = false;  // the loop goes on while set
+  bool ReplayMode = false;    // the loop plays a loaded record's moves
+  bool WaitForStep = false;   // in replay, wait before the turn while set
+  bool FastReplay = false;    // in replay, do not wait between turns
   TwinMove ShownTwin[3] = {};  // the twin handed to each side this turn, at its start
   TwinMove TurnMove[3] = {};   // the moves played this turn
   int32_t InputSide = 3;       // side whose keyboard move is awaited; 3 = none

@@ -9,8 +9,8 @@
 
 namespace dalu {
 
-inline constexpr int kMaxTurns = 1000;         // TurnRecord holds turns 1..1000
-inline constexpr int kMaxCommentIndex = 1000;  // comment indices 0..1000
+inline constexpr int kMaxTurns = 1000;        // TurnRecord holds turns 1..1000
+inline constexpr int kMaxCommentIndex = 1000; // comment indices 0..1000
 inline constexpr int kCommentsPerIndex = 3;
 inline constexpr int kHeaderLines = 20;
 
