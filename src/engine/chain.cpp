@@ -36,7 +36,6 @@ int32_t ChainPoints(const Engine& e, int32_t c, int32_t n) {
 
 void ResolveChains(Engine& e, const TwinMove& move, int mode) {
   Board& wb = e.WorkBoard;
-  const int W = e.FieldWidth;
   const int H = e.FieldHeight;
 
   // 1-2. Place the twin (or the single bead) and seed the fall list with it.
@@ -67,8 +66,12 @@ void ResolveChains(Engine& e, const TwinMove& move, int mode) {
   wb.ResultObstruct = 0;
   int32_t c = 0;
   CellPos list[kGroupCapacity];
+  // Members of groups that stayed, to get their colours back after the pass. Each cell is
+  // searched at most once per pass, so the list cannot overflow.
+  CellPos stayed[kGroupCapacity];
   do {
     int32_t n = 0;
+    int nStayed = 0;
     for (int i = 1; i <= e.FallCount; ++i) {
       const int x = e.FallList[i].Column;
       const int y = e.FallList[i].TargetRow;
@@ -86,13 +89,16 @@ void ResolveChains(Engine& e, const TwinMove& move, int mode) {
             if (nb == kObstruct) nb = kEmpty;
           }
         }
+      } else {
+        for (int m = 0; m < members; ++m) {
+          if (list[m].y >= 1 && list[m].y <= H) stayed[nStayed++] = list[m];
+        }
       }
     }
     // Groups that stayed get their colours back; marks outside the playing area stay.
-    for (int x = 1; x <= W; ++x) {
-      for (int y = 1; y <= H; ++y) {
-        if (wb.Cells[x][y] < 0) wb.Cells[x][y] = -wb.Cells[x][y];
-      }
+    for (int i = 0; i < nStayed; ++i) {
+      int32_t& cell = wb.Cells[stayed[i].x][stayed[i].y];
+      if (cell < 0) cell = -cell;
     }
     e.FallCount = 0;
     if (n > 0) {

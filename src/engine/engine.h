@@ -27,11 +27,11 @@ inline constexpr int kQueueCapacity = 10;       // obstruct consignments per sid
 
 struct Engine {
   // ---- Constants (ConstSet gives the defaults; dialog and records may change them) ----
-  int32_t FieldWidth = 7;    // W
-  int32_t FieldHeight = 11;  // H
-  int32_t ColourCount = 4;   // C
-  int32_t VanishCount = 4;   // V
-  int32_t ObstructRate[3] = {0, 100, 100};  // percent, per receiving side 1..2
+  int32_t FieldWidth = 7;                        // W
+  int32_t FieldHeight = 11;                      // H
+  int32_t ColourCount = 4;                       // C
+  int32_t VanishCount = 4;                       // V
+  int32_t ObstructRate[3] = {0, 100, 100};       // percent, per receiving side 1..2
   int32_t ChainBonus[kChainTableSize + 1] = {};  // cumulative bonus, [0] = 0
   int32_t ChainRate[kChainTableSize + 1] = {};   // surplus multiplier, [0] unused
 

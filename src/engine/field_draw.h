@@ -20,10 +20,10 @@ inline constexpr int kImgNotice100 = 121;
 inline constexpr int kImgBurial = 129;
 inline constexpr int kImgColumnMarker = 130;
 inline constexpr int kImgWall = 131;
-inline constexpr int kImgNotice1 = 132;   // drawn half a cell wide, two per cell
-inline constexpr int kImgNoticeRow = 133; // W points
-inline constexpr int kImgNotice5Rows = 134; // 5 W points
-inline constexpr int kImgNextDrop = 135;  // column of the next obstruct bead
+inline constexpr int kImgNotice1 = 132;      // drawn half a cell wide, two per cell
+inline constexpr int kImgNoticeRow = 133;    // W points
+inline constexpr int kImgNotice5Rows = 134;  // 5 W points
+inline constexpr int kImgNextDrop = 135;     // column of the next obstruct bead
 inline constexpr int kVariantSquash1 = 16;
 inline constexpr int kVariantSquash2 = 17;
 

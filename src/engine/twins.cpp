@@ -83,8 +83,7 @@ void LandingRows(Engine& e, const TwinMove& move) {
 
 bool IsBlocked(const Engine& e, const Board& b, const TwinMove& move) {
   const int H = e.FieldHeight;
-  return b.Cells[move.Column][H] != kEmpty &&
-         b.Cells[move.Column + DX[move.Rotation]][H] != kEmpty;
+  return b.Cells[move.Column][H] != kEmpty && b.Cells[move.Column + DX[move.Rotation]][H] != kEmpty;
 }
 
 void EnumeratePlacements(Engine& e, int offset, int32_t c1, int32_t c2) {

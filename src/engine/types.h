@@ -17,10 +17,10 @@ inline constexpr int kMaxHeight = 14;  // tallest playable field (rows 1..14)
 inline constexpr int kGridCols = 11;   // columns 0..10: walls at 0 and W+1
 inline constexpr int kGridRows = 19;   // rows 0..18: floor at 0, ceiling at H+4
 
-inline constexpr int kCellSize = 20;    // pixels per cell
-inline constexpr int kFieldLeft = 60;   // pixel x of column 0 of side 1's field
-inline constexpr int kFieldTop = 90;    // pixel y of row H+3
-inline constexpr int kFieldPitch = 360; // pixel distance from side 1's field to side 2's
+inline constexpr int kCellSize = 20;     // pixels per cell
+inline constexpr int kFieldLeft = 60;    // pixel x of column 0 of side 1's field
+inline constexpr int kFieldTop = 90;     // pixel y of row H+3
+inline constexpr int kFieldPitch = 360;  // pixel distance from side 1's field to side 2's
 
 // ---- Cell codes --------------------------------------------------------------------------
 
@@ -33,7 +33,9 @@ inline constexpr int32_t kBorder = -3;    // rows H+1..H+4 of the wall columns
 
 inline constexpr int kMaxColours = 5;  // five bead picture groups exist
 
-inline constexpr bool IsColour(int32_t cell) { return cell >= 1 && cell <= 9; }
+inline constexpr bool IsColour(int32_t cell) {
+  return cell >= 1 && cell <= 9;
+}
 
 // ---- Rotation ----------------------------------------------------------------------------
 
@@ -48,13 +50,13 @@ inline constexpr int DY[4] = {1, 0, -1, 0};
 // One side's field. Plain integers in a fixed order; the live boards, the work board and
 // every scratch board of the computer players share this layout and are copied whole.
 struct Board {
-  int32_t Owner;                          // side 1 or 2
-  int32_t Cells[kGridCols][kGridRows];    // [column x][row y], row 1 at the bottom
-  int32_t ChainCount;                     // steps of the running stepwise chain; 0 when idle
-  int32_t PendingShown;                   // incoming obstruct points shown on the notice row
-  int32_t ObstructColumn;                 // column of the next obstruct bead; starts at W
-  int32_t ResultObstruct;                 // points of the last instant resolution
-  int32_t ResultChains;                   // steps of the last instant resolution
+  int32_t Owner;                        // side 1 or 2
+  int32_t Cells[kGridCols][kGridRows];  // [column x][row y], row 1 at the bottom
+  int32_t ChainCount;                   // steps of the running stepwise chain; 0 when idle
+  int32_t PendingShown;                 // incoming obstruct points shown on the notice row
+  int32_t ObstructColumn;               // column of the next obstruct bead; starts at W
+  int32_t ResultObstruct;               // points of the last instant resolution
+  int32_t ResultChains;                 // steps of the last instant resolution
 };
 static_assert(std::is_trivially_copyable_v<Board>);
 static_assert(sizeof(Board) == (1 + kGridCols * kGridRows + 5) * sizeof(int32_t));
@@ -74,9 +76,9 @@ static_assert(std::is_trivially_copyable_v<TwinMove>);
 struct FallingBead {
   int32_t Owner;
   int32_t Column;
-  double Position;      // current height in rows, decreasing while it falls
-  int32_t TargetRow;    // row where it lands
-  double Speed;         // rows per animation frame
+  double Position;    // current height in rows, decreasing while it falls
+  int32_t TargetRow;  // row where it lands
+  double Speed;       // rows per animation frame
   int32_t Colour;
   int32_t BounceState;  // < 0: joined to the partner at index -BounceState; 0: free;
                         // >= 1: frames since landing

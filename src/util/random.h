@@ -26,9 +26,7 @@ class Rng {
   }
 
   // Uniform integer in lo .. hi (inclusive).
-  int32_t Between(int32_t lo, int32_t hi) {
-    return lo + Below(static_cast<uint32_t>(hi - lo + 1));
-  }
+  int32_t Between(int32_t lo, int32_t hi) { return lo + Below(static_cast<uint32_t>(hi - lo + 1)); }
 
  private:
   std::mt19937 gen_;

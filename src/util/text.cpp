@@ -9,7 +9,9 @@
 
 namespace dalu {
 
-std::string IntToText(int32_t value) { return std::to_string(value); }
+std::string IntToText(int32_t value) {
+  return std::to_string(value);
+}
 
 std::optional<int32_t> ParseInt(std::string_view text) {
   if (text.empty()) return std::nullopt;
@@ -108,9 +110,12 @@ std::string Utf8ToCp932(std::string_view utf8) {
   while (i < utf8.size()) {
     size_t len = 1;
     const unsigned char b = static_cast<unsigned char>(utf8[i]);
-    if (b >= 0xF0) len = 4;
-    else if (b >= 0xE0) len = 3;
-    else if (b >= 0xC0) len = 2;
+    if (b >= 0xF0)
+      len = 4;
+    else if (b >= 0xE0)
+      len = 3;
+    else if (b >= 0xC0)
+      len = 2;
     if (i + len > utf8.size()) len = utf8.size() - i;
     const std::string_view ch = utf8.substr(i, len);
     bool bad = false;

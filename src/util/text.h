@@ -38,7 +38,9 @@ std::string ExtractName(std::string_view path);
 // text unchanged when its last bytes equal ext exactly (case matters), else text + ext.
 std::string EnsureExtension(std::string_view text, std::string_view ext);
 
-inline int32_t MaxOf(int32_t a, int32_t b) { return b < a ? a : b; }
+inline int32_t MaxOf(int32_t a, int32_t b) {
+  return b < a ? a : b;
+}
 
 // CP932 <-> UTF-8 through iconv. Bytes that do not convert are replaced: "?" when writing
 // CP932, U+FFFD when reading it, so a damaged file never stops the program.

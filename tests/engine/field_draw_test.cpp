@@ -1,0 +1,177 @@
+#include "engine/field_draw.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/board_helpers.h"
+
+namespace dalu {
+namespace {
+
+using Kind = RecordingCanvas::Kind;
+
+class FieldDrawTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing::FreshBoards(e);
+    for (int c = 1; c <= 4; ++c) e.ColourImage[c] = c;
+  }
+  // Images drawn on the notice row of side 1, in drawing order, with their x offsets from
+  // the row's first slot.
+  std::vector<std::pair<int, int>> NoticeImages() {
+    std::vector<std::pair<int, int>> out;
+    const Pixel slot0 = CellPixel(e, 1, 0, e.FieldHeight + 6);
+    for (const auto& op : cv.ops)
+      if (op.kind == Kind::kImage && op.y == slot0.y) out.push_back({op.value, op.x - slot0.x});
+    return out;
+  }
+
+  Engine e;
+  RecordingCanvas cv;
+  Config cfg;
+  VirtualHost host;
+};
+
+TEST_F(FieldDrawTest, CellGeometry) {
+  EXPECT_EQ(CellPixel(e, 1, 1, 1).y, 350);
+  EXPECT_EQ(CellPixel(e, 1, 0, 1).x, 60);
+  const Pixel pivot = CellPixel(e, 2, 3, e.FieldHeight + 2);
+  EXPECT_EQ(pivot.x, 420 + 20 * 3);
+  EXPECT_EQ(pivot.y, 110);
+  EXPECT_EQ(CellPixel(e, 1, 1, e.FieldHeight + 3).y, 90);
+}
+
+TEST_F(FieldDrawTest, NoticeIconsForTheExamples) {
+  using V = std::vector<std::pair<int, int>>;
+  const auto show = [&](int n) {
+    cv.ops.clear();
+    e.Boards[1].PendingShown = n;
+    DrawNotice(e, cv, 1);
+    return NoticeImages();
+  };
+  EXPECT_EQ(show(0), V{});
+  EXPECT_EQ(show(7), (V{{kImgNoticeRow, 0}}));
+  EXPECT_EQ(show(6), (V{{kImgNotice1, 0},
+                        {kImgNotice1, 10},
+                        {kImgNotice1, 20},
+                        {kImgNotice1, 30},
+                        {kImgNotice1, 40},
+                        {kImgNotice1, 50}}));
+  EXPECT_EQ(show(243), (V{{kImgNotice100, 0},
+                          {kImgNotice100, 20},
+                          {kImgNotice5Rows, 40},
+                          {kImgNoticeRow, 60},
+                          {kImgNotice1, 80}}));
+  V full;
+  for (int s = 0; s < 9; ++s) full.push_back({kImgNotice100, 20 * s});
+  EXPECT_EQ(show(1200), full);
+  // Every slot taken by bigger icons but the last: singles squeeze into what is left.
+  const V tight = show(7 * 100 + 35 + 6);  // 7 big, 1 five-row, 6 singles for 1 slot
+  ASSERT_EQ(tight.size(), 9u);
+  EXPECT_EQ(tight[8], (std::pair<int, int>{kImgNotice1, 160}));
+  // The row is cleared first, all W + 2 slots.
+  int restores = 0;
+  for (const auto& op : cv.ops) restores += op.kind == Kind::kRestore;
+  EXPECT_EQ(restores, 9);
+}
+
+TEST_F(FieldDrawTest, SettledBeadsJoinTheirNeighbours) {
+  testing::SetRows(e, 1, {"11.....", "13....."});
+  DrawSettled(e, cv, 1, 1, 1);
+  const Pixel p = CellPixel(e, 1, 1, 1);
+  EXPECT_EQ(cv.ImageAt(p.x, p.y), 8);  // joined above only
+  DrawSettled(e, cv, 1, 1, 2);
+  const Pixel q = CellPixel(e, 1, 1, 2);
+  EXPECT_EQ(cv.ImageAt(q.x, q.y), 1 + 2);  // right and below
+  e.ColourImage[3] = 5;
+  DrawSettled(e, cv, 1, 2, 1);
+  const Pixel r = CellPixel(e, 1, 2, 1);
+  EXPECT_EQ(cv.ImageAt(r.x, r.y), 4 * 24);
+  cv.ops.clear();
+  DrawSettled(e, cv, 1, 3, 1);   // empty
+  DrawSettled(e, cv, 1, 0, 1);   // wall
+  DrawSettled(e, cv, 1, 1, 12);  // above the field
+  EXPECT_TRUE(cv.ops.empty());
+}
+
+TEST_F(FieldDrawTest, TwinDrawnAtTheWaitingRow) {
+  DrawTwin(e, cv, 1, {2, 3, 4, 1, 0});
+  const Pixel pivot = CellPixel(e, 1, 4, 13);
+  const Pixel second = CellPixel(e, 1, 3, 13);
+  EXPECT_EQ(cv.ImageAt(pivot.x, pivot.y), 24);
+  EXPECT_EQ(cv.ImageAt(second.x, second.y), 48);
+  EraseTwin(e, cv, 1, {2, 3, 4, 1, 0});
+  EXPECT_EQ(cv.ImageAt(pivot.x, pivot.y), -1);
+  EXPECT_EQ(cv.ImageAt(second.x, second.y), -1);
+}
+
+// A twin dropped on an empty column, as the match sets it up.
+void DropTwin(Engine& e, const Config& cfg) {
+  e.FallCount = 2;
+  e.FallList[1] = {1, 2, 13.0, 1, cfg.Cfg[kDropHitSpeed] / 100.0, 1, -2};
+  e.FallList[2] = {1, 2, 14.0, 2, cfg.Cfg[kDropHitSpeed] / 100.0, 2, -1};
+  e.Boards[1].Cells[2][1] = 1;
+  e.Boards[1].Cells[2][2] = 2;
+}
+
+TEST_F(FieldDrawTest, FallLandsBouncesAndJoins) {
+  DropTwin(e, cfg);
+  AnimateFalls(e, cv, host, cfg);
+  EXPECT_GE(e.FallList[1].BounceState, cfg.Cfg[kBoundingCount]);
+  EXPECT_GE(e.FallList[2].BounceState, cfg.Cfg[kBoundingCount]);
+  EXPECT_EQ(e.FallList[1].Position, 1.0);
+  // Squashed images were shown while bouncing, and each bead ends joined to nothing.
+  EXPECT_GT(cv.CountImages(0 + kVariantSquash1), 0);
+  const Pixel p1 = CellPixel(e, 1, 2, 1);
+  const Pixel p2 = CellPixel(e, 1, 2, 2);
+  EXPECT_EQ(cv.ImageAt(p1.x, p1.y), 0);
+  EXPECT_EQ(cv.ImageAt(p2.x, p2.y), 24);
+  // Every frame is paced: 40 units are 20 ms.
+  EXPECT_EQ(host.TickMs() % 20, 0u);
+  EXPECT_GT(host.TickMs(), 20u * 10);
+}
+
+TEST_F(FieldDrawTest, BoundingCountOneNeverSquashes) {
+  cfg.Cfg[kBoundingCount] = 1;
+  DropTwin(e, cfg);
+  AnimateFalls(e, cv, host, cfg);
+  for (int v : {16, 17, 24 + 16, 24 + 17}) EXPECT_EQ(cv.CountImages(v), 0) << v;
+  const Pixel p1 = CellPixel(e, 1, 2, 1);
+  EXPECT_EQ(cv.ImageAt(p1.x, p1.y), 0);
+}
+
+TEST_F(FieldDrawTest, SeparatedBeadKeepsFallingAfterItsPartnerLands) {
+  // Horizontal twin: pivot lands on row 1 of column 2, partner has to fall to row 1 of
+  // column 3 from higher up because column 3 is empty too — give column 2 a stack.
+  for (int y = 1; y <= 5; ++y) e.Boards[1].Cells[2][y] = 3;
+  e.FallCount = 2;
+  e.FallList[1] = {1, 2, 13.0, 6, 1.5, 1, -2};
+  e.FallList[2] = {1, 3, 13.0, 1, 1.5, 2, -1};
+  AnimateFalls(e, cv, host, cfg);
+  EXPECT_EQ(e.FallList[1].Position, 6.0);
+  EXPECT_EQ(e.FallList[2].Position, 1.0);
+}
+
+TEST_F(FieldDrawTest, FallAlwaysEndsWhateverTheConfiguration) {
+  cfg.Cfg[kGravityPower] = -11111;
+  cfg.Cfg[kSeparatedSpeed] = -11111;
+  cfg.Cfg[kBoundingCount] = -11111;
+  cfg.Cfg[kAnimationWait] = -11111;
+  e.FallCount = 1;
+  e.FallList[1] = {1, 2, 10.0, 1, 0.0, 1, 0};  // free fall that would rise forever
+  e.Boards[1].Cells[2][1] = 1;
+  AnimateFalls(e, cv, host, cfg);
+  EXPECT_EQ(e.FallList[1].Position, 1.0);
+  const Pixel p = CellPixel(e, 1, 2, 1);
+  EXPECT_EQ(cv.ImageAt(p.x, p.y), 0);
+}
+
+TEST_F(FieldDrawTest, ObstructBeadsAboveTheFieldAreNotDrawnWhenTheyLand) {
+  e.FallCount = 1;
+  e.FallList[1] = {1, 2, 13.0, 12, 0.0, kObstruct, 0};
+  AnimateFalls(e, cv, host, cfg);
+  const Pixel p = CellPixel(e, 1, 2, 12);
+  EXPECT_EQ(cv.ImageAt(p.x, p.y), -1);
+}
+
+}  // namespace
+}  // namespace dalu
