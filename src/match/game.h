@@ -6,6 +6,7 @@
 #include "config/config.h"
 #include "engine/engine.h"
 #include "match/match_control.h"
+#include "match/match_view.h"
 #include "players/think_state.h"
 #include "records/battle_record.h"
 
@@ -16,7 +17,10 @@ class FieldCanvas;
 class SoundPlayer;
 
 struct Game {
-  Game(Host& h, FieldCanvas& c, SoundPlayer& s) : host(h), canvas(c), sound(s) {}
+  // Without a view the game talks to nobody: memo, caption and menu states go nowhere.
+  Game(Host& h, FieldCanvas& c, SoundPlayer& s) : host(h), canvas(c), sound(s), view(quiet_) {}
+  Game(Host& h, FieldCanvas& c, SoundPlayer& s, MatchView& v)
+      : host(h), canvas(c), sound(s), view(v) {}
   Game(const Game&) = delete;
   Game& operator=(const Game&) = delete;
 
@@ -29,6 +33,10 @@ struct Game {
   Host& host;
   FieldCanvas& canvas;
   SoundPlayer& sound;
+  MatchView& view;
+
+ private:
+  QuietView quiet_;
 };
 
 }  // namespace dalu

@@ -3,16 +3,17 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "engine/types.h"
 
 namespace dalu {
 
 struct MatchControl {
-  bool MatchRunning = false;  // the loop goes on while set
-  bool ReplayMode = false;    // the loop plays a loaded record's moves
-  bool WaitForStep = false;   // in replay, wait before the turn while set
-  bool FastReplay = false;    // in replay, do not wait between turns
+  bool MatchRunning = false;   // the loop goes on while set
+  bool ReplayMode = false;     // the loop plays a loaded record's moves
+  bool WaitForStep = false;    // in replay, wait before the turn while set
+  bool FastReplay = false;     // in replay, do not wait between turns
   TwinMove ShownTwin[3] = {};  // the twin handed to each side this turn, at its start
   TwinMove TurnMove[3] = {};   // the moves played this turn
   int32_t InputSide = 3;       // side whose keyboard move is awaited; 3 = none
@@ -22,6 +23,19 @@ struct MatchControl {
   int32_t EditSlot = 0;        // which bead the next colour key sets
   bool EditMode = false;       // "EditMode" carries its check mark
   bool AutoTwin = false;       // "AutoTwin" carries its check mark
+
+  // ---- Kept by the loop itself, so that handlers can tell what it is doing ----
+  bool MatchReady = false;          // a match has been started or a record loaded for replay
+  bool LoopActive = false;          // Main is running (it may be finishing a turn after Stop)
+  bool TurnInProgress = false;      // a turn has been counted and its beads have not all fallen
+  bool MovesOpen = false;           // this turn's moves are still being chosen (not yet logged)
+  bool StepWaitActive = false;      // the loop is waiting for a replay step
+  bool EndReplayRequested = false;  // "x" was pressed during that wait
+  bool QuitRequested = false;       // the window is closing: the loop returns at its next wait
+
+  // ---- Headless settings ----
+  bool AutoSave = true;   // save the record when a match ends by itself
+  std::string EndReason;  // "Buried" or "Halt" once the loop has ended the match
 };
 
 }  // namespace dalu

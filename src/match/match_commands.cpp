@@ -1,0 +1,88 @@
+#include "match/match_commands.h"
+
+#include "engine/field_draw.h"
+#include "match/game.h"
+#include "match/match_loop.h"
+
+namespace dalu {
+
+void MMnotEnable(Game& g) {
+  g.view.SetMatchRunning(true);
+  g.ctl.MatchRunning = true;
+}
+
+void MMEnable(Game& g) {
+  g.view.SetMatchRunning(false);
+  g.ctl.MatchRunning = false;
+}
+
+std::string CaptionText(const Game& g) {
+  std::string caption = g.rec.RecFileName + " ( " + g.rec.RecTitle + " )";
+  if (g.ctl.ReplayMode) caption += "  :replay";
+  return caption;
+}
+
+void FormTitle(Game& g) {
+  g.view.SetCaption(CaptionText(g));
+}
+
+void StopContinueClick(Game& g) {
+  MatchControl& ctl = g.ctl;
+  Engine& e = g.eng;
+  if (ctl.MatchRunning) {
+    // Stop. Only moves that are still being chosen are replaced: once logged, the turn is
+    // played as logged. A replay plays its recorded moves.
+    if (!ctl.ReplayMode && ctl.MovesOpen) {
+      const int s = ctl.InputSide;
+      if ((s == 1 || s == 2) && e.PlayerLevel[s] == 0 && e.Boards[s].ChainCount == 0) {
+        // The steered twin goes back to where the drop now starts.
+        EraseTwin(e, g.canvas, s, ctl.InputTwin);
+        DrawTwin(e, g.canvas, s, ctl.ShownTwin[s]);
+        g.canvas.Present();
+      }
+      ctl.InputSide = 3;
+      for (int p = 1; p <= 2; ++p) {
+        if (e.Boards[p].ChainCount == 0) ctl.TurnMove[p] = ctl.ShownTwin[p];
+      }
+    }
+    MMEnable(g);
+    return;
+  }
+  // Continue.
+  if (!ctl.MatchReady || ctl.QuitRequested) return;
+  MMnotEnable(g);
+  if (ctl.LoopActive) return;  // the loop still finishing its turn simply goes on
+  Main(g);
+}
+
+void NextStepClick(Game& g) {
+  g.ctl.WaitForStep = false;
+}
+
+void TailClick(Game& g) {
+  g.ctl.FastReplay = true;
+  g.ctl.WaitForStep = false;
+}
+
+void PauseReplayClick(Game& g) {
+  g.ctl.FastReplay = false;
+}
+
+void EndReplayClick(Game& g) {
+  MatchControl& ctl = g.ctl;
+  // Only a turn that waits for its step can be taken back; at any other moment the
+  // position does not fit the setting back, so the click is ignored.
+  if (!ctl.StepWaitActive || !ctl.ReplayMode || ctl.EndReplayRequested) return;
+  ctl.EndReplayRequested = true;
+  ctl.WaitForStep = false;
+  MMEnable(g);
+}
+
+void CloseRequested(Game& g) {
+  g.ctl.QuitRequested = true;
+  g.ctl.MatchRunning = false;
+  g.ctl.WaitForStep = false;
+  g.ctl.InputSide = 3;
+}
+
+}  // namespace dalu
