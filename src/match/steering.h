@@ -1,0 +1,60 @@
+// Keyboard play: the keys a user presses are translated into action codes and applied to
+// the twin being steered. Two users share one keyboard: side 1 steers first, then side 2.
+// In edit mode the colour keys set the colours of the twins in play.
+//
+// The handlers run nested inside the match loop's waits; they act while the loop is
+// choosing a live turn's moves and the steered side is a keyboard side that is not
+// chaining. During a replay they do nothing, so a loaded record is never changed by keys.
+#pragma once
+
+#include <cstdint>
+
+namespace dalu {
+
+struct Game;
+
+// Virtual-key codes the program listens to.
+namespace vk {
+inline constexpr int kLeft = 0x25;
+inline constexpr int kRight = 0x27;
+inline constexpr int kDown = 0x28;
+inline constexpr int kNumpad2 = 0x62;
+inline constexpr int kNumpad4 = 0x64;
+inline constexpr int kNumpad5 = 0x65;
+inline constexpr int kNumpad6 = 0x66;
+inline constexpr int kE = 0x45;
+inline constexpr int kI = 0x49;
+inline constexpr int kL = 0x4C;
+inline constexpr int kO = 0x4F;
+inline constexpr int kP = 0x50;
+inline constexpr int kQ = 0x51;
+inline constexpr int kR = 0x52;
+inline constexpr int kW = 0x57;
+inline constexpr int kX = 0x58;
+inline constexpr int kZ = 0x5A;
+}  // namespace vk
+
+// Keys closer together than this are ignored, whatever they are (milliseconds).
+inline constexpr uint32_t kKeyGateMs = 100;
+
+// Action codes: '4' left, '6' right, 'z' turn counter-clockwise, '5' or 'x' turn
+// clockwise, '2' drop, 'q' 'w' 'e' 'r' colour 1..4; ' ' when the key means nothing.
+// Left and right act on press and on release of the arrow keys; the down arrow drops on
+// release.
+char TranslateKey(int virtualKey, bool keyUp);
+
+// The key handlers of the key-catching control (key down and key up).
+void KeyDown(Game& g, int virtualKey);
+void KeyUp(Game& g, int virtualKey);
+
+// Applies PendingKey to InputTwin: moves, turns (with a kick away from the walls), sets
+// colours in edit mode, or drops. A drop onto a side whose row H is occupied in both of
+// the twin's columns is refused. A confirmed drop becomes TurnMove[InputSide] and hands the
+// keyboard on.
+void SteerTwin(Game& g);
+
+// The Edit menu's check marks. AutoTwin can be toggled only while EditMode is on.
+void ToggleEditMode(Game& g);
+void ToggleAutoTwin(Game& g);
+
+}  // namespace dalu
