@@ -1,0 +1,47 @@
+#include "match/replay.h"
+
+#include "engine/field_draw.h"
+#include "match/game.h"
+#include "match/match_commands.h"
+#include "match/match_loop.h"
+
+namespace dalu {
+
+LoadOutcome LoadFile(Game& g, const std::string& path) {
+  if (g.ctl.MatchRunning || g.ctl.LoopActive) return LoadOutcome::kFailed;
+  const int32_t width = g.eng.FieldWidth;
+  const int32_t height = g.eng.FieldHeight;
+  const LoadOutcome outcome = LoadRecord(g, path);
+  if (outcome == LoadOutcome::kReplay) {
+    StartReplay(g, g.eng.FieldWidth != width || g.eng.FieldHeight != height);
+  }
+  return outcome;
+}
+
+void StartReplay(Game& g, bool fieldSizeChanged) {
+  Engine& e = g.eng;
+  MatchControl& ctl = g.ctl;
+  // 8-9.
+  if (fieldSizeChanged) g.view.RebuildBackground();
+  g.canvas.RestoreAll();
+  InitBoards(e, g.canvas);
+  g.canvas.Present();
+  // The replay starts the match again; its first vanish splits the sequences as it did
+  // then, so that a Continue before it deals side 2's twins the way the match would have.
+  e.SequenceSplit = false;
+  // 10.
+  ctl.ReplayMode = true;
+  ctl.EndReplayRequested = false;
+  g.view.EnableReplayButtons(true);
+  FormTitle(g);
+  // 11.
+  e.TurnNumber = 0;
+  g.view.ClearMemo();
+  g.view.EnableStopContinue();
+  ctl.MatchReady = true;
+  MMnotEnable(g);
+  // 12.
+  Main(g);
+}
+
+}  // namespace dalu
