@@ -1,15 +1,16 @@
-// dalumaster-cli: the headless front end.
-#include <cstdio>
-#include <cstring>
+// dalumaster-cli: the headless front end (see match/cli.h).
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "match/cli.h"
 
 int main(int argc, char** argv) {
-  if (argc < 2 || std::strcmp(argv[1], "--help") == 0) {
-    std::printf(
-        "dalumaster-cli: headless front end of DaluMaster.\n"
-        "Built so far: the game engine core (fields, twins, placements, chain resolution)\n"
-        "and its tests. Headless matches and replays are not built yet.\n");
-    return argc < 2 ? 0 : 0;
-  }
-  std::fprintf(stderr, "dalumaster-cli: unknown command '%s'\n", argv[1]);
-  return 2;
+  std::vector<std::string> args(argv + 1, argv + argc);
+  // The program directory is found from the executable's real path, as the window does.
+  std::error_code ec;
+  std::string exePath = std::filesystem::read_symlink("/proc/self/exe", ec).string();
+  if (ec || exePath.empty()) exePath = argc > 0 ? argv[0] : "";
+  return dalu::RunCli(args, exePath, std::cout, std::cerr);
 }

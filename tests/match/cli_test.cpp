@@ -1,0 +1,195 @@
+// dalumaster-cli's commands and their fixed output formats, run in-process.
+#include "match/cli.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+namespace dalu {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliRun {
+  int code;
+  std::string out, err;
+  std::vector<std::string> Lines() const {
+    std::vector<std::string> lines;
+    std::istringstream in(out);
+    for (std::string l; std::getline(in, l);) lines.push_back(l);
+    return lines;
+  }
+};
+
+struct CliFixture : ::testing::Test {
+  CliFixture() {
+    dir = fs::temp_directory_path() /
+          ("dalu_cli_" + std::to_string(::getpid()) + "_" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir);
+    fs::create_directories(dir / "GameData");
+  }
+  ~CliFixture() override { fs::remove_all(dir); }
+
+  CliRun Cli(std::vector<std::string> args, bool withAppDir = true) {
+    if (withAppDir) {
+      args.push_back("--appdir");
+      args.push_back(dir.string());
+    }
+    std::ostringstream out, err;
+    const int code = RunCli(args, "/nowhere/dalumaster-cli", out, err);
+    return {code, out.str(), err.str()};
+  }
+
+  fs::path dir;
+};
+
+// The result block: turns, end, buried, then both fields of 7 x 11; returns the index of
+// the line after it.
+size_t ExpectResultBlock(const std::vector<std::string>& lines, size_t at, const std::string& end) {
+  EXPECT_LT(at + 3 + 2 * 12, lines.size() + 1);
+  if (at + 3 + 2 * 12 > lines.size()) return lines.size();
+  EXPECT_TRUE(std::regex_match(lines[at], std::regex("turns: [0-9]+"))) << lines[at];
+  EXPECT_EQ(lines[at + 1], "end: " + end);
+  EXPECT_TRUE(std::regex_match(lines[at + 2], std::regex("buried: (none|1|2|both)")));
+  size_t i = at + 3;
+  for (int p = 1; p <= 2; ++p) {
+    EXPECT_EQ(lines[i++], "field " + std::to_string(p) + ":");
+    for (int r = 0; r < 11; ++r, ++i) {
+      EXPECT_TRUE(std::regex_match(lines[i], std::regex("[.1-9X]{7}"))) << lines[i];
+    }
+  }
+  return i;
+}
+
+size_t Find(const std::vector<std::string>& lines, const std::string& prefix) {
+  for (size_t i = 0; i < lines.size(); ++i)
+    if (lines[i].rfind(prefix, 0) == 0) return i;
+  return lines.size();
+}
+
+TEST_F(CliFixture, PlayPrintsTheResultAndTheSavedRecordAndReplayAgrees) {
+  const CliRun play = Cli({"play", "3", "6", "--seed", "5"});
+  ASSERT_EQ(play.code, kCliOk) << play.err;
+  EXPECT_TRUE(play.err.empty());
+  const std::vector<std::string> lines = play.Lines();
+  const size_t block = Find(lines, "turns: ");
+  for (size_t i = 0; i < block; ++i) {
+    EXPECT_TRUE(std::regex_match(lines[i], std::regex(".+\\([12]\\) : [0-9]+ Chain"))) << lines[i];
+  }
+  const size_t after = ExpectResultBlock(lines, block, "Buried");
+  ASSERT_EQ(after + 1, lines.size());
+  const fs::path record = dir / "GameData" / "AutoSave.DBD";
+  EXPECT_EQ(lines[after], "record: " + dir.string() + "/GameData/AutoSave.DBD");
+  EXPECT_TRUE(fs::exists(record));
+
+  // The same seed plays the same match; --show adds the fields after every turn.
+  const CliRun shown = Cli({"play", "3", "6", "--seed", "5", "--show"});
+  const std::vector<std::string> shownLines = shown.Lines();
+  const size_t shownBlock = Find(shownLines, "turns: ");
+  EXPECT_EQ(std::vector<std::string>(shownLines.begin() + shownBlock, shownLines.end()),
+            std::vector<std::string>(lines.begin() + block, lines.end()));
+  const std::string turns = lines[block].substr(7);
+  EXPECT_NE(shown.out.find("-- turn 1 --\n"), std::string::npos);
+  EXPECT_NE(shown.out.find("-- turn " + turns + " --\n"), std::string::npos);
+
+  const CliRun replay = Cli({"replay", record.string()});
+  ASSERT_EQ(replay.code, kCliOk) << replay.err;
+  const std::vector<std::string> rlines = replay.Lines();
+  const size_t rblock = Find(rlines, "turns: ");
+  EXPECT_EQ(ExpectResultBlock(rlines, rblock, "Buried"), rlines.size());
+  EXPECT_EQ(std::vector<std::string>(rlines.begin() + rblock, rlines.end()),
+            std::vector<std::string>(lines.begin() + block, lines.end() - 1));
+  EXPECT_TRUE(fs::exists(dir / "GameData" / "Re_AutoSv.DBD"));
+}
+
+TEST_F(CliFixture, AnalyseListsEveryPlacementBestFirstAndTheMove) {
+  ASSERT_EQ(Cli({"play", "5", "5", "--seed", "9"}).code, kCliOk);
+  const CliRun a = Cli({"analyse", (dir / "GameData" / "AutoSave.DBD").string(), "--turn", "4",
+                        "--side", "2", "--level", "5"});
+  ASSERT_EQ(a.code, kCliOk) << a.err;
+  const std::vector<std::string> lines = a.Lines();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_TRUE(std::regex_match(lines[0], std::regex("position: turn 4, side 2, twin [1-4] [1-4]")))
+      << lines[0];
+  const size_t move = Find(lines, "move: ");
+  ASSERT_LT(move, lines.size());
+  EXPECT_TRUE(std::regex_match(lines[move], std::regex("move: [1-7] [0-3]")));
+}
+
+TEST_F(CliFixture, TournamentSavesEveryMatchUnderANameOfItsOwn) {
+  const fs::path records = dir / "records";
+  const CliRun t = Cli({"tournament", "--levels", "1-2", "--games", "3", "--jobs", "2", "--seed",
+                        "4", "--records", records.string()},
+                       false);
+  ASSERT_EQ(t.code, kCliOk) << t.err;
+  EXPECT_NE(t.out.find("ranking:\n"), std::string::npos);
+  EXPECT_NE(t.out.find("level 1 (No Attack)"), std::string::npos);
+  int files = 0;
+  for (const auto& entry : fs::directory_iterator(records)) {
+    EXPECT_EQ(entry.path().extension(), ".DBD");
+    ++files;
+  }
+  EXPECT_EQ(files, 3);
+  EXPECT_NE(t.err.find("3/3 matches played"), std::string::npos);
+}
+
+TEST_F(CliFixture, BadInputGetsOneLineAndExitCodeTwo) {
+  const std::vector<std::vector<std::string>> bad = {
+      {"dance"},
+      {"play", "0", "5"},
+      {"play", "3", "10"},
+      {"play", "x", "5"},
+      {"play", "3"},
+      {"play", "3", "4", "--seed", "-1"},
+      {"play", "3", "4", "--colour"},
+      {"replay", (dir / "missing.DBD").string()},
+      {"replay"},
+      {"analyse", (dir / "missing.DBD").string(), "--turn", "1", "--side", "1", "--level", "1"},
+      {"analyse", "x.DBD", "--turn", "1", "--side", "3", "--level", "1"},
+      {"tournament", "--levels", "5-2"},
+      {"bench", "now"},
+  };
+  for (const auto& args : bad) {
+    const CliRun r = Cli(args);
+    EXPECT_EQ(r.code, kCliBadInput) << args[0];
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_EQ(r.err.rfind("dalumaster-cli: ", 0), 0u) << r.err;
+  }
+}
+
+TEST_F(CliFixture, ARefusedRecordIsReportedAndNothingIsReplayed) {
+  const fs::path file = dir / "broken.DBD";
+  {
+    std::ofstream f(file, std::ios::binary);
+    f << "TrueDalu BattleData  format version 2.00\r\nshort\r\n";
+  }
+  const CliRun r = Cli({"replay", file.string()});
+  EXPECT_EQ(r.code, kCliBadInput);
+  EXPECT_EQ(r.out.find("turns: "), std::string::npos);
+  EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+  EXPECT_NE(r.err.find("broken.DBD"), std::string::npos) << r.err;
+
+  // A number that is not one: the loader names the line, and that is the one line shown.
+  {
+    std::ofstream f(file, std::ios::binary | std::ios::trunc);
+    f << "TrueDalu BattleData  format version 2.00\r\ntitle\r\n00x7:width\r\n";
+  }
+  const CliRun n = Cli({"replay", file.string()});
+  EXPECT_EQ(n.code, kCliBadInput);
+  EXPECT_EQ(std::count(n.err.begin(), n.err.end(), '\n'), 1) << n.err;
+}
+
+TEST(CliBench, TheSignatureDependsOnlyOnTheBuild) {
+  // The benchmark's matches are fixed: every level plays.
+  const std::vector<BenchMatch> m = BenchMatches();
+  bool seen[10] = {};
+  for (const BenchMatch& b : m) seen[b.left] = seen[b.right] = true;
+  for (int l = 1; l <= 9; ++l) EXPECT_TRUE(seen[l]) << l;
+}
+
+}  // namespace
+}  // namespace dalu
