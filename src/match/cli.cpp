@@ -133,6 +133,16 @@ int BadInput(std::ostream& err, const std::string& what) {
   return kCliBadInput;
 }
 
+// An --appdir that names no directory is bad input; returns the error text.
+std::string CheckAppDir(const Args& a) {
+  auto it = a.values.find("--appdir");
+  std::error_code ec;
+  if (it != a.values.end() && !fs::is_directory(it->second, ec)) {
+    return "no such directory: '" + it->second + "'";
+  }
+  return {};
+}
+
 std::string ProgramDir(const Args& a, const std::string& exePath) {
   auto it = a.values.find("--appdir");
   if (it == a.values.end()) return CurDirLoad(exePath);
@@ -257,6 +267,7 @@ int CmdPlay(const std::vector<std::string>& args, const std::string& exePath, st
   Args a;
   const std::string bad = ParseArgs(args, {"--seed", "--appdir"}, {"--show"}, a);
   if (!bad.empty()) return BadInput(err, bad);
+  if (const std::string dir = CheckAppDir(a); !dir.empty()) return BadInput(err, dir);
   if (a.positional.size() != 2) return BadInput(err, "play needs two levels: play LEFT RIGHT");
   int levels[2];
   for (int i = 0; i < 2; ++i) {
@@ -291,6 +302,7 @@ int CmdReplay(const std::vector<std::string>& args, const std::string& exePath, 
   Args a;
   const std::string bad = ParseArgs(args, {"--appdir"}, {"--show"}, a);
   if (!bad.empty()) return BadInput(err, bad);
+  if (const std::string dir = CheckAppDir(a); !dir.empty()) return BadInput(err, dir);
   if (a.positional.size() != 1) return BadInput(err, "replay needs one file: replay FILE");
   const std::string& file = a.positional[0];
   std::error_code ec;
@@ -331,6 +343,7 @@ int CmdAnalyse(const std::vector<std::string>& args, const std::string& exePath,
   Args a;
   const std::string bad = ParseArgs(args, {"--turn", "--side", "--level", "--appdir"}, {}, a);
   if (!bad.empty()) return BadInput(err, bad);
+  if (const std::string dir = CheckAppDir(a); !dir.empty()) return BadInput(err, dir);
   if (a.positional.size() != 1) {
     return BadInput(err, "analyse needs one file: analyse FILE --turn T --side P --level L");
   }

@@ -159,6 +159,9 @@ TEST_F(CliFixture, BadInputGetsOneLineAndExitCodeTwo) {
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     EXPECT_EQ(r.err.rfind("dalumaster-cli: ", 0), 0u) << r.err;
   }
+  const CliRun nowhere = Cli({"play", "3", "4", "--appdir", (dir / "nowhere").string()}, false);
+  EXPECT_EQ(nowhere.code, kCliBadInput);
+  EXPECT_EQ(std::count(nowhere.err.begin(), nowhere.err.end(), '\n'), 1) << nowhere.err;
 }
 
 TEST_F(CliFixture, ARefusedRecordIsReportedAndNothingIsReplayed) {

@@ -114,5 +114,39 @@ TEST(WholeMatch, TheAutosavedRecordReplaysToTheSameEnd) {
   fs::remove_all(dir);
 }
 
+TEST(WholeMatch, ARecordOfAnotherFieldSizeAsksForANewBackground) {
+  const fs::path dir = ScratchDir("size");
+  Played live;
+  live.g->eng.FieldWidth = 6;
+  live.g->eng.FieldHeight = 12;
+  PlaySeeded(live, 5, 2, 3, dir);
+  ASSERT_EQ(live.g->ctl.EndReason, "Buried");
+
+  Played replay;
+  Game& rg = *replay.g;
+  rg.cfg.AppDir = live.g->cfg.AppDir;
+  replay.host.onEvents = [&rg] {
+    if (rg.ctl.StepWaitActive) TailClick(rg);
+  };
+  const std::string file = (dir / "GameData" / "AutoSave.DBD").string();
+  ASSERT_EQ(LoadFile(rg, file), LoadOutcome::kReplay);
+  EXPECT_EQ(replay.view.backgroundRebuilds, 1);
+  EXPECT_EQ(rg.eng.FieldWidth, 6);
+  EXPECT_EQ(FieldRows(rg, 2), FieldRows(*live.g, 2));
+  EXPECT_TRUE(replay.view.replayButtons);
+  // The same size again: the background stays.
+  ASSERT_EQ(LoadFile(rg, file), LoadOutcome::kReplay);
+  EXPECT_EQ(replay.view.backgroundRebuilds, 1);
+  fs::remove_all(dir);
+}
+
+TEST(WholeMatch, ContinueBeforeAnyStartOrLoadDoesNothing) {
+  Played p;
+  StopContinueClick(*p.g);
+  EXPECT_FALSE(p.g->ctl.MatchRunning);
+  EXPECT_EQ(p.g->eng.TurnNumber, 0);
+  EXPECT_TRUE(p.view.runningCalls.empty());
+}
+
 }  // namespace
 }  // namespace dalu
