@@ -416,17 +416,14 @@ void DrawVanish(QImage& layer, const Group& look, int frame) {
     Render(layer, s, m);
     return;
   }
+  // Frames 3..6: eight droplets at `spread` pixels from the middle, each `radius` big, turned
+  // a little further every frame and paling toward white.
   struct Burst {
     double spread, radius, whiten, turn;
   };
-  static const Burst kBursts[7] = {{},
-                                   {},
-                                   {},
-                                   {4.6, 2.9, 0.25, 0},
-                                   {6.6, 2.4, 0.2, 0.2},
-                                   {7.9, 1.9, 0.3, 0.4},
-                                   {8.4, 1.25, 0.55, 0.6}};
-  const Burst& b = kBursts[frame];
+  static const Burst kBursts[4] = {
+      {4.6, 2.9, 0.2, 0}, {6.6, 2.4, 0.15, 0.2}, {7.9, 1.9, 0.2, 0.4}, {8.4, 1.3, 0.4, 0.6}};
+  const Burst& b = kBursts[frame - 3];
   Scene s;
   s.blend = 0;
   for (int i = 0; i < 8; ++i) {

@@ -18,7 +18,7 @@ constexpr int kDotsPerMeter96Dpi = 3780;
 ImageCanvas::ImageCanvas(const FieldPictures& pictures, QObject* parent)
     : QObject(parent),
       pictures_(pictures),
-      image_(kPlayfieldWidth, kPlayfieldHeight, QImage::Format_RGB32) {
+      image_(kImageWidth, kImageHeight, QImage::Format_RGB32) {
   image_.setDotsPerMeterX(kDotsPerMeter96Dpi);
   image_.setDotsPerMeterY(kDotsPerMeter96Dpi);
   image_.fill(Qt::black);
@@ -26,7 +26,7 @@ ImageCanvas::ImageCanvas(const FieldPictures& pictures, QObject* parent)
 
 void ImageCanvas::DrawImage(int n, int x, int y) {
   if (!pictures_.imagesReady || n < 0 || n >= kSheetImages) return;
-  const QImage& cell = pictures_.images[n];
+  const QImage& cell = pictures_.IL_ch[n];
   if (cell.isNull()) return;
   QPainter p(&image_);
   p.drawImage(x, y, cell);
@@ -35,10 +35,10 @@ void ImageCanvas::DrawImage(int n, int x, int y) {
 void ImageCanvas::RestoreCell(int x, int y) {
   QPainter p(&image_);
   p.setCompositionMode(QPainter::CompositionMode_Source);
-  if (pictures_.background.isNull()) {
+  if (pictures_.Im_Back.isNull()) {
     p.fillRect(x, y, kCellSize, kCellSize, Qt::black);
   } else {
-    p.drawImage(QPoint(x, y), pictures_.background, QRect(x, y, kCellSize, kCellSize));
+    p.drawImage(QPoint(x, y), pictures_.Im_Back, QRect(x, y, kCellSize, kCellSize));
   }
 }
 
@@ -61,10 +61,10 @@ void ImageCanvas::DrawChainNumber(int x, int y, int number, int fontSize) {
 void ImageCanvas::RestoreAll() {
   QPainter p(&image_);
   p.setCompositionMode(QPainter::CompositionMode_Source);
-  if (pictures_.background.isNull()) {
+  if (pictures_.Im_Back.isNull()) {
     p.fillRect(image_.rect(), Qt::black);
   } else {
-    p.drawImage(0, 0, pictures_.background);
+    p.drawImage(0, 0, pictures_.Im_Back);
   }
 }
 

@@ -12,19 +12,20 @@
 
 namespace dalu {
 
-inline constexpr int kPlayfieldWidth = 673;  // pixels, the main window's picture
-inline constexpr int kPlayfieldHeight = 529;
+inline constexpr int kImageWidth = 673;  // pixels, the main window's picture
+inline constexpr int kImageHeight = 529;
 inline constexpr int kSheetImages = 144;  // 6 rows of 24 cell images
 
 // The picture holder of the field drawing. TF_File_BmpLoad fills the image list once per run;
 // TF_File_BGPLoad rebuilds the background whenever the field size or a drawing option
 // changes. Both live as long as the window.
 struct FieldPictures {
-  // 20 x 20 premultiplied ARGB images; the sheet's transparent colour is alpha 0.
-  std::array<QImage, kSheetImages> images;
+  // The image list: 20 x 20 premultiplied ARGB images; the sheet's transparent colour is
+  // alpha 0.
+  std::array<QImage, kSheetImages> IL_ch;
   bool imagesReady = false;
-  // kPlayfieldWidth x kPlayfieldHeight, opaque: the empty playfield.
-  QImage background;
+  // The background picture, kImageWidth x kImageHeight, opaque: the empty playfield.
+  QImage Im_Back;
   // A missing picture file is reported once per run, not at every rebuild.
   bool sheetFailureShown = false;
   bool backgroundFailureShown = false;

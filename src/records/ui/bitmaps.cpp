@@ -32,15 +32,15 @@ void ReportOnce(Game& g, bool& shown, const char* name) {
 
 // One 20 x 20 cell of the sheet with the mask colour made transparent. Parts of the cell
 // beyond the edge of a sheet that is too small stay transparent.
-QImage CutCell(const QImage& sheet, int row, int column) {
-  QImage cell = sheet.copy(column * kCellSize, row * kCellSize, kCellSize, kCellSize);
+QImage CutCell(const QImage& Im_File, int row, int column) {
+  QImage Im_Local = Im_File.copy(column * kCellSize, row * kCellSize, kCellSize, kCellSize);
   for (int y = 0; y < kCellSize; ++y) {
-    QRgb* line = reinterpret_cast<QRgb*>(cell.scanLine(y));
+    QRgb* line = reinterpret_cast<QRgb*>(Im_Local.scanLine(y));
     for (int x = 0; x < kCellSize; ++x) {
       if (line[x] == kMaskColour) line[x] = 0;
     }
   }
-  return cell.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  return Im_Local.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
 }  // namespace
@@ -107,18 +107,18 @@ void Darken(QImage& img, QPoint a, QPoint b, bool checkerboard) {
 }
 
 bool TF_File_BmpLoad(Game& g, FieldPictures& pictures) {
-  QImage sheet;
-  const bool loaded = sheet.load(FilePath(g, "DaluChar.bmp"));
+  QImage Im_File;
+  const bool loaded = Im_File.load(FilePath(g, "DaluChar.bmp"));
   if (loaded) {
-    sheet = sheet.convertToFormat(QImage::Format_ARGB32);
+    Im_File = Im_File.convertToFormat(QImage::Format_ARGB32);
     for (int r = 0; r < kSheetRows; ++r) {
       for (int c = 0; c < kSheetColumns; ++c) {
-        pictures.images[r * kSheetColumns + c] = CutCell(sheet, r, c);
+        pictures.IL_ch[r * kSheetColumns + c] = CutCell(Im_File, r, c);
       }
     }
   } else {
     ReportOnce(g, pictures.sheetFailureShown, "DaluChar.bmp");
-    for (int n = 0; n < kSheetImages; ++n) pictures.images[n] = PlainCellImage(n);
+    for (int n = 0; n < kSheetImages; ++n) pictures.IL_ch[n] = PlainCellImage(n);
   }
   pictures.imagesReady = true;
   const bool background = TF_File_BGPLoad(g, pictures);
@@ -132,7 +132,7 @@ bool TF_File_BGPLoad(Game& g, FieldPictures& pictures) {
 
   // 1. The picture file as it is, at the top left and without scaling. Whatever it does not
   //    cover (a smaller picture, or none at all) is a plain dark blue.
-  QImage back(kPlayfieldWidth, kPlayfieldHeight, QImage::Format_RGB32);
+  QImage back(kImageWidth, kImageHeight, QImage::Format_RGB32);
   back.fill(QColor(22, 30, 52));
   QImage file;
   const bool loaded = file.load(FilePath(g, "DaluBGPic.bmp"));
@@ -176,7 +176,7 @@ bool TF_File_BGPLoad(Game& g, FieldPictures& pictures) {
       }
     }
   }
-  pictures.background = back;
+  pictures.Im_Back = back;
   return loaded;
 }
 

@@ -77,8 +77,8 @@ std::optional<WavInfo> ParseWav(const unsigned char* data, size_t size) {
 }
 
 QtSound::QtSound()
-    : cache_(std::make_unique<
-             std::array<std::array<unsigned char, kSoundSlotBytes>, kSoundSlots + 1>>()) {}
+    : SoundCache(std::make_unique<
+                 std::array<std::array<unsigned char, kSoundSlotBytes>, kSoundSlots + 1>>()) {}
 
 QtSound::~QtSound() {
   Stop();
@@ -92,26 +92,26 @@ void QtSound::PlayChainSound(int chain) {
 
 void QtSound::PlaySE(const std::string& name, int slot) {
   if (slot < 1 || slot > kSoundSlots) return;
-  if (slots_[slot].state == SlotState::kNotRead) Load(name, slot);
-  if (slots_[slot].state == SlotState::kLoaded) Play(slot);
+  if (SoundLoaded[slot].state == SlotState::kNotRead) Load(name, slot);
+  if (SoundLoaded[slot].state == SlotState::kLoaded) Play(slot);
 }
 
 QtSound::SlotState QtSound::State(int slot) const {
   if (slot < 1 || slot > kSoundSlots) return SlotState::kRefused;
-  return slots_[slot].state;
+  return SoundLoaded[slot].state;
 }
 
 // Marks the slot refused first, so that any way out short of a complete, playable image
 // leaves it refused and the disk is not tried again.
 void QtSound::Load(const std::string& name, int slot) {
-  Slot& s = slots_[slot];
+  Slot& s = SoundLoaded[slot];
   s.state = SlotState::kRefused;
   const std::string path = (cfg_ ? cfg_->AppDir : std::string()) + "wavdt/" + name + ".wav";
   ++filesOpened_;
   QFile file(QFile::decodeName(QByteArray::fromStdString(path)));
   if (!file.open(QIODevice::ReadOnly)) return;
   if (file.size() > static_cast<qint64>(kSoundSlotBytes)) return;
-  auto& bytes = (*cache_)[slot];
+  auto& bytes = (*SoundCache)[slot];
   const qint64 got = file.read(reinterpret_cast<char*>(bytes.data()), kSoundSlotBytes);
   if (got <= 0) return;
   // A file that grew since its size was asked for is still too large.
@@ -127,7 +127,7 @@ void QtSound::Play(int slot) {
   // A machine without a sound server has no output device: the sound is skipped.
   const QAudioDevice device = QMediaDevices::defaultAudioOutput();
   if (device.isNull()) return;
-  const WavInfo& info = slots_[slot].info;
+  const WavInfo& info = SoundLoaded[slot].info;
   QAudioFormat format;
   format.setSampleRate(info.sampleRate);
   format.setChannelCount(info.channels);
@@ -136,7 +136,7 @@ void QtSound::Play(int slot) {
                                                     : QAudioFormat::Int32);
   Stop();
   playing_ = QByteArray::fromRawData(
-      reinterpret_cast<const char*>((*cache_)[slot].data() + info.dataOffset),
+      reinterpret_cast<const char*>((*SoundCache)[slot].data() + info.dataOffset),
       static_cast<qsizetype>(info.dataSize));
   buffer_ = std::make_unique<QBuffer>(&playing_);
   buffer_->open(QIODevice::ReadOnly);

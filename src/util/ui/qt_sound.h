@@ -84,8 +84,10 @@ class QtSound final : public SoundPlayer {
 
   const Config* cfg_ = nullptr;
   // Slots 1..22; index 0 unused. On the heap: 660 kB.
-  std::unique_ptr<std::array<std::array<unsigned char, kSoundSlotBytes>, kSoundSlots + 1>> cache_;
-  std::array<Slot, kSoundSlots + 1> slots_{};
+  std::unique_ptr<std::array<std::array<unsigned char, kSoundSlotBytes>, kSoundSlots + 1>>
+      SoundCache;
+  // Per slot: not read yet, holding its file, or refused (and not tried again).
+  std::array<Slot, kSoundSlots + 1> SoundLoaded{};
   int filesOpened_ = 0;
 
   // The sound now playing; the byte array points into the cache without copying.

@@ -21,7 +21,7 @@ namespace {
 
 // A background where every pixel says where it is, so a restored cell can be checked exactly.
 QImage PatternBackground() {
-  QImage img(kPlayfieldWidth, kPlayfieldHeight, QImage::Format_RGB32);
+  QImage img(kImageWidth, kImageHeight, QImage::Format_RGB32);
   for (int y = 0; y < img.height(); ++y)
     for (int x = 0; x < img.width(); ++x) img.setPixel(x, y, qRgb(x % 256, y % 256, (x + y) % 7));
   return img;
@@ -31,24 +31,24 @@ class CanvasTest : public ::testing::Test {
  protected:
   void SetUp() override {
     testing::EnsureQtApp();
-    pictures.background = PatternBackground();
+    pictures.Im_Back = PatternBackground();
     // Image 5: left half red, right half transparent.
     QImage cell(20, 20, QImage::Format_ARGB32_Premultiplied);
     cell.fill(Qt::transparent);
     for (int y = 0; y < 20; ++y)
       for (int x = 0; x < 10; ++x) cell.setPixel(x, y, qRgb(255, 0, 0));
-    pictures.images[5] = cell;
+    pictures.IL_ch[5] = cell;
     pictures.imagesReady = true;
   }
   QRgb At(int x, int y) const { return canvas->image().pixel(x, y); }
-  QRgb Back(int x, int y) const { return pictures.background.pixel(x, y); }
+  QRgb Back(int x, int y) const { return pictures.Im_Back.pixel(x, y); }
 
   FieldPictures pictures;
   std::unique_ptr<ImageCanvas> canvas = std::make_unique<ImageCanvas>(pictures);
 };
 
 TEST_F(CanvasTest, DrawsImagesWithTheirMaskAndRestoresCellsExactly) {
-  EXPECT_EQ(canvas->image().size(), QSize(kPlayfieldWidth, kPlayfieldHeight));
+  EXPECT_EQ(canvas->image().size(), QSize(kImageWidth, kImageHeight));
   canvas->RestoreAll();
   EXPECT_EQ(At(300, 300), Back(300, 300));
   canvas->DrawImage(5, 40, 60);
@@ -77,14 +77,14 @@ TEST_F(CanvasTest, IgnoresImagesThatDoNotExist) {
 }
 
 TEST_F(CanvasTest, WithoutABackgroundCellsAreClearedToBlack) {
-  pictures.background = QImage();
+  pictures.Im_Back = QImage();
   canvas->DrawImage(5, 40, 40);
   canvas->RestoreCell(40, 40);
   EXPECT_EQ(At(45, 45), qRgb(0, 0, 0));
 }
 
 TEST_F(CanvasTest, ChainNumbersAreWhiteAndStayInTheirCell) {
-  pictures.background.fill(Qt::black);
+  pictures.Im_Back.fill(Qt::black);
   canvas->RestoreAll();
   canvas->DrawChainNumber(105, 100, 7, 11);  // a one-digit chain: cell at x 100, written at +5
   canvas->DrawChainNumber(201, 100, 12, 9);  // two digits in the smaller size, at +1
@@ -184,11 +184,11 @@ TEST(SampleField, DrawsAMatchInProgress) {
   // The drawing really happened where the engine says: a settled bead is not background.
   const Pixel bead = CellPixel(e, 1, 1, 1);
   EXPECT_NE(canvas.image().pixel(bead.x + 10, bead.y + 10),
-            pictures.background.pixel(bead.x + 10, bead.y + 10));
+            pictures.Im_Back.pixel(bead.x + 10, bead.y + 10));
 
   QDir().mkpath(QStringLiteral(DALU_TEST_OUTPUT_DIR));
   EXPECT_TRUE(canvas.image().save(QStringLiteral(DALU_TEST_OUTPUT_DIR "sample_field.png")));
-  const QImage big = canvas.image().scaled(kPlayfieldWidth * 2, kPlayfieldHeight * 2);
+  const QImage big = canvas.image().scaled(kImageWidth * 2, kImageHeight * 2);
   EXPECT_TRUE(big.save(QStringLiteral(DALU_TEST_OUTPUT_DIR "sample_field_2x.png")));
 
   // The same boards on the checkerboard background without lines.
@@ -203,7 +203,7 @@ TEST(SampleField, DrawsAMatchInProgress) {
   DrawBoard(e, checker, 1);
   DrawBoard(e, checker, 2);
   EXPECT_TRUE(checker.image()
-                  .scaled(kPlayfieldWidth * 2, kPlayfieldHeight * 2)
+                  .scaled(kImageWidth * 2, kImageHeight * 2)
                   .save(QStringLiteral(DALU_TEST_OUTPUT_DIR "sample_field_checker_2x.png")));
 }
 

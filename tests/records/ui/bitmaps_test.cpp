@@ -31,13 +31,13 @@ class PictureTest : public ::testing::Test {
   }
 
   // A plain white background picture of the playfield's size.
-  void WriteWhiteBackground(int w = kPlayfieldWidth, int h = kPlayfieldHeight) {
+  void WriteWhiteBackground(int w = kImageWidth, int h = kImageHeight) {
     QImage img(w, h, QImage::Format_RGB32);
     img.fill(kWhite);
     ASSERT_TRUE(img.save(dir.filePath("DaluBGPic.bmp"), "BMP"));
   }
 
-  const QImage& Back() const { return pictures.background; }
+  const QImage& Back() const { return pictures.Im_Back; }
 
   QTemporaryDir dir;
   VirtualHost host;
@@ -66,15 +66,15 @@ TEST_F(PictureTest, CellsBecomeImagesInRowOrderWithMagentaTransparent) {
   EXPECT_TRUE(host.errors.empty());
   ASSERT_TRUE(pictures.imagesReady);
   for (int n = 0; n < kSheetImages; ++n) {
-    ASSERT_EQ(pictures.images[n].size(), QSize(20, 20)) << n;
-    EXPECT_EQ(pictures.images[n].pixel(10, 10), qRgb(40 * (n / 24), 10 * (n % 24), 7)) << n;
+    ASSERT_EQ(pictures.IL_ch[n].size(), QSize(20, 20)) << n;
+    EXPECT_EQ(pictures.IL_ch[n].pixel(10, 10), qRgb(40 * (n / 24), 10 * (n % 24), 7)) << n;
   }
   // The cell at sheet row 5, column 10 is image 130, the obstruct-column marker.
   EXPECT_EQ(kImgColumnMarker, 130);
-  EXPECT_EQ(pictures.images[130].pixel(0, 0), qRgb(200, 100, 7));
-  EXPECT_EQ(qAlpha(pictures.images[130].pixel(19, 19)), 0);
-  EXPECT_EQ(qAlpha(pictures.images[0].pixel(3, 4)), 0);
-  EXPECT_EQ(pictures.images[0].pixel(5, 5), qRgb(254, 0, 255));
+  EXPECT_EQ(pictures.IL_ch[130].pixel(0, 0), qRgb(200, 100, 7));
+  EXPECT_EQ(qAlpha(pictures.IL_ch[130].pixel(19, 19)), 0);
+  EXPECT_EQ(qAlpha(pictures.IL_ch[0].pixel(3, 4)), 0);
+  EXPECT_EQ(pictures.IL_ch[0].pixel(5, 5), qRgb(254, 0, 255));
 }
 
 TEST_F(PictureTest, SmallSheetLeavesMissingCellsTransparent) {
@@ -83,10 +83,10 @@ TEST_F(PictureTest, SmallSheetLeavesMissingCellsTransparent) {
   ASSERT_TRUE(sheet.save(dir.filePath("DaluChar.bmp"), "BMP"));
   WriteWhiteBackground();
   EXPECT_TRUE(TF_File_BmpLoad(*game, pictures));
-  EXPECT_EQ(pictures.images[0].pixel(19, 19), qRgb(1, 2, 3));
-  EXPECT_EQ(pictures.images[1].pixel(9, 0), qRgb(1, 2, 3));
-  EXPECT_EQ(qAlpha(pictures.images[1].pixel(10, 0)), 0);
-  EXPECT_EQ(qAlpha(pictures.images[143].pixel(5, 5)), 0);
+  EXPECT_EQ(pictures.IL_ch[0].pixel(19, 19), qRgb(1, 2, 3));
+  EXPECT_EQ(pictures.IL_ch[1].pixel(9, 0), qRgb(1, 2, 3));
+  EXPECT_EQ(qAlpha(pictures.IL_ch[1].pixel(10, 0)), 0);
+  EXPECT_EQ(qAlpha(pictures.IL_ch[143].pixel(5, 5)), 0);
 }
 
 TEST_F(PictureTest, MissingPicturesAreReportedOnceAndPlainCellsStandIn) {
@@ -97,11 +97,11 @@ TEST_F(PictureTest, MissingPicturesAreReportedOnceAndPlainCellsStandIn) {
   ASSERT_TRUE(pictures.imagesReady);
   // Beads, walls and markers still show as plain cells.
   for (int n : {0, 15, 24 * 4 + 5, kImgObstruct, kImgWall, kImgColumnMarker, kImgNextDrop}) {
-    EXPECT_EQ(qAlpha(pictures.images[n].pixel(10, 10)), 255) << n;
+    EXPECT_EQ(qAlpha(pictures.IL_ch[n].pixel(10, 10)), 255) << n;
   }
-  EXPECT_NE(pictures.images[0].pixel(10, 10), pictures.images[24].pixel(10, 10));
+  EXPECT_NE(pictures.IL_ch[0].pixel(10, 10), pictures.IL_ch[24].pixel(10, 10));
   // The background is still prepared: a plain picture with the fields darkened.
-  ASSERT_EQ(Back().size(), QSize(kPlayfieldWidth, kPlayfieldHeight));
+  ASSERT_EQ(Back().size(), QSize(kImageWidth, kImageHeight));
   EXPECT_EQ(Back().pixel(150, 200), kBlack);
   EXPECT_NE(Back().pixel(10, 10), kBlack);
 
@@ -196,7 +196,7 @@ TEST_F(PictureTest, SmallerPictureIsPlacedTopLeftWithoutScaling) {
   WriteWhiteBackground(50, 20);
   game->cfg.Cfg[kDrawFieldLines] = 1;
   EXPECT_TRUE(TF_File_BGPLoad(*game, pictures));
-  ASSERT_EQ(Back().size(), QSize(kPlayfieldWidth, kPlayfieldHeight));
+  ASSERT_EQ(Back().size(), QSize(kImageWidth, kImageHeight));
   EXPECT_EQ(Back().pixel(49, 19), kWhite);
   EXPECT_NE(Back().pixel(50, 19), kWhite);
   EXPECT_NE(Back().pixel(49, 20), kWhite);
@@ -225,7 +225,7 @@ class GeneratedPictures : public ::testing::Test {
     game->cfg.AppDir = DALU_APP_DIR;
     ASSERT_TRUE(TF_File_BmpLoad(*game, pictures)) << "run the build first: dalu_art";
   }
-  bool Opaque(int n, int x, int y) const { return qAlpha(pictures.images[n].pixel(x, y)) == 255; }
+  bool Opaque(int n, int x, int y) const { return qAlpha(pictures.IL_ch[n].pixel(x, y)) == 255; }
   int OpaqueCount(int n) const {
     int count = 0;
     for (int y = 0; y < 20; ++y)
@@ -244,8 +244,8 @@ TEST_F(GeneratedPictures, FilesHaveTheirSizes) {
   QImage sheet(QStringLiteral(DALU_APP_DIR "DaluChar.bmp"));
   EXPECT_EQ(sheet.size(), QSize(480, 120));
   QImage back(QStringLiteral(DALU_APP_DIR "DaluBGPic.bmp"));
-  EXPECT_GE(back.width(), kPlayfieldWidth);
-  EXPECT_GE(back.height(), kPlayfieldHeight);
+  EXPECT_GE(back.width(), kImageWidth);
+  EXPECT_GE(back.height(), kImageHeight);
   EXPECT_TRUE(host.errors.empty());
 }
 
@@ -271,10 +271,10 @@ TEST_F(GeneratedPictures, JoinedHalvesMeetWithoutASeam) {
                      std::abs(qBlue(a) - qBlue(b))});
   };
   for (int group = 0; group < 5; ++group) {
-    const QImage& right = pictures.images[group * 24 + 1];
-    const QImage& left = pictures.images[group * 24 + 4];
-    const QImage& below = pictures.images[group * 24 + 2];
-    const QImage& above = pictures.images[group * 24 + 8];
+    const QImage& right = pictures.IL_ch[group * 24 + 1];
+    const QImage& left = pictures.IL_ch[group * 24 + 4];
+    const QImage& below = pictures.IL_ch[group * 24 + 2];
+    const QImage& above = pictures.IL_ch[group * 24 + 8];
     for (int i = 0; i < 20; ++i) {
       ASSERT_EQ(qAlpha(right.pixel(19, i)), qAlpha(left.pixel(0, i))) << group << " y " << i;
       if (qAlpha(right.pixel(19, i)) != 0) {
@@ -326,7 +326,7 @@ TEST_F(GeneratedPictures, GroupsDifferInLightnessPatternNotOnlyInHue) {
   // Colour-blind players must tell the groups apart by their marks: in grey, after removing
   // the difference in mean lightness, every two groups still differ in a clear patch.
   auto luma = [&](int n, int x, int y) {
-    const QRgb c = pictures.images[n].pixel(x, y);
+    const QRgb c = pictures.IL_ch[n].pixel(x, y);
     return 0.299 * qRed(c) + 0.587 * qGreen(c) + 0.114 * qBlue(c);
   };
   double mean[5] = {};
@@ -355,7 +355,7 @@ TEST_F(GeneratedPictures, SaveForReview) {
     const int cx = 20 * (n % 24), cy = 20 * (n / 24);
     for (int y = 0; y < 20; ++y)
       for (int x = 0; x < 20; ++x) {
-        const QRgb c = pictures.images[n].pixel(x, y);
+        const QRgb c = pictures.IL_ch[n].pixel(x, y);
         sheet.setPixel(cx + x, cy + y,
                        qAlpha(c) ? c : ((n % 2) ? qRgb(16, 16, 24) : qRgb(30, 30, 44)));
       }
@@ -365,13 +365,11 @@ TEST_F(GeneratedPictures, SaveForReview) {
   game->cfg.Cfg[kBrickTone] = 0;
   game->cfg.Cfg[kDrawFieldLines] = 0;
   TF_File_BGPLoad(*game, pictures);
-  EXPECT_TRUE(
-      pictures.background.save(QStringLiteral(DALU_TEST_OUTPUT_DIR "background_solid.png")));
+  EXPECT_TRUE(pictures.Im_Back.save(QStringLiteral(DALU_TEST_OUTPUT_DIR "background_solid.png")));
   game->cfg.Cfg[kBrickTone] = 1;
   game->cfg.Cfg[kDrawFieldLines] = 1;
   TF_File_BGPLoad(*game, pictures);
-  EXPECT_TRUE(
-      pictures.background.save(QStringLiteral(DALU_TEST_OUTPUT_DIR "background_checker.png")));
+  EXPECT_TRUE(pictures.Im_Back.save(QStringLiteral(DALU_TEST_OUTPUT_DIR "background_checker.png")));
 }
 
 }  // namespace
