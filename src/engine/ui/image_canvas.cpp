@@ -1,0 +1,75 @@
+#include "engine/ui/image_canvas.h"
+
+#include <QFont>
+#include <QPainter>
+
+#include "engine/types.h"
+
+namespace dalu {
+
+namespace {
+
+// Point sizes of the chain numbers are meant for a 96 dpi picture, whatever screen the
+// window is on, so the digits always fit their cell.
+constexpr int kDotsPerMeter96Dpi = 3780;
+
+}  // namespace
+
+ImageCanvas::ImageCanvas(const FieldPictures& pictures, QObject* parent)
+    : QObject(parent),
+      pictures_(pictures),
+      image_(kImageWidth, kImageHeight, QImage::Format_RGB32) {
+  image_.setDotsPerMeterX(kDotsPerMeter96Dpi);
+  image_.setDotsPerMeterY(kDotsPerMeter96Dpi);
+  image_.fill(Qt::black);
+}
+
+void ImageCanvas::DrawImage(int n, int x, int y) {
+  if (!pictures_.imagesReady || n < 0 || n >= kSheetImages) return;
+  const QImage& cell = pictures_.IL_ch[n];
+  if (cell.isNull()) return;
+  QPainter p(&image_);
+  p.drawImage(x, y, cell);
+}
+
+void ImageCanvas::RestoreCell(int x, int y) {
+  QPainter p(&image_);
+  p.setCompositionMode(QPainter::CompositionMode_Source);
+  if (pictures_.Im_Back.isNull()) {
+    p.fillRect(x, y, kCellSize, kCellSize, Qt::black);
+  } else {
+    p.drawImage(QPoint(x, y), pictures_.Im_Back, QRect(x, y, kCellSize, kCellSize));
+  }
+}
+
+void ImageCanvas::DrawChainNumber(int x, int y, int number, int fontSize) {
+  QFont font(QStringLiteral("Sans Serif"));
+  font.setStyleHint(QFont::SansSerif);
+  font.setBold(true);
+  font.setPointSize(fontSize > 0 ? fontSize : 1);
+  QPainter p(&image_);
+  p.setRenderHint(QPainter::TextAntialiasing);
+  p.setFont(font);
+  const QString text = QString::number(number);
+  const QRect box(x, y, 4 * kCellSize, 2 * kCellSize);
+  p.setPen(QColor(0, 0, 0, 200));
+  p.drawText(box.translated(1, 1), Qt::AlignLeft | Qt::AlignTop, text);
+  p.setPen(Qt::white);
+  p.drawText(box, Qt::AlignLeft | Qt::AlignTop, text);
+}
+
+void ImageCanvas::RestoreAll() {
+  QPainter p(&image_);
+  p.setCompositionMode(QPainter::CompositionMode_Source);
+  if (pictures_.Im_Back.isNull()) {
+    p.fillRect(image_.rect(), Qt::black);
+  } else {
+    p.drawImage(0, 0, pictures_.Im_Back);
+  }
+}
+
+void ImageCanvas::Present() {
+  emit presented();
+}
+
+}  // namespace dalu

@@ -1,0 +1,183 @@
+#include "records/ui/bitmaps.h"
+
+#include <QFile>
+#include <QPainter>
+#include <algorithm>
+#include <string>
+
+#include "engine/field_draw.h"
+#include "match/game.h"
+#include "util/host.h"
+#include "util/text.h"
+
+namespace dalu {
+
+namespace {
+
+constexpr int kSheetColumns = 24;
+constexpr int kSheetRows = 6;
+constexpr QRgb kMaskColour = 0xffff00ffu;  // magenta, opaque
+
+// AppDir holds the directory as the file system spells it (UTF-8 here).
+QString FilePath(const Game& g, const char* name) {
+  return QFile::decodeName(QByteArray::fromStdString(g.cfg.AppDir + name));
+}
+
+void ReportOnce(Game& g, bool& shown, const char* name) {
+  if (shown) return;
+  shown = true;
+  g.host.ShowError(Utf8ToCp932("Cannot read the picture file " + g.cfg.AppDir + name +
+                               ". The field is drawn with plain cells instead."));
+}
+
+// One 20 x 20 cell of the sheet with the mask colour made transparent. Parts of the cell
+// beyond the edge of a sheet that is too small stay transparent.
+QImage CutCell(const QImage& Im_File, int row, int column) {
+  QImage Im_Local = Im_File.copy(column * kCellSize, row * kCellSize, kCellSize, kCellSize);
+  for (int y = 0; y < kCellSize; ++y) {
+    QRgb* line = reinterpret_cast<QRgb*>(Im_Local.scanLine(y));
+    for (int x = 0; x < kCellSize; ++x) {
+      if (line[x] == kMaskColour) line[x] = 0;
+    }
+  }
+  return Im_Local.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+}  // namespace
+
+QImage PlainCellImage(int n) {
+  static const QColor kGroupColours[6] = {QColor(220, 50, 50),  QColor(40, 170, 70),
+                                          QColor(40, 100, 220), QColor(235, 200, 30),
+                                          QColor(150, 70, 200), QColor(170, 170, 180)};
+  QImage img(kCellSize, kCellSize, QImage::Format_ARGB32_Premultiplied);
+  img.fill(Qt::transparent);
+  if (n < 0 || n >= kSheetImages) return img;
+  QPainter p(&img);
+  const int group = n / kSheetColumns;
+  const int variant = n % kSheetColumns;
+  if (group < 5 || n == kImgObstruct || variant >= kVariantSquash1) {
+    if (variant > 22) return img;
+    // Settled beads fill their cell; the squashed and vanishing stages shrink.
+    const int inset = variant < kVariantSquash1 ? 1 : std::min(9, 2 + (variant - kVariantSquash1));
+    p.fillRect(inset, inset, kCellSize - 2 * inset, kCellSize - 2 * inset, kGroupColours[group]);
+    return img;
+  }
+  switch (n) {
+    case kImgWall:
+      p.fillRect(img.rect(), QColor(90, 100, 120));
+      break;
+    case kImgBurial:
+      p.fillRect(img.rect(), QColor(60, 60, 70));
+      break;
+    case kImgColumnMarker:
+      p.fillRect(0, 6, kCellSize, 8, QColor(80, 80, 95));
+      break;
+    case kImgNextDrop:
+      p.fillRect(0, 6, kCellSize, 8, QColor(250, 170, 40));
+      break;
+    case kImgNotice1:
+      p.fillRect(2, 8, 6, 6, Qt::white);
+      break;
+    case kImgNoticeRow:
+      p.fillRect(5, 5, 10, 10, Qt::white);
+      break;
+    case kImgNotice5Rows:
+      p.fillRect(2, 2, 16, 16, QColor(230, 100, 50));
+      break;
+    case kImgNotice100:
+      p.fillRect(1, 1, 18, 18, QColor(250, 210, 60));
+      break;
+    default:
+      break;  // not used by the field drawing
+  }
+  return img;
+}
+
+void Darken(QImage& img, QPoint a, QPoint b, bool checkerboard) {
+  const int x0 = std::max(std::min(a.x(), b.x()), 0);
+  const int x1 = std::min(std::max(a.x(), b.x()), img.width() - 1);
+  const int y0 = std::max(std::min(a.y(), b.y()), 0);
+  const int y1 = std::min(std::max(a.y(), b.y()), img.height() - 1);
+  for (int y = y0; y <= y1; ++y) {
+    QRgb* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+    for (int x = x0; x <= x1; ++x) {
+      if (!checkerboard || (x + y) % 2 == 0) line[x] = 0xff000000u;
+    }
+  }
+}
+
+bool TF_File_BmpLoad(Game& g, FieldPictures& pictures) {
+  QImage Im_File;
+  const bool loaded = Im_File.load(FilePath(g, "DaluChar.bmp"));
+  if (loaded) {
+    Im_File = Im_File.convertToFormat(QImage::Format_ARGB32);
+    for (int r = 0; r < kSheetRows; ++r) {
+      for (int c = 0; c < kSheetColumns; ++c) {
+        pictures.IL_ch[r * kSheetColumns + c] = CutCell(Im_File, r, c);
+      }
+    }
+  } else {
+    ReportOnce(g, pictures.sheetFailureShown, "DaluChar.bmp");
+    for (int n = 0; n < kSheetImages; ++n) pictures.IL_ch[n] = PlainCellImage(n);
+  }
+  pictures.imagesReady = true;
+  const bool background = TF_File_BGPLoad(g, pictures);
+  return loaded && background;
+}
+
+bool TF_File_BGPLoad(Game& g, FieldPictures& pictures) {
+  const Engine& e = g.eng;
+  const int W = e.FieldWidth;
+  const int H = e.FieldHeight;
+
+  // 1. The picture file as it is, at the top left and without scaling. Whatever it does not
+  //    cover (a smaller picture, or none at all) is a plain dark blue.
+  QImage back(kImageWidth, kImageHeight, QImage::Format_RGB32);
+  back.fill(QColor(22, 30, 52));
+  QImage file;
+  const bool loaded = file.load(FilePath(g, "DaluBGPic.bmp"));
+  if (loaded) {
+    QPainter p(&back);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawImage(0, 0, file.convertToFormat(QImage::Format_RGB32));
+  } else {
+    ReportOnce(g, pictures.backgroundFailureShown, "DaluBGPic.bmp");
+  }
+
+  const bool checkerboard = g.cfg.Cfg[kBrickTone] != 0;
+  auto at = [&](int p, int column, int row) {
+    const Pixel px = CellPixel(e, p, column, row);
+    return QPoint(px.x, px.y);
+  };
+  for (int p = 1; p <= 2; ++p) {
+    // 2. The field with the three rows above it.
+    Darken(back, at(p, 1, H + 3), at(p, W + 1, 0), checkerboard);
+    // 3. The notice row above the field.
+    Darken(back, at(p, 0, H + 6), at(p, W + 2, H + 5), checkerboard);
+  }
+  // 4. The twin previews: three cells high, two wide, with a margin of five pixels.
+  const QPoint preview[3] = {{}, at(1, W + 3, 12), at(2, -3, 12)};
+  for (int p = 1; p <= 2; ++p) {
+    const QPoint q = preview[p];
+    Darken(back, q - QPoint(5, 5), q + QPoint(2 * kCellSize + 5, 3 * kCellSize + 5), checkerboard);
+  }
+  // 5. The left edge of every column but the first, over the field's height, both ends
+  //    included.
+  if (g.cfg.Cfg[kDrawFieldLines] == 0) {
+    const QRgb grey = qRgb(128, 128, 128);
+    for (int p = 1; p <= 2; ++p) {
+      for (int x = 2; x <= W; ++x) {
+        const QPoint bottom = at(p, x, 0);
+        const QPoint top = at(p, x, H);
+        if (bottom.x() < 0 || bottom.x() >= back.width()) continue;
+        const int y0 = std::max(top.y(), 0);
+        const int y1 = std::min(bottom.y(), back.height() - 1);
+        for (int y = y0; y <= y1; ++y) back.setPixel(bottom.x(), y, grey);
+      }
+    }
+  }
+  pictures.Im_Back = back;
+  return loaded;
+}
+
+}  // namespace dalu
