@@ -24,6 +24,7 @@
 #include "match/replay.h"
 #include "players/levels.h"
 #include "players/think.h"
+#include "players/think_state.h"
 #include "records/record_file.h"
 #include "util/host.h"
 #include "util/sound.h"
@@ -429,6 +430,28 @@ int CmdAnalyse(const std::vector<std::string>& args, const std::string& exePath,
 
   out << "position: turn " << turn << ", side " << side << ", twin " << current.Colour1 << ' '
       << current.Colour2 << '\n';
+  // The candidates in the players' order, then best first; equal scores keep that order,
+  // as the first of equal candidates is the one played. Blocked ones come last.
+  const int scored = game.think.ScoredCount;
+  if (scored == 0) {
+    out << "emergency: level " << level << " answers a threat and scores no placements\n";
+  } else {
+    EnumeratePlacements(e, 0, current.Colour1, current.Colour2);
+    std::vector<int> order;
+    for (int i = 1; i <= scored; ++i) order.push_back(i);
+    const int32_t* score = game.think.CandidateScore;
+    std::stable_sort(order.begin(), order.end(),
+                     [score](int a, int b) { return score[a] > score[b]; });
+    for (int i : order) {
+      const TwinMove& m = e.Placements[i];
+      out << "candidate: " << m.Column << ' ' << m.Rotation << ' ';
+      if (score[i] == kNotScored) {
+        out << "blocked\n";
+      } else {
+        out << score[i] << '\n';
+      }
+    }
+  }
   out << "move: " << chosen.Column << ' ' << chosen.Rotation << '\n';
   return kCliOk;
 }

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <regex>
 #include <sstream>
 
@@ -116,8 +117,33 @@ TEST_F(CliFixture, AnalyseListsEveryPlacementBestFirstAndTheMove) {
   EXPECT_TRUE(std::regex_match(lines[0], std::regex("position: turn 4, side 2, twin [1-4] [1-4]")))
       << lines[0];
   const size_t move = Find(lines, "move: ");
-  ASSERT_LT(move, lines.size());
+  ASSERT_EQ(move + 1, lines.size());
   EXPECT_TRUE(std::regex_match(lines[move], std::regex("move: [1-7] [0-3]")));
+  // Every placement of a two-colour twin (26 at width 7), or one of equal colours (13),
+  // best first, and the move played is the best one.
+  ASSERT_TRUE(move == 27 || move == 14) << a.out;
+  long last = std::numeric_limits<long>::max();
+  bool blockedSeen = false;
+  for (size_t i = 1; i < move; ++i) {
+    std::smatch m;
+    ASSERT_TRUE(
+        std::regex_match(lines[i], m, std::regex("candidate: ([1-7]) ([0-3]) (-?[0-9]+|blocked)")))
+        << lines[i];
+    if (m[3] == "blocked") {
+      blockedSeen = true;
+      continue;
+    }
+    EXPECT_FALSE(blockedSeen);
+    const long score = std::stol(m[3]);
+    EXPECT_LE(score, last);
+    last = score;
+  }
+  EXPECT_EQ(lines[1].substr(11, 3), lines[move].substr(6, 3));
+
+  // The same question gives the same answer: the random addition is fixed at 0.
+  const CliRun again = Cli({"analyse", (dir / "GameData" / "AutoSave.DBD").string(), "--turn", "4",
+                            "--side", "2", "--level", "5"});
+  EXPECT_EQ(again.out, a.out);
 }
 
 TEST_F(CliFixture, TournamentSavesEveryMatchUnderANameOfItsOwn) {
