@@ -174,8 +174,8 @@ std::vector<HelpPiece> LayoutHelpPage(const HelpPage& page) {
         break;
       }
       const int32_t q = static_cast<int32_t>(close) + 1;
-      out.push_back(
-          {HelpPiece::kLink, run.substr(static_cast<size_t>(p + 1), static_cast<size_t>(q - p - 2))});
+      out.push_back({HelpPiece::kLink,
+                     run.substr(static_cast<size_t>(p + 1), static_cast<size_t>(q - p - 2))});
       start = q + 2;
       p = start;
     }

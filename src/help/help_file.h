@@ -26,9 +26,9 @@ namespace dalu {
 class Host;
 
 // ---- Capacities of the format ----
-inline constexpr int kHelpMaxPages = 1000;   // pages the store holds
-inline constexpr int kHelpPageLines = 30;    // source lines a page holds
-inline constexpr int kHelpShownLines = 22;   // source lines drawn; line 23 only continues a link
+inline constexpr int kHelpMaxPages = 1000;  // pages the store holds
+inline constexpr int kHelpPageLines = 30;   // source lines a page holds
+inline constexpr int kHelpShownLines = 22;  // source lines drawn; line 23 only continues a link
 inline constexpr size_t kHelpTitleBytes = 80;
 inline constexpr size_t kHelpLineBytes = 120;
 

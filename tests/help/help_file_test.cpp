@@ -57,8 +57,8 @@ TEST(HelpReader, ReadsPagesLinesAndEmptyLineCounts) {
 }
 
 TEST(HelpReader, FindPageTakesTheLastMatchAndIgnoresTextBeforeTheFirstPage) {
-  Reading r({"00Preface, never shown", "@@Top", "00one", "@@Dup", "00first", "@@Dup",
-             "00second", "@End", "00after the end", "@@Late"});
+  Reading r({"00Preface, never shown", "@@Top", "00one", "@@Dup", "00first", "@@Dup", "00second",
+             "@End", "00after the end", "@@Late"});
   ASSERT_EQ(r.result.status, HelpReadStatus::kOk);
   EXPECT_EQ(r.store.HelpPageCount, 3);
   EXPECT_EQ(FindPage(r.store, "Dup"), 3);
@@ -174,8 +174,13 @@ TEST(HelpLayout, DisplayLineMarkersAndFlowingText) {
   EXPECT_EQ(LayoutOf({"  indented"}), "{  indented}");
   EXPECT_EQ(LayoutOf({"a", "  b"}), "{a}|{  b}");
   // Without a marker the text flows on; "__" and "＿" are not shown; "　" is.
-  EXPECT_EQ(LayoutOf({"a", "b", "__c", "\x81\x51" "d", "\x81\x40" "e"}),
-            "{a}{b}|{c}|{d}|{\x81\x40" "e}");
+  EXPECT_EQ(LayoutOf({"a", "b", "__c",
+                      "\x81\x51"
+                      "d",
+                      "\x81\x40"
+                      "e"}),
+            "{a}{b}|{c}|{d}|{\x81\x40"
+            "e}");
   // An empty source line ends the display line; each further one adds an empty line.
   EXPECT_EQ(LayoutOf({"a", "", "", "b"}), "{a}||{b}");
   // All 22 lines are laid out: an empty page is 22 display-line ends.
@@ -251,8 +256,7 @@ TEST(OurHelpFile, EveryLinkResolvesAndEveryPageIsReachableFromTheContents) {
   }
   for (int32_t n = 2; n <= store.HelpPageCount; ++n) {
     EXPECT_TRUE(linkedFromContents[static_cast<size_t>(n)])
-        << "the contents do not link page " << n << " (" << Cp932ToUtf8(store.Page(n).Title)
-        << ")";
+        << "the contents do not link page " << n << " (" << Cp932ToUtf8(store.Page(n).Title) << ")";
   }
 }
 
