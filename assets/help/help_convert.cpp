@@ -18,9 +18,10 @@
 
 namespace {
 
-int Fail(const std::string& source, int lineNo, const std::string& what) {
+// Reports one problem; every problem of the text is reported before the tool gives up.
+void Report(int& problems, const std::string& source, int lineNo, const std::string& what) {
   std::cerr << source << ":" << lineNo << ": " << what << "\n";
-  return 1;
+  ++problems;
 }
 
 }  // namespace
@@ -41,16 +42,18 @@ int main(int argc, char** argv) {
   std::string out;
   std::string line;
   int lineNo = 0;
+  int problems = 0;
   bool ended = false;
   bool inPage = false;
   int position = 1;  // line position inside the current page
+  bool pageFull = false;
   while (std::getline(in, line)) {
     ++lineNo;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (!line.empty() && line[0] == '#') continue;
     const std::string bytes = dalu::Utf8ToCp932(line);
     if (dalu::Cp932ToUtf8(bytes) != line) {
-      return Fail(source, lineNo, "has a character that CP932 cannot hold");
+      Report(problems, source, lineNo, "has a character that CP932 cannot hold");
     }
     out += bytes;
     out += "\r\n";
@@ -60,28 +63,37 @@ int main(int argc, char** argv) {
       ended = true;
     } else if (bytes.size() >= 2 && bytes[0] == '@' && bytes[1] == '@') {
       if (bytes.size() - 2 > dalu::kHelpTitleBytes) {
-        return Fail(source, lineNo, "title longer than 80 bytes");
+        Report(problems, source, lineNo, "title longer than 80 bytes");
       }
       inPage = true;
+      pageFull = false;
       position = 1;
     } else {
       std::string digits = bytes.substr(0, 2);
       while (!digits.empty() && digits[0] == ' ') digits.erase(0, 1);
       const std::optional<int32_t> skip = dalu::ParseInt(digits);
-      if (!skip) return Fail(source, lineNo, "does not start with a two-digit number");
-      if (!inPage) return Fail(source, lineNo, "text before the first page would never show");
+      if (!skip) {
+        Report(problems, source, lineNo, "does not start with a two-digit number");
+        continue;
+      }
+      if (!inPage) Report(problems, source, lineNo, "text before the first page would never show");
       if (bytes.size() > 2 + dalu::kHelpLineBytes) {
-        return Fail(source, lineNo,
-                    "text longer than 120 bytes (" + std::to_string(bytes.size() - 2) + ")");
+        Report(problems, source, lineNo,
+               "text longer than 120 bytes (" + std::to_string(bytes.size() - 2) + ")");
       }
       if (*skip > 0) position += *skip;
-      if (position > dalu::kHelpShownLines) {
-        return Fail(source, lineNo, "beyond the 22 source lines a page shows");
+      if (position > dalu::kHelpShownLines && !pageFull) {
+        Report(problems, source, lineNo, "beyond the 22 source lines a page shows");
+        pageFull = true;  // once per page
       }
       ++position;
     }
   }
-  if (!ended) return Fail(source, lineNo, "no @End line");
+  if (!ended) Report(problems, source, lineNo, "no @End line");
+  if (problems > 0) {
+    std::remove(output.c_str());
+    return 1;
+  }
 
   // Write beside the target and rename, so a failed write leaves no half file behind.
   const std::string temp = output + ".tmp";

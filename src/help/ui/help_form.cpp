@@ -283,6 +283,7 @@ void HelpForm::DrawWrapped(const QColor& colour, std::string_view text) {
     if ((after == "\x81\x41" || after == "\x81\x42") && k > 0 && !(k == 1 && lineStart)) --k;
     const size_t cut = k > 0 ? ends[k - 1] : 0;
     draw(rest.substr(0, cut));
+    drawn_.back().wrapped = true;
     NewLine();
     rest.remove_prefix(cut);
   }

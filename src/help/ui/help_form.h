@@ -61,6 +61,7 @@ struct HelpDrawnPiece {
   QColor colour;
   QString text;
   int width = 0;
+  bool wrapped = false;  // the page edge ended the display line right after this piece
 };
 
 class HelpForm : public QDialog {
