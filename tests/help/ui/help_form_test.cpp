@@ -297,6 +297,36 @@ TEST(HelpForm, HoverLightsOneLinkAtATime) {
   EXPECT_EQ(form.CurrentPage(), 3);
 }
 
+TEST(HelpForm, AWrappedLinkLightsUpOnBothLines) {
+  VirtualHost host;
+  HelpForm form(host);
+  // Push the link towards the right edge until its title wraps onto the next line.
+  int n = 40;
+  for (; n < 110; ++n) {
+    ShowPages(form, {{"T", {std::string(static_cast<size_t>(n), 'a') + "[[A link that wraps]]"}},
+                     {"A link that wraps", {}}});
+    if (form.Link(1).LinkLeft >= form.Link(1).LinkRight) break;
+  }
+  ASSERT_LT(n, 110);
+  const HelpLink& l = form.Link(1);
+  const QImage& im = form.PageImage();
+  const QRect firstLine(QPoint(l.LinkLeft, l.LinkTop), QPoint(form.PageWidth(), l.LinkTop + 20));
+  const QRect secondLine(QPoint(7, l.LinkTop + 23), QPoint(l.LinkRight, l.LinkTop + 43));
+  // On the second display line, left of where the link ends.
+  form.FormMouseMove((15 + l.LinkRight) / 2, l.LinkTop + 35);
+  EXPECT_EQ(form.HoverLink(), 1);
+  EXPECT_GT(Count(im, secondLine, IsYellow), 10);
+  EXPECT_GT(Count(im, firstLine, IsYellow) + Count(im, secondLine, IsYellow),
+            4 * (Count(im, firstLine, IsCyan) + Count(im, secondLine, IsCyan)));
+  form.FormMouseMove(600, 300);
+  EXPECT_EQ(form.HoverLink(), 0);
+  // On the first display line, right of where it starts.
+  form.FormMouseMove((l.LinkLeft + form.PageWidth()) / 2, l.LinkTop + 10);
+  EXPECT_EQ(form.HoverLink(), 1);
+  form.FormMouseDown(Qt::LeftButton, 0, 0);
+  EXPECT_EQ(form.CurrentPage(), 2);
+}
+
 TEST(HelpForm, LongTextWrapsAndEachLineContinuesBehindTheText) {
   VirtualHost host;
   HelpForm form(host);
@@ -537,6 +567,40 @@ TEST(OurHelpFile, EveryPageFitsItsAreaAndIsSavedAsPng) {
     const QString file = outDir + QStringLiteral("/page_%1.png").arg(n, 2, 10, QLatin1Char('0'));
     EXPECT_TRUE(form.grab().save(file)) << file.toStdString();
   }
+}
+
+}  // namespace
+}  // namespace dalu
+
+namespace dalu {
+namespace {
+
+// A host whose error box is a real modal window, as in the program: showing and closing it
+// takes the activation away from the help window and gives it back.
+class WindowedHost : public VirtualHost {
+ public:
+  void ShowError(const std::string& text) override {
+    errors.push_back(text);
+    QDialog box(QApplication::activeWindow());
+    box.setWindowTitle(QString::fromStdString(text));
+    QTimer::singleShot(30, &box, &QDialog::accept);
+    box.exec();
+  }
+};
+
+TEST(HelpForm, ItsOwnErrorBoxDoesNotCountAsANewActivation) {
+  QTemporaryDir dir;
+  const std::string path = WriteHelpFile(dir, "bad.tfh", {"@@A", "xx", "@End"});
+  WindowedHost host;
+  HelpForm form(host);
+  int activations = 0;
+  QTimer::singleShot(400, &form, [&] {
+    activations = static_cast<int>(host.errors.size());
+    form.accept();
+  });
+  form.OpenHelp(path);
+  EXPECT_EQ(activations, 1);
+  EXPECT_EQ(host.errors.size(), 1u);
 }
 
 }  // namespace
