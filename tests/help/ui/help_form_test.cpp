@@ -555,6 +555,10 @@ TEST(OurHelpFile, EveryPageFitsItsAreaAndIsSavedAsPng) {
         EXPECT_FALSE(IsWordChar(d[i].text.back()) && IsWordChar(d[i + 1].text.front()))
             << "page " << n << " (" << title << ") splits a word: ..."
             << d[i].text.right(12).toStdString() << "|" << d[i + 1].text.left(12).toStdString();
+        // Nor should a closing bracket begin a line (the viewer keeps only "、" and "。" off).
+        EXPECT_FALSE(QString::fromUtf8("」）』").contains(d[i + 1].text.front()))
+            << "page " << n << " (" << title << ") starts a line with "
+            << d[i + 1].text.left(12).toStdString();
       }
     }
     for (int l = 1; l <= form.LinkCount(); ++l) {
