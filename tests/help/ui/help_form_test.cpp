@@ -4,8 +4,10 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -163,6 +165,47 @@ TEST(HelpForm, ActivationRereadsTheFileAndStartsAtPageOne) {
   form.Store().HelpFileName = WriteHelpFile(dir, "plainname", {"@@P", "@End"});
   form.FormActivate();
   EXPECT_EQ(form.windowTitle(), QString::fromUtf8("TevaniFormatHelpViewer ：plainname"));
+}
+
+// The open dialog the form shows, once it is up (nullptr when there is none).
+QFileDialog* OpenDialog() {
+  return qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+}
+
+TEST(HelpForm, WithoutAFileNameActivationAsksForOne) {
+  QTemporaryDir dir;
+  const std::string path = WriteHelpFile(dir, "chosen.tfh", {"@@Picked", "00text", "@End"});
+  VirtualHost host;
+  HelpForm form(host);
+  // Cancelled: nothing is read and the caption stays.
+  QString filter;
+  QTimer::singleShot(50, &form, [&] {
+    if (QFileDialog* od = OpenDialog()) {
+      filter = od->nameFilters().join(QStringLiteral(";"));
+      od->reject();
+    }
+  });
+  form.FormActivate();
+  EXPECT_EQ(filter, QStringLiteral("TevaniFormatHelpfile (*.tfh)"));
+  EXPECT_EQ(form.Store().HelpFileName, "");
+  EXPECT_EQ(form.Store().HelpPageCount, 0);
+  EXPECT_EQ(form.windowTitle(), QString::fromUtf8("TevaniFormatHelpViewer ：No tytle"));
+
+  // A file chosen: it is read and shown.
+  QTimer::singleShot(50, &form, [&] {
+    QFileDialog* od = OpenDialog();
+    if (!od) return;
+    if (auto* name = od->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+      name->setText(QString::fromStdString(path));
+      static_cast<QDialog*>(od)->accept();  // QFileDialog::accept checks the choice
+    }
+    if (od->isVisible()) od->reject();  // fail rather than hang
+  });
+  form.FormActivate();
+  EXPECT_EQ(form.Store().HelpFileName, path);
+  EXPECT_EQ(form.Store().Page(1).Title, "Picked");
+  EXPECT_EQ(form.windowTitle(), QString::fromUtf8("TevaniFormatHelpViewer ：chosen"));
+  EXPECT_TRUE(host.errors.empty());
 }
 
 TEST(HelpForm, AFileThatFailsToReadLeavesThePageOnScreen) {
