@@ -28,13 +28,12 @@ std::string ConfigPath(const Game& g) {
   return g.cfg.AppDir + kConfigFileName;
 }
 
-void ReportFailure(Game& g, const std::string& what, const std::string& systemText) {
+void ReportFailure(Game& g, bool reading, const std::string& systemText) {
   const std::string path = ConfigPath(g);
   if (g.cfg.EnglishUI) {
-    g.host.ShowError("Cannot " + what + " " + path + ": " + systemText);
+    g.host.ShowError((reading ? "Cannot read " : "Cannot write ") + path + ": " + systemText);
   } else {
-    g.host.ShowError(path +
-                     Utf8ToCp932(what == "read" ? " を読み込めません: " : " を保存できません: ") +
+    g.host.ShowError(path + Utf8ToCp932(reading ? " を読み込めません: " : " を保存できません: ") +
                      systemText);
   }
 }
@@ -108,6 +107,8 @@ void ConfigLoad(Game& g) {
       auto parsed = std::make_unique<ParsedConfig>();
       ParseConfigText(file.bytes, *parsed);
       std::copy(std::begin(parsed->Cfg), std::end(parsed->Cfg), std::begin(c.Cfg));
+      // One message for the whole file: a damaged file would otherwise greet the user with
+      // a box per line at start-up.
       if (parsed->badNumber) g.host.ShowError(kPleaseInputInteger);
       break;
     }
@@ -117,10 +118,10 @@ void ConfigLoad(Game& g) {
       ConfigWrite(g);
       break;
     case ReadStatus::kTooLarge:
-      ReportFailure(g, "read", TooLargeText(c.EnglishUI));
+      ReportFailure(g, true, TooLargeText(c.EnglishUI));
       break;
     case ReadStatus::kFailed:
-      ReportFailure(g, "read", file.error);
+      ReportFailure(g, true, file.error);
       break;
   }
   c.EnglishUI = c.Cfg[kLanguage] == 0;
@@ -136,7 +137,7 @@ bool ConfigWrite(Game& g) {
     ParseConfigText("", *parsed);
   } else {
     // Writing over a file that could not be read would lose its labels.
-    ReportFailure(g, "read",
+    ReportFailure(g, true,
                   file.status == ReadStatus::kTooLarge ? TooLargeText(c.EnglishUI) : file.error);
     return false;
   }
@@ -146,7 +147,7 @@ bool ConfigWrite(Game& g) {
   const std::string err =
       WriteFileAtomically(c.AppDir, kConfigFileName, ConfigText(parsed->Labels, values));
   if (!err.empty()) {
-    ReportFailure(g, "write", err);
+    ReportFailure(g, false, err);
     return false;
   }
   return true;

@@ -19,7 +19,9 @@ std::string SystemText(int err) {
 
 ReadResult ReadWholeFile(const std::string& path, size_t maxBytes) {
   ReadResult r;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so a named pipe chosen by mistake cannot hang the program; regular files
+  // read as usual.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     r.status = errno == ENOENT ? ReadStatus::kMissing : ReadStatus::kFailed;
     r.error = SystemText(errno);

@@ -1,6 +1,7 @@
 #include "records/record_loader.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstring>
@@ -320,6 +321,20 @@ TEST_F(RecordLoaderTest, UnreadableFileIsReportedWithTheSystemText) {
   ASSERT_EQ(LoadRecord(*g, dir.path()), LoadOutcome::kFailed);  // a directory
   ASSERT_EQ(host.errors.size(), 1u);
   EXPECT_NE(host.errors[0].find(std::strerror(EISDIR)), std::string::npos);
+
+  host.errors.clear();
+  const std::string huge = Put("huge.DBD", golden);
+  std::filesystem::resize_file(huge, kMaxRecordBytes + 1);
+  ASSERT_EQ(LoadRecord(*g, huge), LoadOutcome::kFailed);
+  ASSERT_EQ(host.errors.size(), 1u);
+  EXPECT_EQ(host.errors[0], "Cannot load " + huge + ": the file is larger than 16 MB.");
+
+  host.errors.clear();
+  const std::string fifo = dir.path() + "pipe.DBD";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(LoadRecord(*g, fifo), LoadOutcome::kFailed);  // returns at once, no writer needed
+  EXPECT_EQ(host.errors.size(), 1u);
+  EXPECT_TRUE(SameState(*engBefore, *recBefore, g->eng, g->rec));
 }
 
 TEST_F(RecordLoaderTest, MessagesFollowTheLanguage) {
