@@ -1,0 +1,283 @@
+// Decision time of every computer level on fixed positions from seeded computer matches.
+//
+// The positions come from a small self-play driver below (twins from GenerateTwin with fixed
+// seeds, moves from ThinkMove, resolved at once on copies of the boards, a plain obstruct
+// exchange), so every run measures the same positions. For each level 1..9 every position
+// is decided three times from the same state; the fastest of the three is that position's
+// time. The table gives the median and the maximum per level and the number of heap
+// allocations made inside all the timed decisions, counted by the operator new below.
+// After the table the usual Google Benchmark runs follow (one benchmark per level, each
+// iteration one decision, cycling through the positions).
+//
+//   build/bench/players_bench                     table, then the benchmarks
+//   build/bench/players_bench --table-only        table only
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "engine/chain.h"
+#include "engine/engine.h"
+#include "engine/field_canvas.h"
+#include "engine/twins.h"
+#include "match/game.h"
+#include "players/levels.h"
+#include "players/think.h"
+#include "util/host.h"
+#include "util/sound.h"
+
+// ---- Heap allocation counter -------------------------------------------------------------
+
+namespace {
+std::atomic<bool> gCounting{false};
+std::atomic<long> gAllocations{0};
+}  // namespace
+
+void* operator new(std::size_t size) {
+  if (gCounting.load(std::memory_order_relaxed)) gAllocations.fetch_add(1);
+  if (void* p = std::malloc(size ? size : 1)) return p;
+  throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+  return operator new(size);
+}
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+  std::free(p);
+}
+
+namespace {
+
+using namespace dalu;
+
+// ---- Self-play driver --------------------------------------------------------------------
+
+struct Position {
+  Engine eng;  // the whole engine state at the moment the side is asked
+  int side;
+  TwinMove current;
+};
+
+struct World {
+  VirtualHost host;
+  NullCanvas canvas;
+  NullSound sound;
+  std::unique_ptr<Game> g = std::make_unique<Game>(host, canvas, sound);
+};
+
+// Queues points against side p, offsetting them first against what p itself has queued.
+void SendObstruct(Engine& e, int from, int points, int chains) {
+  const int to = 3 - from;
+  // Offset against the sender's own queue, oldest first.
+  while (points > 0 && e.ObstructQueueLen[from] > 0) {
+    int32_t& first = e.ObstructQueueAmount[from][1];
+    const int used = std::min<int>(first, points);
+    first -= used;
+    points -= used;
+    if (first == 0) {
+      for (int k = 1; k < e.ObstructQueueLen[from]; ++k) {
+        e.ObstructQueueAmount[from][k] = e.ObstructQueueAmount[from][k + 1];
+        e.ObstructQueueTurn[from][k] = e.ObstructQueueTurn[from][k + 1];
+      }
+      --e.ObstructQueueLen[from];
+    }
+  }
+  if (points > 0 && e.ObstructQueueLen[to] < kQueueCapacity) {
+    const int k = ++e.ObstructQueueLen[to];
+    e.ObstructQueueAmount[to][k] = points;
+    e.ObstructQueueTurn[to][k] = e.TurnNumber + chains + 1;
+  }
+}
+
+// Drops the consignments due this turn onto side p, one bead per column round robin.
+void DropDue(Engine& e, int p) {
+  Board& b = e.Boards[p];
+  const int W = e.FieldWidth;
+  const int H = e.FieldHeight;
+  while (e.ObstructQueueLen[p] > 0 && e.ObstructQueueTurn[p][1] <= e.TurnNumber) {
+    int beads = std::min<int>(e.ObstructQueueAmount[p][1], W * 3);
+    for (int tries = 0; beads > 0 && tries < W * H; ++tries) {
+      const int x = b.ObstructColumn;
+      b.ObstructColumn = x > 1 ? x - 1 : W;
+      int y = 1;
+      while (y <= H && b.Cells[x][y] != kEmpty) ++y;
+      if (y > H) continue;
+      b.Cells[x][y] = kObstruct;
+      --beads;
+    }
+    for (int k = 1; k < e.ObstructQueueLen[p]; ++k) {
+      e.ObstructQueueAmount[p][k] = e.ObstructQueueAmount[p][k + 1];
+      e.ObstructQueueTurn[p][k] = e.ObstructQueueTurn[p][k + 1];
+    }
+    --e.ObstructQueueLen[p];
+  }
+  int32_t pending = 0;
+  for (int k = 1; k <= e.ObstructQueueLen[p]; ++k) pending += e.ObstructQueueAmount[p][k];
+  b.PendingShown = pending;
+}
+
+bool Buried(const Engine& e, int p) {
+  const Board& b = e.Boards[p];
+  for (int x = 1; x <= e.FieldWidth; ++x) {
+    if (b.Cells[x][e.FieldHeight - 1] == kEmpty) return false;
+  }
+  return true;
+}
+
+// Plays one seeded match between two levels and keeps the position before every decision.
+void PlayMatch(World& w, uint64_t seed, int level1, int level2, int maxTurns,
+               std::vector<Position>& out) {
+  Game& g = *w.g;
+  Engine& e = g.eng;
+  e.ConstSet();
+  e.rng.Seed(seed);
+  InitBoards(e, w.canvas);
+  std::memset(e.TwinSequence, 0, sizeof e.TwinSequence);
+  e.SequenceSplit = false;
+  e.TurnNumber = 0;
+  e.PlayerLevel[1] = level1;
+  e.PlayerLevel[2] = level2;
+  for (int p = 1; p <= 2; ++p) {
+    GenerateTwin(e, p, 1);
+    GenerateTwin(e, p, 2);
+  }
+  for (int turn = 1; turn <= maxTurns; ++turn) {
+    e.TurnNumber = turn;
+    TwinMove current[3] = {};
+    for (int p = 1; p <= 2; ++p) {
+      const int n = e.TwinIndex[p]++;
+      current[p] = {e.TwinSequence[p][2 * n - 1], e.TwinSequence[p][2 * n], 4, 0, 0};
+      GenerateTwin(e, p, n + 2);
+    }
+    for (int p = 2; p >= 1; --p) {
+      out.push_back({e, p, current[p]});
+      ThinkMove(g, p, current[p]);
+    }
+    for (int p = 1; p <= 2; ++p) {
+      e.WorkBoard = e.Boards[p];
+      ResolveChains(e, g.ctl.TurnMove[p], 2);
+      Board& b = e.Boards[p];
+      const int32_t pending = b.PendingShown;
+      const int32_t column = b.ObstructColumn;
+      b = e.WorkBoard;
+      b.PendingShown = pending;
+      b.ObstructColumn = column;
+      // Beads above the field are not kept.
+      for (int x = 1; x <= e.FieldWidth; ++x) {
+        for (int y = e.FieldHeight + 1; y <= e.FieldHeight + 3; ++y) b.Cells[x][y] = kEmpty;
+      }
+      if (b.ResultChains > 0) {
+        e.SequenceSplit = true;
+        SendObstruct(e, p, b.ResultObstruct, b.ResultChains);
+      }
+    }
+    for (int p = 1; p <= 2; ++p) DropDue(e, p);
+    if (Buried(e, 1) || Buried(e, 2)) break;
+  }
+}
+
+// The fixed set: positions from four seeded matches of different levels, every third
+// decision from turn 2 on, 64 in all.
+std::vector<Position> MakePositions(World& w) {
+  struct MatchSpec {
+    uint64_t seed;
+    int level1, level2;
+  };
+  const MatchSpec matches[] = {{101, 9, 7}, {202, 8, 6}, {303, 5, 9}, {404, 7, 4}};
+  std::vector<Position> all;
+  all.reserve(4096);
+  std::vector<Position> picked;
+  for (const MatchSpec& m : matches) {
+    all.clear();
+    PlayMatch(w, m.seed, m.level1, m.level2, 60, all);
+    int taken = 0;
+    for (size_t k = 2; k < all.size() && taken < 16; k += 3, ++taken) picked.push_back(all[k]);
+  }
+  return picked;
+}
+
+// One decision of `level` on position `pos`, from a fresh copy of its state.
+double TimeDecision(World& w, const Position& pos, int level) {
+  Game& g = *w.g;
+  g.eng = pos.eng;
+  g.eng.PlayerLevel[pos.side] = level;
+  gCounting = true;
+  const auto t0 = std::chrono::steady_clock::now();
+  ThinkMove(g, pos.side, pos.current);
+  const auto t1 = std::chrono::steady_clock::now();
+  gCounting = false;
+  benchmark::DoNotOptimize(g.ctl.TurnMove[pos.side]);
+  return std::chrono::duration<double, std::milli>(t1 - t0).count();
+}
+
+void PrintTable(World& w, const std::vector<Position>& positions) {
+  std::printf("Decision time per level on %zu positions (ms, fastest of 3 runs each)\n",
+              positions.size());
+  std::printf("%-5s %-26s %8s %8s %8s %s\n", "level", "name", "median", "max", "mean",
+              "allocations");
+  std::vector<double> times(positions.size());
+  for (int level = 1; level <= 9; ++level) {
+    gAllocations = 0;
+    for (size_t k = 0; k < positions.size(); ++k) {
+      double best = 1e300;
+      for (int run = 0; run < 3; ++run) best = std::min(best, TimeDecision(w, positions[k], level));
+      times[k] = best;
+    }
+    std::vector<double> sorted = times;
+    std::sort(sorted.begin(), sorted.end());
+    const size_t n = sorted.size();
+    const double median = n % 2 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) / 2;
+    double sum = 0;
+    for (double t : sorted) sum += t;
+    std::printf("%-5d %-26s %8.3f %8.3f %8.3f %ld\n", level, LevelName(level, true).c_str(), median,
+                sorted.back(), sum / n, gAllocations.load());
+  }
+  std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  World w;
+  const std::vector<Position> positions = MakePositions(w);
+  PrintTable(w, positions);
+  bool tableOnly = false;
+  for (int i = 1; i < argc; ++i) tableOnly |= std::strcmp(argv[i], "--table-only") == 0;
+  if (tableOnly) return 0;
+
+  for (int level = 1; level <= 9; ++level) {
+    const std::string name = "ThinkMove/level" + std::to_string(level);
+    benchmark::RegisterBenchmark(name.c_str(), [&w, &positions, level](benchmark::State& st) {
+      size_t k = 0;
+      for (auto _ : st) {
+        st.PauseTiming();
+        Game& g = *w.g;
+        g.eng = positions[k].eng;
+        g.eng.PlayerLevel[positions[k].side] = level;
+        st.ResumeTiming();
+        ThinkMove(g, positions[k].side, positions[k].current);
+        benchmark::DoNotOptimize(g.ctl.TurnMove[positions[k].side]);
+        k = (k + 1) % positions.size();
+      }
+    })->Unit(benchmark::kMillisecond);
+  }
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
