@@ -5,13 +5,12 @@
 namespace dalu::players {
 
 namespace {
+
 // Marks the members of a search in progress; no cell code is ever this value.
 constexpr int32_t kSearchMark = INT32_MIN;
-}  // namespace
 
-int CountGroup(Board& b, int x, int y, int32_t c, int limit, CellPos* list) {
-  CellPos local[kGroupCapacity];
-  CellPos* found = list != nullptr ? list : local;
+template <bool kChecked>
+int Flood(Board& b, int x, int y, int32_t c, int limit, CellPos* found) {
   const int32_t startValue = b.Cells[x][y];
   b.Cells[x][y] = kSearchMark;
   found[0] = {static_cast<int8_t>(x), static_cast<int8_t>(y)};
@@ -21,11 +20,11 @@ int CountGroup(Board& b, int x, int y, int32_t c, int limit, CellPos* list) {
     for (int d = 0; d < 4; ++d) {
       const int nx = found[i].x + DX[d];
       const int ny = found[i].y + DY[d];
-      // Border codes keep a bead's group inside the grid; the test only matters for
-      // searches of odd values (an empty region) and costs next to nothing.
-      if (static_cast<unsigned>(nx) >= static_cast<unsigned>(kGridCols) ||
-          static_cast<unsigned>(ny) >= static_cast<unsigned>(kGridRows))
-        continue;
+      if constexpr (kChecked) {
+        if (static_cast<unsigned>(nx) >= static_cast<unsigned>(kGridCols) ||
+            static_cast<unsigned>(ny) >= static_cast<unsigned>(kGridRows))
+          continue;
+      }
       int32_t& cell = b.Cells[nx][ny];
       if (cell == c) {
         cell = kSearchMark;
@@ -37,6 +36,19 @@ int CountGroup(Board& b, int x, int y, int32_t c, int limit, CellPos* list) {
   b.Cells[x][y] = startValue;
   for (int i = 1; i < n; ++i) b.Cells[found[i].x][found[i].y] = c;
   return n;
+}
+
+}  // namespace
+
+int CountGroup(Board& b, int x, int y, int32_t c, int limit, CellPos* list) {
+  CellPos local[kGroupCapacity];
+  CellPos* found = list != nullptr ? list : local;
+  // Bead colours never lie in the outermost rows and columns of the grid (walls, floor,
+  // ceiling and the unused space around them), so a search for a colour from an inner cell
+  // never steps outside it. Any other search (an empty region, say) tests every step.
+  const bool inner = x >= 1 && x <= kGridCols - 2 && y >= 1 && y <= kGridRows - 2;
+  if (inner && IsColour(c)) return Flood<false>(b, x, y, c, limit, found);
+  return Flood<true>(b, x, y, c, limit, found);
 }
 
 bool ResolvesNothing(const Engine& e, Board& b, const TwinMove& move) {
@@ -115,6 +127,17 @@ void ResolveSettled(const Engine& e, Board& b, const TwinMove& move, int mode) {
     int32_t n = 0;
     int keptCount = 0;
     unsigned touched = 0;  // bit x: a cell of column x was emptied
+    int low[kGridCols];    // lowest and highest emptied row of each touched column
+    int high[kGridCols];
+    auto emptied = [&](int x, int y) {
+      if (touched & (1u << x)) {
+        low[x] = y < low[x] ? y : low[x];
+        high[x] = y > high[x] ? y : high[x];
+      } else {
+        touched |= 1u << x;
+        low[x] = high[x] = y;
+      }
+    };
     for (int i = 0; i < seedCount; ++i) {
       const int32_t k = b.Cells[seeds[i].x][seeds[i].y];
       if (!IsColour(k)) continue;
@@ -125,17 +148,21 @@ void ResolveSettled(const Engine& e, Board& b, const TwinMove& move, int mode) {
           const int mx = group[m].x;
           const int my = group[m].y;
           b.Cells[mx][my] = kEmpty;
-          touched |= 1u << mx;
+          emptied(mx, my);
           for (int d = 0; d < 4; ++d) {
             int32_t& nb = b.Cells[mx + DX[d]][my + DY[d]];
             if (nb == kObstruct) {
               nb = kEmpty;
-              touched |= 1u << (mx + DX[d]);
+              emptied(mx + DX[d], my + DY[d]);
             }
           }
         }
       } else {
-        for (int m = 0; m < members; ++m) kept[keptCount++] = group[m];
+        for (int m = 0; m < members; ++m) {
+          kept[keptCount].x = group[m].x;
+          kept[keptCount].y = group[m].y;
+          ++keptCount;
+        }
       }
     }
     // Groups that stay get their colours back inside the field; marks above it stay, as
@@ -148,15 +175,17 @@ void ResolveSettled(const Engine& e, Board& b, const TwinMove& move, int mode) {
     ++chains;
     points += ChainPoints(e, chains, n);
 
-    // Gravity, only where cells were emptied: every other column is still settled. The
-    // moved beads seed the next step.
+    // Gravity, only where cells were emptied: every other column is still settled, and so
+    // is a touched column below its lowest emptied cell and above its highest one, up to its
+    // first empty cell there. The moved beads seed the next step.
     seedCount = 0;
     for (int x = 1; x <= W; ++x) {
       if (!(touched & (1u << x))) continue;
       int gap = 0;
-      for (int y = 1; y <= H; ++y) {
+      for (int y = low[x]; y <= H; ++y) {
         const int32_t cell = b.Cells[x][y];
         if (cell <= 0) {
+          if (y > high[x]) break;  // the column's old top is passed
           ++gap;
         } else if (gap > 0) {
           b.Cells[x][y - gap] = cell;
