@@ -27,6 +27,8 @@ TwinMove GeneralGutya(Game& g, int player, const TwinMove& current, int CrowdLim
   const Board& live = e.Boards[player];
   const int H = e.FieldHeight;
 
+  t.ScoredCount = 0;
+
   // 1. The stronger modes answer an emergency first.
   if (Mode >= 5) {
     GetAllPSsSet(g, player);
@@ -46,6 +48,8 @@ TwinMove GeneralGutya(Game& g, int player, const TwinMove& current, int CrowdLim
   EnumeratePlacements(e, 200, c1, c2);
   t.ThirdTwinCount = e.PlacementCount;
   if (count < 1) return current;  // no column to play in at all
+  t.ScoredCount = count < 100 ? count : 100;
+  for (int i = 1; i <= t.ScoredCount; ++i) t.CandidateScore[i] = kNotScored;
 
   // 3. Points queued against the player, and how crowded the field is.
   e.WorkBoard = live;
@@ -160,6 +164,7 @@ TwinMove GeneralGutya(Game& g, int player, const TwinMove& current, int CrowdLim
     if (readDepth > 0) s = ReadAhead(g, s, readDepth);
 
     // 4.8
+    if (i <= t.ScoredCount) t.CandidateScore[i] = s;
     if (s > best) {
       best = s;
       chosen = i;

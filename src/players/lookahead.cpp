@@ -86,12 +86,16 @@ TwinMove Thinking2p(Game& g, int player, const TwinMove& current, int Depth) {
   Engine& e = g.eng;
   const Board& live = e.Boards[player];
   const int H = e.FieldHeight;
-  g.think.LookAheadPlayer = player;
+  ThinkState& t = g.think;
+  t.LookAheadPlayer = player;
+  t.ScoredCount = 0;
 
   // 1.
   EnumeratePlacements(e, 0, current.Colour1, current.Colour2);
   const int count = e.PlacementCount;
   if (count < 1) return current;  // no column to play in at all
+  t.ScoredCount = count < 100 ? count : 100;
+  for (int i = 1; i <= t.ScoredCount; ++i) t.CandidateScore[i] = kNotScored;
   int32_t best = -10000;
   int chosen = 0;
 
@@ -142,6 +146,7 @@ TwinMove Thinking2p(Game& g, int player, const TwinMove& current, int Depth) {
     // 3.3-3.5
     ResolveChains(e, move, 2);
     s = LookAhead(g, crowd, s, threshold);
+    if (i <= t.ScoredCount) t.CandidateScore[i] = s;
     if (s > best) {
       best = s;
       chosen = i;

@@ -17,6 +17,9 @@ struct EmergencyCandidate {
   int32_t First;   // Placements entry (101 upward) of its first placement
 };
 
+// CandidateScore of a placement that was not scored (blocked, or never reached).
+inline constexpr int32_t kNotScored = INT32_MIN;
+
 // The widest field (9 columns) gives at most 34 + 34^2 + 34^3 = 40,494 candidates.
 inline constexpr int kEmergencyCapacity = 50000;
 
@@ -33,6 +36,12 @@ struct ThinkState {
   // (tests and position analysis); -1 draws it.
   int32_t FixedNoise = -1;
   int32_t LookAheadPlayer = 1;  // side the three-twin look-ahead is thinking for
+
+  // ---- Last decision (read by tests and analysis) ----
+  // [1..ScoredCount]: the final score of each placement of the current twin (Placements
+  // entry 1 upward), kNotScored for a blocked one. ScoredCount is 0 after an emergency move.
+  int32_t CandidateScore[101] = {};
+  int32_t ScoredCount = 0;
 
   // ---- Last emergency search (read by tests and analysis) ----
   std::vector<EmergencyCandidate> Candidates;  // entries 0..CandidateCount-1, in list order
