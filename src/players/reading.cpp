@@ -105,14 +105,24 @@ int32_t ReadAhead(Game& g, int32_t score, int depth) {
     if (depth == 1) best = std::max(best, PlacementValue(e, base, next, settled));
     afterNext = base;
     if (!QuietDropOn(e, afterNext, next)) continue;
+    // Depth 2 reads the boards afterNext + a third twin on the read board: the twin is
+    // written there and taken out again after its reading, which spares a copy per twin.
+    if (depth == 2) t.ReadBoard = afterNext;
     for (int j = 201; j <= thirdEnd; ++j) {
       const TwinMove& third = e.Placements[j];
       if (IsBlocked(e, afterNext, third)) continue;
       if (depth == 1) best = std::max(best, PlacementValue(e, afterNext, third, settled));
       if (depth == 2) {
-        t.ReadBoard = afterNext;
-        if (!QuietDropOn(e, t.ReadBoard, third)) continue;
-        best = std::max(best, BestTrigger(g, settled));
+        Board& rb = t.ReadBoard;
+        int r1, r2;
+        players::LandingRowsOn(e, rb, third, r1, r2);
+        const int x1 = third.Column;
+        const int x2 = third.Column + DX[third.Rotation];
+        const int32_t old1 = rb.Cells[x1][r1];
+        const int32_t old2 = rb.Cells[x2][r2];
+        if (QuietDropAt(e, rb, third, r1, r2)) best = std::max(best, BestTrigger(g, settled));
+        rb.Cells[x2][r2] = old2;  // reverse order: right also when both share a cell
+        rb.Cells[x1][r1] = old1;
       }
     }
   }
