@@ -255,5 +255,47 @@ TEST_F(Players, TheMoveIsAlwaysAPlacementOfTheCurrentTwin) {
   }
 }
 
+// Fields no match makes (odd sizes and vanish counts, cells holding marks, border codes or
+// beads in mid-air, beads above the field) must neither lead a search outside the grid nor
+// change what the players choose compared with the plain players.
+TEST_F(Players, OddFieldsAgreeWithThePlainPlayers) {
+  struct Shape {
+    int w, h, v;
+  };
+  const Shape shapes[] = {{1, 3, 2}, {2, 5, 4}, {9, 14, 4}, {3, 4, 6}, {9, 3, 3}};
+  const int32_t values[] = {0, 0, 0, 0, 1, 2, 3, 4, 5, 10, -2, -3, -4};
+  for (const Shape& shape : shapes) {
+    for (uint64_t seed = 0; seed < 3; ++seed) {
+      Rng r(seed * 31 + static_cast<uint64_t>(shape.w));
+      e().ConstSet();
+      e().FieldWidth = shape.w;
+      e().FieldHeight = shape.h;
+      e().VanishCount = shape.v;
+      e().ColourCount = 5;
+      InitBoards(e(), box_.canvas);
+      for (int x = 1; x <= shape.w; ++x)
+        for (int y = 1; y <= shape.h + 2; ++y)
+          e().Boards[1].Cells[x][y] = values[r.Below(sizeof values / sizeof values[0])];
+      for (int i = 1; i <= 20; ++i) e().TwinSequence[1][i] = 1 + r.Below(5);
+      e().TwinIndex[1] = 3;
+      e().TurnNumber = 5;
+      e().Boards[1].PendingShown = r.Below(80);
+      Queue(1, r.Below(20), 5 + r.Below(3));
+      const TwinMove current{e().TwinSequence[1][3], e().TwinSequence[1][4], 4, 0, 0};
+      for (int level = 1; level <= 9; ++level) {
+        GameBox other;
+        other.g->eng = e();
+        e().PlayerLevel[1] = level;
+        other.g->eng.PlayerLevel[1] = level;
+        other.g->think.FixedNoise = 0;
+        ThinkMove(g(), 1, current);
+        ref::ThinkMove(*other.g, 1, current);
+        ASSERT_EQ(g().ctl.TurnMove[1], other.g->ctl.TurnMove[1])
+            << shape.w << "x" << shape.h << " seed " << seed << " level " << level;
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace dalu::testing
