@@ -17,7 +17,8 @@ namespace dalu {
 //    behind each next-twin placement that vanishes nothing, of every placement after it.
 //  - depth 2: behind two quiet twins, the best chain that one bead of colour 1..4 dropped on
 //    a column sets off.
-// The result is never below score. Lets the host run pending events once, first.
+// Apart from the first case the result is never below score. Lets the host run pending
+// events once, first, in every case.
 // Overwrites g.eng.WorkBoard and g.think.ReadBoard.
 int32_t ReadAhead(Game& g, int32_t score, int depth);
 

@@ -1,6 +1,6 @@
 // Small helpers shared by the computer players' searches: the random addition of shape
 // scores, twin colours from the sequence, landing rows and group counts on any scratch board,
-// and the quick test that a placement vanishes nothing.
+// the quick test that a placement vanishes nothing, and the resolution of settled boards.
 //
 // Everything works on boards the caller owns and allocates nothing.
 #pragma once

@@ -1,8 +1,8 @@
-// A plain, slow second implementation of the computer players, written step by step from the
-// rules with nothing but the engine's own calls: every resolution on the work board with
-// ResolveChains, every group search with an explicit list, no shortcuts. The tests run it
-// beside the real players on many positions; any difference in a value or a chosen move is a
-// fault of one of the shortcuts the real players take.
+// A plain, slow second implementation of the computer players, written step by step in the
+// most direct way, with nothing but the engine's own calls: every resolution on the work
+// board with ResolveChains, every group search with an explicit list, no shortcuts. The tests
+// run it beside the real players on many positions; any difference in a value or a chosen
+// move is a fault of one of the shortcuts the real players take.
 #pragma once
 
 #include <algorithm>
