@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang into build-fuzz/ and runs them for a given time,
+# seeded from the test files. Not part of CI.
+#
+#   scripts/fuzz.sh [seconds] [target ...]
+#
+# seconds defaults to 60; the targets default to all three (record_reader_fuzz,
+# old_format_fuzz, config_reader_fuzz). The targets run at the same time under nice, one
+# process each. Corpora, logs and any crashing input go to fuzz-out/<target>/. The script
+# fails when a target found a crash.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+seconds=${1:-60}
+[ $# -gt 0 ] && shift
+targets=("$@")
+[ ${#targets[@]} -eq 0 ] && targets=(record_reader_fuzz old_format_fuzz config_reader_fuzz)
+
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DDALU_BUILD_FUZZ=ON -DDALU_BUILD_UI=OFF -DDALU_BUILD_TESTS=OFF -DDALU_BUILD_BENCH=OFF \
+  >/dev/null
+nice cmake --build build-fuzz -j2 --target "${targets[@]}"
+
+seeds_of() {
+  case "$1" in
+    record_reader_fuzz|old_format_fuzz) echo tests/data/records ;;
+    config_reader_fuzz) echo tests/data/config ;;
+  esac
+}
+dict_of() {
+  case "$1" in
+    record_reader_fuzz|old_format_fuzz) echo fuzz/records.dict ;;
+    config_reader_fuzz) echo fuzz/config.dict ;;
+  esac
+}
+
+pids=()
+for t in "${targets[@]}"; do
+  out=fuzz-out/$t
+  mkdir -p "$out/corpus"
+  nice ./build-fuzz/fuzz/"$t" -max_total_time="$seconds" -print_final_stats=1 \
+    -dict="$(dict_of "$t")" -artifact_prefix="$out/" -max_len=65536 \
+    "$out/corpus" "$(seeds_of "$t")" >"$out/fuzz.log" 2>&1 &
+  pids+=($!)
+done
+
+status=0
+for i in "${!targets[@]}"; do
+  t=${targets[$i]}
+  if wait "${pids[$i]}"; then result=ok; else result=FAILED; status=1; fi
+  runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "fuzz-out/$t/fuzz.log" | grep -o '[0-9]*$' || true)
+  cov=$(grep -o 'cov: [0-9]*' "fuzz-out/$t/fuzz.log" | tail -1 || true)
+  echo "$t: $result, ${runs:-?} executions, $cov, corpus $(ls "fuzz-out/$t/corpus" | wc -l) files"
+  if [ "$result" = FAILED ]; then
+    grep -m5 -E 'ERROR|invariant|SUMMARY|Test unit written' "fuzz-out/$t/fuzz.log" || true
+  fi
+done
+exit $status

@@ -1,0 +1,130 @@
+#include "players/emergency.h"
+
+#include <algorithm>
+
+#include "engine/chain.h"
+#include "engine/twins.h"
+#include "players/search_util.h"
+
+namespace dalu {
+
+void GetAllPSsSet(Game& g, int player) {
+  Engine& e = g.eng;
+  // TwinIndex already names the twin after the one being placed.
+  for (int k = 1; k <= 3; ++k) {
+    int32_t c1, c2;
+    players::TwinColours(e, player, e.TwinIndex[player] - 2 + k, c1, c2);
+    EnumeratePlacements(e, 100 * k, c1, c2);
+    g.think.PSCount[k] = e.PlacementCount;
+  }
+}
+
+void Emergency(Game& g, int player, TwinMove& result) {
+  Engine& e = g.eng;
+  ThinkState& t = g.think;
+  const Board& live = e.Boards[player];
+  const int W = e.FieldWidth;
+  const int H = e.FieldHeight;
+
+  // 1. Column heights: the highest bead or obstruct bead in rows 1..H, 0 for none.
+  int32_t heights = 0;
+  for (int x = 1; x <= W; ++x) {
+    for (int y = H; y >= 1; --y) {
+      if (live.Cells[x][y] > 0) {
+        heights += y;
+        break;
+      }
+    }
+  }
+  const int32_t fill = players::FillPercent(e, heights);
+
+  // 2-3. Threat and the number of turns left to answer it.
+  int32_t threat = 0;
+  int32_t deadline = 6;
+  if (fill > 80) threat = 70;
+  const int queued = std::min<int32_t>(e.ObstructQueueLen[player], kQueueCapacity);
+  if (queued > 0) {
+    for (int k = 1; k <= queued; ++k) threat += e.ObstructQueueAmount[player][k];
+    deadline = e.ObstructQueueTurn[player][1] - e.TurnNumber + 1;
+  }
+  t.EmergencyThreat = threat;
+  t.EmergencyDeadline = deadline;
+  t.CandidateCount = 0;
+
+  // 4. No danger worth a search.
+  if (threat <= 4) {
+    result.Column = 0;
+    return;
+  }
+
+  // 5. Every sequence, depth first, in entry order.
+  EmergencyCandidate* list = t.Candidates.data();
+  const int capacity = static_cast<int>(t.Candidates.size());
+  int n = 0;
+  auto append = [&](int32_t attack, int32_t time, int32_t first) {
+    if (n < capacity) list[n++] = {attack, time, first};  // room for the widest field
+  };
+  const int end1 = 100 + std::clamp(t.PSCount[1], 0, 100);
+  const int end2 = 200 + std::clamp(t.PSCount[2], 0, 100);
+  const int end3 = 300 + std::clamp(t.PSCount[3], 0, 100);
+  Board after1, after2;
+  // Resolutions keep a settled board settled, so this look covers every board below.
+  const bool settled = players::IsSettled(e, live);
+  for (int i = 101; i <= end1; ++i) {
+    const TwinMove& m1 = e.Placements[i];
+    if (IsBlocked(e, live, m1)) continue;
+    e.WorkBoard = live;
+    ResolveChains(e, m1, 2);
+    const int32_t a1 = e.WorkBoard.ResultObstruct;
+    append(a1, 1, i);
+    after1 = e.WorkBoard;
+    for (int j = 201; j <= end2; ++j) {
+      const TwinMove& m2 = e.Placements[j];
+      if (IsBlocked(e, after1, m2)) continue;
+      e.WorkBoard = after1;
+      ResolveChains(e, m2, 2);
+      const int32_t a2 = e.WorkBoard.ResultObstruct;
+      // A placement that produced points delays the next one by a turn.
+      append(a1 + a2, 2 + (a1 > 0), i);
+      after2 = e.WorkBoard;
+      for (int l = 301; l <= end3; ++l) {
+        const TwinMove& m3 = e.Placements[l];
+        if (IsBlocked(e, after2, m3)) continue;
+        // The last placement's board is not needed: one that vanishes nothing scores 0
+        // without a resolution.
+        int32_t a3 = 0;
+        if (!players::ResolvesNothing(e, after2, m3)) {
+          players::ResolveOnWorkBoard(e, after2, m3, 2, settled);
+          a3 = e.WorkBoard.ResultObstruct;
+        }
+        append(a1 + a2 + a3, 3 + (a1 > 0) + (a2 > 0), i);
+      }
+    }
+  }
+  t.CandidateCount = n;
+
+  // 6. A candidate that cannot land in time keeps no attack.
+  for (int k = 0; k < n; ++k) {
+    if (list[k].Time + 1 > deadline) list[k].Attack = 0;
+  }
+
+  // 7. The first of the best net attacks wins.
+  int32_t best = -100;
+  int32_t chosen = 0;
+  for (int k = 0; k < n; ++k) {
+    const int32_t net = list[k].Attack - 5 * list[k].Time;
+    if (net > best) {
+      best = net;
+      chosen = list[k].First;
+    }
+  }
+
+  // 8. Play it when it answers the threat, or when time is nearly out.
+  if (n > 0 && chosen > 0 && (best >= threat || deadline <= 3)) {
+    result = e.Placements[chosen];
+  } else {
+    result.Column = 0;
+  }
+}
+
+}  // namespace dalu

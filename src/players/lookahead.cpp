@@ -1,0 +1,161 @@
+// The three-twin look-ahead player.
+#include "engine/chain.h"
+#include "engine/twins.h"
+#include "players/search_util.h"
+#include "players/think.h"
+#include "util/host.h"
+
+namespace dalu {
+
+using players::CellAt;
+
+int32_t CountFilled(const Game& g) {
+  const Engine& e = g.eng;
+  int32_t n = 0;
+  for (int x = 1; x <= e.FieldWidth; ++x) {
+    for (int y = 1; y <= e.FieldHeight; ++y) n += e.WorkBoard.Cells[x][y] > 0;
+  }
+  return n;
+}
+
+int32_t LookAhead(Game& g, int32_t crowd, int32_t shapeScore, int32_t threshold) {
+  Engine& e = g.eng;
+  const int p = g.think.LookAheadPlayer;
+
+  // 1. The position after the candidate.
+  Board after1 = e.WorkBoard;
+  const int32_t c1 = after1.ResultChains;
+  const int32_t p1 = after1.ResultObstruct;
+  // Resolutions keep a settled board settled, so this look covers every board below.
+  const bool settled = players::IsSettled(e, after1);
+
+  // 2-3. Every placement of the next twin, and behind each every placement of the one
+  // after. The second block holds the same placements for every first one, so it is
+  // listed once.
+  int32_t a, b;
+  players::TwinColours(e, p, e.TwinIndex[p], a, b);
+  EnumeratePlacements(e, 100, a, b);
+  const int count2 = e.PlacementCount;
+  players::TwinColours(e, p, e.TwinIndex[p] + 1, a, b);
+  EnumeratePlacements(e, 200, a, b);
+  const int count3 = e.PlacementCount;
+
+  // Sequences whose points exceed this are worth a hundred per point.
+  const int32_t bigAttack = (130 - crowd) * threshold / 60;
+  int32_t best = -100;
+  Board after2;
+  for (int j = 101; j <= 100 + count2; ++j) {
+    const TwinMove& m2 = e.Placements[j];
+    if (IsBlocked(e, after1, m2)) continue;
+    e.WorkBoard = after1;
+    ResolveChains(e, m2, 2);
+    after2 = e.WorkBoard;
+    const int32_t c2 = after2.ResultChains;
+    const int32_t p2 = after2.ResultObstruct;
+    for (int m = 201; m <= 200 + count3; ++m) {
+      const TwinMove& m3 = e.Placements[m];
+      if (IsBlocked(e, after2, m3)) continue;
+      // The last board is not needed: a placement that vanishes nothing is known to give
+      // 0 steps and 0 points without resolving it.
+      int32_t c3 = 0, p3 = 0;
+      if (!players::ResolvesNothing(e, after2, m3)) {
+        players::ResolveOnWorkBoard(e, after2, m3, 2, settled);
+        c3 = e.WorkBoard.ResultChains;
+        p3 = e.WorkBoard.ResultObstruct;
+      }
+      int32_t v;
+      if (crowd > 70 && c1 + c2 + c3 > 0) {
+        v = (p3 + 4 * p1 + 2 * p2) * 100 + 100;
+      } else {
+        if (c1 > 0) {
+          v = 1;
+        } else if (c2 + c3 > 0) {
+          v = (p2 + p3) * 50;
+        } else {
+          v = shapeScore;
+        }
+        if (bigAttack < p1 + p2 + p3) v = (4 * p3 + p1 + 2 * p2) * 100;
+      }
+      if (v > best) best = v;
+    }
+  }
+  return best;
+}
+
+TwinMove Thinking2p(Game& g, int player, const TwinMove& current, int Depth) {
+  Engine& e = g.eng;
+  const Board& live = e.Boards[player];
+  const int H = e.FieldHeight;
+  ThinkState& t = g.think;
+  t.LookAheadPlayer = player;
+  t.ScoredCount = 0;
+
+  // 1.
+  EnumeratePlacements(e, 0, current.Colour1, current.Colour2);
+  const int count = e.PlacementCount;
+  if (count < 1) return current;  // no column to play in at all
+  t.ScoredCount = count < 100 ? count : 100;
+  for (int i = 1; i <= t.ScoredCount; ++i) t.CandidateScore[i] = kNotScored;
+  int32_t best = -10000;
+  int chosen = 0;
+
+  // 2. Crowding: filled cells in percent plus the incoming points shown.
+  e.WorkBoard = live;
+  const int32_t crowd = players::FillPercent(e, CountFilled(g)) + live.PendingShown;
+  const int32_t threshold = Depth * 3 / 2;
+
+  // 3.
+  for (int i = 1; i <= count; ++i) {
+    const TwinMove& move = e.Placements[i];
+    if (IsBlocked(e, live, move)) continue;
+    g.host.ProcessEvents();
+    e.WorkBoard = live;
+    LandingRows(e, move);
+
+    // 3.1 Low placements score higher.
+    const int land[3] = {0, e.LandRow[1], e.LandRow[2]};
+    int32_t s = players::ShapeNoise(g) + 2 * H - land[1] - land[2];
+
+    // 3.2 Own colours around each bead and around the bottom of the run it rests on.
+    const int xs[3] = {0, move.Column, move.Column + DX[move.Rotation]};
+    const int32_t cs[3] = {0, move.Colour1, move.Colour2};
+    for (int k = 1; k <= 2; ++k) {
+      const int x = xs[k];
+      const int y = land[k];
+      const int32_t ck = cs[k];
+      if (y == H + 1) {
+        s -= 40;
+        continue;
+      }
+      for (int d = 0; d < 4; ++d) s += 20 * (live.Cells[x + DX[d]][y + DY[d]] == ck);
+      // What the bead rests on: the live cell below, or its own partner when the partner
+      // lies below it.
+      int32_t u = live.Cells[x][y - 1];
+      if (k == 1 && move.Rotation == 2) u = move.Colour2;
+      if (k == 2 && move.Rotation == 0) u = move.Colour1 == move.Colour2 ? -1 : move.Colour1;
+      if (IsColour(u)) {
+        int r = y - 2;
+        while (r >= 0 && live.Cells[x][r] == u) --r;
+        // r can reach the floor row; the row below it holds no bead.
+        for (int d = 0; d < 4; ++d) s += 15 * (CellAt(live, x + DX[d], r + DY[d]) == ck);
+        const int32_t under = CellAt(live, x, r - 1);
+        if (IsColour(under) && under != ck) s -= 17;
+      }
+    }
+
+    // 3.3-3.5
+    ResolveChains(e, move, 2);
+    s = LookAhead(g, crowd, s, threshold);
+    if (i <= t.ScoredCount) t.CandidateScore[i] = s;
+    if (s > best) {
+      best = s;
+      chosen = i;
+    }
+  }
+
+  // 4. Every placement blocked: the field is buried by now; the first placement is as good
+  // as any and keeps the current twin's colours.
+  return e.Placements[chosen > 0 ? chosen : 1];
+}
+
+}  // namespace dalu

@@ -1,0 +1,42 @@
+// Whole-file reads and atomic writes for the battle records and the configuration file.
+//
+// Paths are handed to the operating system as they are. Errors come back as the system's
+// own error text (errno), so the caller can show it in the error box.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dalu {
+
+enum class ReadStatus { kOk, kMissing, kFailed, kTooLarge };
+
+struct ReadResult {
+  ReadStatus status = ReadStatus::kFailed;
+  std::string bytes;  // the whole file when kOk
+  std::string error;  // the system's error text when kMissing or kFailed
+};
+
+// Reads the whole file at path. Files larger than maxBytes are not read (kTooLarge), so
+// opening a wrong, huge file by mistake costs nothing.
+ReadResult ReadWholeFile(const std::string& path, size_t maxBytes);
+
+// Writes bytes to dir + name so that the target holds either its old contents or all the
+// new bytes, never a part: the bytes go into a temporary file in dir, are flushed to the
+// disk and the temporary file is renamed over the target. On failure the temporary file is
+// removed and the system's error text is returned; "" means success. dir ends with "/".
+std::string WriteFileAtomically(const std::string& dir, const std::string& name,
+                                std::string_view bytes);
+
+// Creates the directory dir (one level) when it does not exist yet. Returns the system's
+// error text, or "" when the directory exists afterwards.
+std::string EnsureDirectory(const std::string& dir);
+
+// Splits text into lines at LF; a CR just before the LF (or at the very end) is dropped, so
+// CR LF and bare LF files read alike. A last line without a line end counts; the empty
+// text after a final line end does not. The views point into text.
+std::vector<std::string_view> SplitLines(std::string_view text);
+
+}  // namespace dalu

@@ -1,0 +1,64 @@
+// Writing battle records: the header, the file itself and the Save As logic.
+//
+// A record file is CP932 text with CR LF line ends: 20 header lines, the saved turn count,
+// the end reason, the row count R and 2R twin-sequence rows, then for every turn its
+// comments ("CM" + text) and its four-digit turn line, the comments after the last turn,
+// and "[EoF]". Every save goes through a temporary file that is renamed over the target, so
+// a failed save never damages the file that was there.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace dalu {
+
+struct BattleRecord;
+struct Engine;
+struct Game;
+
+inline constexpr const char* kRecordExtension = ".DBD";
+
+// ---- Header --------------------------------------------------------------------------
+
+// Rebuilds g.rec.RecHeader[1..20] from the current record and engine values and clears
+// every CommentCount (indices 0..1000).
+void TF_File_SetUp(Game& g);
+// The header part of TF_File_SetUp, on any record and engine (comments untouched).
+void SetUpHeader(BattleRecord& rec, const Engine& e);
+
+// ---- Writing ---------------------------------------------------------------------------
+
+// Rows of 64 beads a record stores when written at turn counter `turns`:
+// (2 * (turns + 2)) div 64 + 1, which covers every twin up to turns + 2.
+int32_t SequenceRows(int32_t turns);
+
+// The bytes of the file: turns 1..savedTurns, `reason` as the end reason, R computed from
+// rowTurns. Limits: savedTurns is held to 0..1000 (TurnRecord has nothing beyond) and R to
+// 1..32 (the sequence has nothing beyond), so no array is read outside. A CR or LF inside
+// a text is written as a blank, so no text can break the line structure.
+std::string RecordText(const BattleRecord& rec, const Engine& e, int32_t savedTurns,
+                       const std::string& reason, int32_t rowTurns);
+
+// AppDir + "GameData/".
+std::string RecordDir(const Game& g);
+
+// Writes RecordDir(g) + g.rec.RecFileName with R computed from g.eng.TurnNumber, creating
+// GameData/ when it is missing. On failure shows the system's error text in the error box,
+// leaves the earlier file intact and no temporary file behind, and returns false.
+bool TF_File_Save(Game& g, int32_t SavedTurns, const std::string& Reason);
+// The same with R computed from RowTurns instead of TurnNumber (the old-format conversion
+// writes the rows it read, R from its turn count).
+bool TF_File_SaveRows(Game& g, int32_t SavedTurns, const std::string& Reason, int32_t RowTurns);
+
+// Writes text as RecordDir(g) + fileName, with the same checks, directory creation and
+// error report as TF_File_Save.
+bool WriteRecordFile(Game& g, const std::string& fileName, const std::string& text);
+
+// Save As after the dialog: RecFileName := the chosen name after its last "/", with ".DBD"
+// appended unless it already ends in ".DBD" byte for byte; the file always goes to
+// GameData/. While Running, TurnNumber - 1 turns and "Halt" (the turn in progress is left
+// out); otherwise TurnNumber turns and "Buried". RecFileName keeps the new name even when
+// the write fails.
+bool TF_File_SaveAs(Game& g, const std::string& chosenPath, bool Running);
+
+}  // namespace dalu
