@@ -20,6 +20,16 @@ void* operator new(std::size_t n) {
 void* operator new[](std::size_t n) {
   return operator new(n);
 }
+// The nothrow forms too, so every allocation is counted and paired with free().
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
+  ++allocations;
+  return std::malloc(n ? n : 1);
+}
+void* operator new[](std::size_t n, const std::nothrow_t& t) noexcept {
+  return operator new(n, t);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
 void operator delete(void* p) noexcept {
   std::free(p);
 }
