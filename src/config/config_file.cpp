@@ -15,15 +15,6 @@ namespace {
 // A configuration file is a few hundred bytes; anything this large is not one.
 inline constexpr size_t kMaxConfigBytes = 1024 * 1024;
 
-void AddLine(std::string& out, std::string_view line) {
-  const size_t from = out.size();
-  out.append(line);
-  std::replace_if(
-      out.begin() + static_cast<std::ptrdiff_t>(from), out.end(),
-      [](char c) { return c == '\r' || c == '\n'; }, ' ');
-  out.append("\r\n");
-}
-
 std::string ConfigPath(const Game& g) {
   return g.cfg.AppDir + kConfigFileName;
 }

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -127,6 +128,15 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
     start = end + 1;
   }
   return lines;
+}
+
+void AddLine(std::string& out, std::string_view line) {
+  const size_t from = out.size();
+  out.append(line);
+  std::replace_if(
+      out.begin() + static_cast<std::ptrdiff_t>(from), out.end(),
+      [](char c) { return c == '\r' || c == '\n'; }, ' ');
+  out.append("\r\n");
 }
 
 }  // namespace dalu

@@ -39,4 +39,8 @@ std::string EnsureDirectory(const std::string& dir);
 // text after a final line end does not. The views point into text.
 std::vector<std::string_view> SplitLines(std::string_view text);
 
+// Appends line and a CR LF to out. A CR or LF inside the line would split it in two when
+// read back, so each becomes a blank.
+void AddLine(std::string& out, std::string_view line);
+
 }  // namespace dalu

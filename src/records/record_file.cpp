@@ -14,15 +14,6 @@ namespace dalu {
 
 namespace {
 
-void AddLine(std::string& out, std::string_view line) {
-  const size_t from = out.size();
-  out.append(line);
-  std::replace_if(
-      out.begin() + static_cast<std::ptrdiff_t>(from), out.end(),
-      [](char c) { return c == '\r' || c == '\n'; }, ' ');
-  out.append("\r\n");
-}
-
 std::string ChainLine(const int32_t* table, int first) {
   std::string s;
   for (int k = first; k < first + 15; ++k) s += FourDigits(table[k]);
