@@ -173,5 +173,135 @@ TEST_F(FieldDrawTest, ObstructBeadsAboveTheFieldAreNotDrawnWhenTheyLand) {
   EXPECT_EQ(cv.ImageAt(p.x, p.y), -1);
 }
 
+// The drawing operations of AnimateFalls, frame by frame, for positions worked out by hand.
+// Each op is (kind, column, row, pixels shifted up, image); kPresent ends a frame.
+class FallFramesTest : public FieldDrawTest {
+ protected:
+  struct Step {
+    Kind kind;
+    int column = 0, row = 0, up = 0, image = 0;
+  };
+  static Step R(int column, int row, int up = 0) { return {Kind::kRestore, column, row, up, 0}; }
+  static Step I(int image, int column, int row, int up = 0) {
+    return {Kind::kImage, column, row, up, image};
+  }
+  static Step P() { return {Kind::kPresent}; }
+
+  void ExpectOps(const std::vector<Step>& steps) {
+    ASSERT_EQ(cv.ops.size(), steps.size());
+    for (size_t i = 0; i < steps.size(); ++i) {
+      const Step& s = steps[i];
+      const RecordingCanvas::Op& op = cv.ops[i];
+      EXPECT_EQ(op.kind, s.kind) << "op " << i;
+      if (s.kind == Kind::kPresent) continue;
+      const Pixel px = CellPixel(e, 1, s.column, s.row);
+      EXPECT_EQ(op.x, px.x) << "op " << i;
+      EXPECT_EQ(op.y, px.y - s.up) << "op " << i;
+      if (s.kind == Kind::kImage) {
+        EXPECT_EQ(op.value, s.image) << "op " << i;
+      }
+    }
+  }
+};
+
+TEST_F(FallFramesTest, JoinedTwinLandsReleasesItsPartnerAndBothBounce) {
+  cfg.Cfg[kGravityPower] = 50;    // 0.5 rows per frame per frame
+  cfg.Cfg[kSeparatedSpeed] = 25;  // 0.25 rows per frame
+  cfg.Cfg[kBoundingCount] = 4;
+  cfg.Cfg[kAnimationWait] = 10;
+  e.ColourImage[3] = 3;
+  // A horizontal twin: the pivot (colour 1) lands on a stack of two in column 2, the second
+  // bead (colour 2) on the floor of column 3. The board already holds where they end.
+  e.Boards[1].Cells[2][1] = 3;
+  e.Boards[1].Cells[2][2] = 3;
+  e.Boards[1].Cells[2][3] = 1;
+  e.Boards[1].Cells[3][1] = 2;
+  e.FallCount = 2;
+  e.FallList[1] = {1, 2, 5.0, 3, 1.0, 1, -2};
+  e.FallList[2] = {1, 3, 5.0, 1, 1.0, 2, -1};
+  AnimateFalls(e, cv, host, cfg);
+  ExpectOps({
+      // 1: both joined beads fall one row.
+      R(2, 5),
+      R(3, 5),
+      I(0, 2, 4),
+      I(24, 3, 4),
+      P(),
+      // 2: the pivot reaches its row exactly (>= lands it) and releases its partner, which
+      //    moves by the separated speed this very frame and then accelerates to 0.75.
+      R(2, 4),
+      R(3, 4),
+      I(0, 2, 3),
+      I(24, 3, 3, 15),
+      P(),
+      // 3: bounce 2 is squashed; the partner is at 3.0, speed 1.25.
+      R(2, 3),
+      R(3, 3, 15),
+      I(16, 2, 3),
+      I(24, 3, 3),
+      P(),
+      // 4: bounce 3 still squashed; the partner at 1.75.
+      R(2, 3),
+      R(3, 3),
+      I(16, 2, 3),
+      I(24, 3, 1, 15),
+      P(),
+      // 5: bounce 4 ends the pivot's bounce: it and its neighbours are drawn joined (the stack
+      //    bead below it joins the one under it); the partner lands.
+      R(2, 3),
+      R(3, 1, 15),
+      R(2, 3),
+      I(0, 2, 3),
+      R(2, 2),
+      I(48 + 2, 2, 2),
+      I(24, 3, 1),
+      P(),
+      // 6, 7: only the partner is restored and drawn, squashed.
+      R(3, 1),
+      I(24 + 16, 3, 1),
+      P(),
+      R(3, 1),
+      I(24 + 16, 3, 1),
+      P(),
+      // 8: the partner's bounce ends; the stack bead to its left is redrawn joined above.
+      R(3, 1),
+      R(3, 1),
+      I(24, 3, 1),
+      R(2, 1),
+      I(48 + 8, 2, 1),
+      P(),
+  });
+  EXPECT_EQ(e.FallList[1].BounceState, 7);
+  EXPECT_EQ(e.FallList[2].BounceState, 4);
+  EXPECT_EQ(host.TickMs(), 8u * 5);
+}
+
+TEST_F(FallFramesTest, ObstructBeadFreeFallFromAboveTheDrawnRows) {
+  cfg.Cfg[kGravityPower] = 100;
+  cfg.Cfg[kBoundingCount] = 4;
+  e.FallCount = 1;
+  // Starts at row H+4, above the rows that are drawn; lands on row 5.
+  e.FallList[1] = {1, 5, 15.0, 5, 0.0, kObstruct, 0};
+  AnimateFalls(e, cv, host, cfg);
+  ExpectOps({
+      P(),                 // 1: at 15, not drawn; speed 1
+      I(120, 5, 14), P(),  // 2: at 14, speed 2
+      R(5, 14),      I(120, 5, 12),
+      P(),  // 3: at 12, speed 3
+      R(5, 12),      I(120, 5, 9),
+      P(),  // 4: at 9, speed 4
+      R(5, 9),       I(120, 5, 5),
+      P(),  // 5: at 5 = its row, which does not land it yet
+      R(5, 5),       I(120, 5, 5),
+      P(),  // 6: past its row: lands
+      R(5, 5),       I(120 + 16, 5, 5),
+      P(),  // 7: bounce 2
+      R(5, 5),       I(120 + 16, 5, 5),
+      P(),  // 8: bounce 3
+      R(5, 5),       I(120, 5, 5),
+      P(),  // 9: bounce over, drawn as the plain bead
+  });
+}
+
 }  // namespace
 }  // namespace dalu
