@@ -79,6 +79,8 @@ void ResolveChains(Engine& e, const TwinMove& move, int mode) {
       if (!IsColour(k)) continue;  // already searched this pass, emptied, or not a bead
       const int members = SearchGroup(wb, x, y, k, list);
       if (members >= e.VanishCount) {
+        // A group of any size vanishes whole and quietly: the list holds every cell, and a
+        // message box here would stop a computer player in the middle of its search.
         n += members;
         for (int m = 0; m < members; ++m) {
           const int mx = list[m].x;
