@@ -119,6 +119,80 @@ TEST_F(QuickSearch, SettledResolutionLeavesTheSameBoardAndResults) {
   EXPECT_GE(longest, 3);
 }
 
+// The searches hand the quick forms boards that earlier resolutions left: marks above the
+// field stay there, and fields, vanish counts and chain tables may come from a record.
+TEST_F(QuickSearch, QuickFormsAgreeOnResolvedBoardsOfEveryShape) {
+  int compared = 0, longChains = 0;
+  for (uint64_t s = 0; s < 400; ++s) {
+    Rng r(s + 12345);
+    e().ConstSet();
+    e().FieldWidth = 3 + r.Below(7);
+    e().FieldHeight = 4 + r.Below(11);
+    e().VanishCount = 2 + r.Below(4);
+    e().ColourCount = 2 + r.Below(4);
+    if (r.Below(3) == 0) {
+      for (int i = 1; i <= kChainTableSize; ++i) {
+        e().ChainBonus[i] = e().ChainBonus[i - 1] + r.Below(50);
+        e().ChainRate[i] = r.Below(7);
+      }
+    }
+    InitBoards(e(), box_.canvas);
+    // Built by resolutions alone, so beads that stayed above row H keep their marks.
+    Board b = e().Boards[1];
+    const int moves = 5 + r.Below(60);
+    for (int k = 0; k < moves; ++k) {
+      if (r.Below(5) == 0) {
+        const int x = 1 + r.Below(e().FieldWidth);
+        int y = 1;
+        while (y <= e().FieldHeight && b.Cells[x][y] != kEmpty) ++y;
+        if (y <= e().FieldHeight) b.Cells[x][y] = kObstruct;
+        continue;
+      }
+      EnumeratePlacements(e(), 400, 1 + r.Below(e().ColourCount), 1 + r.Below(e().ColourCount));
+      const TwinMove m = e().Placements[401 + r.Below(e().PlacementCount)];
+      if (IsBlocked(e(), b, m)) continue;
+      e().WorkBoard = b;
+      ResolveChains(e(), m, 2);
+      b = e().WorkBoard;
+    }
+    ASSERT_TRUE(IsSettled(e(), b)) << s;
+    for (int32_t c1 = 1; c1 <= e().ColourCount; ++c1) {
+      for (int32_t c2 = 1; c2 <= e().ColourCount; ++c2) {
+        EnumeratePlacements(e(), 0, c1, c2);
+        for (int i = 1; i <= e().PlacementCount; ++i) {
+          const TwinMove m = e().Placements[i];
+          if (IsBlocked(e(), b, m)) continue;
+          Board quick = b;
+          const bool nothing = ResolvesNothing(e(), quick, m);
+          ASSERT_TRUE(SameBoard(quick, b)) << s << " " << i;
+          ResolveSettled(e(), quick, m, 2);
+          e().WorkBoard = b;
+          ResolveChains(e(), m, 2);
+          ASSERT_TRUE(SameBoard(quick, e().WorkBoard)) << s << " " << i;
+          ASSERT_EQ(nothing, e().WorkBoard.ResultChains == 0) << s << " " << i;
+          ++compared;
+          longChains += e().WorkBoard.ResultChains > 1;
+        }
+      }
+    }
+    for (int x = 1; x <= e().FieldWidth; ++x) {
+      int top = e().FieldHeight;
+      while (top > 0 && b.Cells[x][top] == kEmpty) --top;
+      if (top == e().FieldHeight) continue;
+      for (int32_t c = 1; c <= 5; ++c) {
+        const TwinMove bead{c, 0, x, top + 1, 0};
+        Board quick = b;
+        ResolveSettled(e(), quick, bead, 1);
+        e().WorkBoard = b;
+        ResolveChains(e(), bead, 1);
+        ASSERT_TRUE(SameBoard(quick, e().WorkBoard)) << s << " column " << x;
+      }
+    }
+  }
+  EXPECT_GT(compared, 50000);
+  EXPECT_GT(longChains, 2000);
+}
+
 TEST_F(QuickSearch, SettledMeansNoMarksAndNoFloatingBeads) {
   Rows(1, {"1..", "2.3"});
   EXPECT_TRUE(IsSettled(e(), e().Boards[1]));
