@@ -87,6 +87,26 @@ class ConsoleHost final : public VirtualHost {
   std::vector<std::string> held_;
 };
 
+// A game for one command, with the console's seams, its program directory set and that
+// directory's configuration read. Game is large; it lives on the heap.
+struct ConsoleGame {
+  ConsoleGame(std::ostream& out, std::ostream& err, const std::string& appDir, bool printing,
+              bool show)
+      : host(out, err),
+        view(out, show),
+        game(printing ? std::make_unique<Game>(host, canvas, sound, view)
+                      : std::make_unique<Game>(host, canvas, sound)) {
+    game->cfg.AppDir = appDir;
+    ConfigLoad(*game);
+    host.errors.clear();  // what the configuration reported is not the command's failure
+  }
+  ConsoleHost host;
+  NullCanvas canvas;
+  NullSound sound;
+  PrintingView view;
+  std::unique_ptr<Game> game;
+};
+
 // ---- Arguments ----
 
 struct Args {
@@ -281,20 +301,14 @@ int CmdPlay(const std::vector<std::string>& args, const std::string& exePath, st
     return BadInput(err, "a seed is a number from 0 up, not '" + a.values["--seed"] + "'");
   }
 
-  ConsoleHost host(out, err);
-  NullCanvas canvas;
-  NullSound sound;
-  PrintingView view(out, a.flags.count("--show") > 0);
-  auto g = std::make_unique<Game>(host, canvas, sound, view);
-  g->cfg.AppDir = ProgramDir(a, exePath);
-  ConfigLoad(*g);
-  g->eng.rng.Seed(seed);
-  host.errors.clear();
+  ConsoleGame cg(out, err, ProgramDir(a, exePath), true, a.flags.count("--show") > 0);
+  Game& game = *cg.game;
+  game.eng.rng.Seed(seed);
 
-  StartMatch(*g, levels[0], levels[1]);
-  PrintResult(out, *g, g->ctl.EndReason);
-  if (!host.errors.empty()) return kCliFailed;  // the save failed; the error was shown
-  out << "record: " << RecordDir(*g) << g->rec.RecFileName << '\n';
+  StartMatch(game, levels[0], levels[1]);
+  PrintResult(out, game, game.ctl.EndReason);
+  if (!cg.host.errors.empty()) return kCliFailed;  // the save failed; the error was shown
+  out << "record: " << RecordDir(game) << game.rec.RecFileName << '\n';
   return kCliOk;
 }
 
@@ -309,16 +323,10 @@ int CmdReplay(const std::vector<std::string>& args, const std::string& exePath, 
   std::error_code ec;
   if (!fs::is_regular_file(file, ec)) return BadInput(err, "cannot open '" + file + "'");
 
-  ConsoleHost host(out, err);
-  NullCanvas canvas;
-  NullSound sound;
-  PrintingView view(out, a.flags.count("--show") > 0);
-  auto g = std::make_unique<Game>(host, canvas, sound, view);
-  g->cfg.AppDir = ProgramDir(a, exePath);
-  ConfigLoad(*g);
-  host.errors.clear();
+  ConsoleGame cg(out, err, ProgramDir(a, exePath), true, a.flags.count("--show") > 0);
+  ConsoleHost& host = cg.host;
+  Game& game = *cg.game;
   // The replay runs to its end without waiting: ">>" at the first step.
-  Game& game = *g;
   host.onEvents = [&game, &host] {
     host.Release(false);  // the file has been taken: the replay runs
     if (game.ctl.StepWaitActive) TailClick(game);
@@ -362,15 +370,10 @@ int CmdAnalyse(const std::vector<std::string>& args, const std::string& exePath,
   std::error_code ec;
   if (!fs::is_regular_file(file, ec)) return BadInput(err, "cannot open '" + file + "'");
 
-  ConsoleHost host(out, err);
-  NullCanvas canvas;
-  NullSound sound;
-  auto g = std::make_unique<Game>(host, canvas, sound);
-  Game& game = *g;
-  game.cfg.AppDir = ProgramDir(a, exePath);
-  ConfigLoad(game);
+  ConsoleGame cg(out, err, ProgramDir(a, exePath), false, false);
+  ConsoleHost& host = cg.host;
+  Game& game = *cg.game;
   game.ctl.AutoSave = false;  // analysing saves nothing
-  host.errors.clear();
   // Step through the earlier turns; at turn T end the replay there, with the position
   // before it on the board.
   host.onEvents = [&game, &host, turn] {
