@@ -164,16 +164,11 @@ TwinMove GeneralGutya(Game& g, int player, const TwinMove& current, int CrowdLim
     if (readDepth > 0) s = ReadAhead(g, s, readDepth);
 
     // 4.8
-    if (i <= t.ScoredCount) t.CandidateScore[i] = s;
-    if (s > best) {
-      best = s;
-      chosen = i;
-    }
+    players::KeepBest(t, i, s, best, chosen);
   }
 
-  // 5. Every placement blocked: the field is buried by now; the first placement is as good
-  // as any and keeps the current twin's colours.
-  return e.Placements[chosen > 0 ? chosen : 1];
+  // 5.
+  return players::ChosenPlacement(e, chosen);
 }
 
 }  // namespace dalu

@@ -146,16 +146,11 @@ TwinMove Thinking2p(Game& g, int player, const TwinMove& current, int Depth) {
     // 3.3-3.5
     ResolveChains(e, move, 2);
     s = LookAhead(g, crowd, s, threshold);
-    if (i <= t.ScoredCount) t.CandidateScore[i] = s;
-    if (s > best) {
-      best = s;
-      chosen = i;
-    }
+    players::KeepBest(t, i, s, best, chosen);
   }
 
-  // 4. Every placement blocked: the field is buried by now; the first placement is as good
-  // as any and keeps the current twin's colours.
-  return e.Placements[chosen > 0 ? chosen : 1];
+  // 4.
+  return players::ChosenPlacement(e, chosen);
 }
 
 }  // namespace dalu

@@ -102,6 +102,22 @@ inline void ResolveOnWorkBoard(Engine& e, const Board& b, const TwinMove& move, 
   }
 }
 
+// Keeps candidate i of block 1 when its score s beats the best so far (strictly, so the
+// first of equal scores wins), and notes the score for analysis.
+inline void KeepBest(ThinkState& t, int i, int32_t s, int32_t& best, int& chosen) {
+  if (i <= t.ScoredCount) t.CandidateScore[i] = s;
+  if (s > best) {
+    best = s;
+    chosen = i;
+  }
+}
+
+// The placement a player returns. With every placement blocked the field is buried by now:
+// the first placement is as good as any and keeps the current twin's colours.
+inline TwinMove ChosenPlacement(const Engine& e, int chosen) {
+  return e.Placements[chosen > 0 ? chosen : 1];
+}
+
 // Value of the resolution last run on e.WorkBoard: chain steps dominate, points break ties.
 inline int32_t ResolutionValue(const Engine& e) {
   return e.WorkBoard.ResultChains * 10000 + e.WorkBoard.ResultObstruct;
