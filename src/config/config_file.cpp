@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "match/game.h"
-#include "records/file_io.h"
+#include "util/file_io.h"
 #include "util/host.h"
 #include "util/text.h"
 

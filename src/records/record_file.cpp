@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "match/game.h"
-#include "records/file_io.h"
+#include "util/file_io.h"
 #include "records/record_labels.h"
 #include "util/host.h"
 #include "util/text.h"

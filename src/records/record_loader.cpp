@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "match/game.h"
-#include "records/file_io.h"
+#include "util/file_io.h"
 #include "records/record_file.h"
 #include "records/record_labels.h"
 #include "util/host.h"

@@ -1,4 +1,4 @@
-#include "match/cli.h"
+#include "app/cli.h"
 
 #include <algorithm>
 #include <atomic>
