@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "config/config_file.h"
-#include "match/game.h"
+#include "engine/engine.h"
 #include "util/host.h"
 #include "util/text.h"
 
@@ -113,7 +113,7 @@ int32_t FieldSizeValue(Host& host, std::string_view text, int32_t min, int32_t m
   return std::clamp(fallback, min, max);
 }
 
-ConfigDialogValues ConfigDialogShown(const Game& g) {
+ConfigDialogValues ConfigDialogShown(const ConfigDialogContext& g) {
   ConfigDialogValues v;
   std::copy(g.cfg.Cfg, g.cfg.Cfg + kTimingItems, v.Timing);
   v.DrawFieldLines = g.cfg.Cfg[kDrawFieldLines] == 0;
@@ -125,7 +125,7 @@ ConfigDialogValues ConfigDialogShown(const Game& g) {
   return v;
 }
 
-ConfigCloseResult ConfigDialogClose(Game& g, const ConfigDialogValues& v) {
+ConfigCloseResult ConfigDialogClose(const ConfigDialogContext& g, const ConfigDialogValues& v) {
   Config& c = g.cfg;
   Engine& e = g.eng;
   ConfigCloseResult result;
@@ -150,7 +150,7 @@ ConfigCloseResult ConfigDialogClose(Game& g, const ConfigDialogValues& v) {
   c.EnglishUI = v.English;
   c.Cfg[kLanguage] = v.English ? 0 : 1;
   // 6. The file; a failure has been reported and stops here.
-  result.Written = ConfigWrite(g);
+  result.Written = ConfigWrite(ConfigContext{c, g.host});
   if (!result.Written) return result;
   // 7. The obstruct rates; a list without a selection keeps its side's rate.
   for (int p = 1; p <= 2; ++p) {

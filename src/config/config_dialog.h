@@ -14,8 +14,16 @@
 
 namespace dalu {
 
-struct Game;
+struct Engine;
 class Host;
+
+// What the dialog reads and changes: the settings, the engine's field size and obstruct
+// rates, and the host that shows its messages. A Game converts to it.
+struct ConfigDialogContext {
+  Config& cfg;
+  Engine& eng;
+  Host& host;
+};
 
 // ---- Texts -----------------------------------------------------------------------------------
 
@@ -121,7 +129,7 @@ struct ConfigDialogValues {
 };
 
 // The values the dialog shows for the game as it is.
-ConfigDialogValues ConfigDialogShown(const Game& g);
+ConfigDialogValues ConfigDialogShown(const ConfigDialogContext& g);
 
 struct ConfigCloseResult {
   // The field size or a drawing option changed: the caller rebuilds the background picture
@@ -143,6 +151,6 @@ struct ConfigCloseResult {
 //      skipped;
 //   7. each side's obstruct rate := its selected entry's value; a side without a selection
 //      keeps its rate.
-ConfigCloseResult ConfigDialogClose(Game& g, const ConfigDialogValues& v);
+ConfigCloseResult ConfigDialogClose(const ConfigDialogContext& g, const ConfigDialogValues& v);
 
 }  // namespace dalu

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "config/config.h"
+#include "config/config_dialog.h"
 #include "config/config_file.h"
 #include "engine/engine.h"
 #include "match/match_control.h"
@@ -31,6 +32,7 @@ struct Game {
   // What the configuration file's reader and writer, and the record files' glue, may use.
   operator ConfigContext() { return {cfg, host}; }
   operator RecordContext() { return {rec, eng, cfg, host}; }
+  operator ConfigDialogContext() { return {cfg, eng, host}; }
 
   Engine eng;
   ThinkState think;
