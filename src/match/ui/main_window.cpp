@@ -511,7 +511,15 @@ void MainWindow::AddMemoLine(const std::string& line) {
 }
 
 void MainWindow::SetCaption(const std::string& caption) {
-  setWindowTitle(FromCp932(caption));
+  // The caption starts with the record's file name, which is spelled in the file system's
+  // encoding; the title after it is CP932.
+  const std::string& name = g_.rec.RecFileName;
+  if (!name.empty() && caption.compare(0, name.size(), name) == 0) {
+    setWindowTitle(QFile::decodeName(QByteArray::fromStdString(name)) +
+                   FromCp932(caption.substr(name.size())));
+  } else {
+    setWindowTitle(FromCp932(caption));
+  }
 }
 
 void MainWindow::SetMatchRunning(bool running) {

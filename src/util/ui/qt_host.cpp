@@ -25,8 +25,12 @@ QtHost::QtHost() {
   clock_.start();
 }
 
+uint32_t QtHost::Now() {
+  return static_cast<uint32_t>(clock_.elapsed());
+}
+
 uint32_t QtHost::TickMs() {
-  return static_cast<uint32_t>(clock_.elapsed()) + skippedMs_;
+  return Now() + skippedMs_;
 }
 
 void QtHost::ProcessEvents() {
@@ -36,11 +40,15 @@ void QtHost::ProcessEvents() {
 
 void QtHost::WaitForEvents(int maxMs) {
   if (finishing_) {
-    SkipTime(maxMs);
+    skippedMs_ += static_cast<uint32_t>(std::max(0, maxMs));
     ProcessEvents();
     return;
   }
   if (holding_) ReleaseErrors(false);
+  Sleep(maxMs);
+}
+
+void QtHost::Sleep(int maxMs) {
   // The timer only wakes the sleep below when no other event comes first.
   QTimer wake;
   wake.setSingleShot(true);

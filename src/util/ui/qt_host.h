@@ -24,12 +24,12 @@ class QtHost : public Host {
   QtHost();
 
   // ---- Host ----
-  uint32_t TickMs() override;
+  uint32_t TickMs() final;
   void ProcessEvents() override;
   // Sleeps in the event loop until an event arrives or maxMs have passed, then runs the
   // pending events. Once the program is closing it no longer sleeps: the time is counted
   // as passed at once, so every paced wait ends immediately.
-  void WaitForEvents(int maxMs) override;
+  void WaitForEvents(int maxMs) final;
   // Error and information boxes over the parent window. While messages are held (below),
   // errors are kept back instead.
   void ShowError(const std::string& text) final;
@@ -55,11 +55,14 @@ class QtHost : public Host {
   QString MessageText(const std::string& cp932) const;
 
  protected:
+  // The clock and the sleep themselves; tests replace them with a virtual clock.
+  virtual uint32_t Now();
+  // Sleeps in the event loop until an event arrives or maxMs have passed, then runs the
+  // pending events.
+  virtual void Sleep(int maxMs);
   // The boxes themselves; tests replace them.
   virtual void ErrorBox(const QString& text);
   virtual void InfoBox(const QString& text);
-  // Time counted as passed while finishing.
-  void SkipTime(int ms) { skippedMs_ += static_cast<uint32_t>(ms > 0 ? ms : 0); }
 
  private:
   QElapsedTimer clock_;
