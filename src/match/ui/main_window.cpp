@@ -465,7 +465,7 @@ void MainWindow::ConfigClick() {
   if (g_.ctl.MatchRunning || g_.ctl.LoopActive) return;
   const int level1 = cbx1_->currentIndex();
   const int level2 = cbx2_->currentIndex();
-  if (options_.configDialog) options_.configDialog();
+  if (options_.configDialog) options_.configDialog(this);
   MenuEJ();
   FillLevelSelectors();
   {
