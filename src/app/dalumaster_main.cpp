@@ -38,5 +38,6 @@ int main(int argc, char** argv) {
 
   dalu::MainWindow window(*game, host, pictures, canvas, view, std::move(options));
   window.show();
+  window.activateWindow();  // the keys reach the game at once, also without a window manager
   return QApplication::exec();
 }

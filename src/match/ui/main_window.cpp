@@ -336,7 +336,7 @@ void MainWindow::MenuClick(MenuId id) {
       break;
     case MenuId::kHelp:
       help_->OpenHelp(g_.cfg.AppDir + "DM_help.tfh");
-      FocusKeys();
+      BackFromDialog();
       break;
     case MenuId::kStart:
       StartMatch(g_, cbx1_->currentIndex(), cbx2_->currentIndex());
@@ -401,7 +401,7 @@ void MainWindow::SaveAsClick() {
   const QString filter = QString::fromLatin1(kRecordFilter);
   const QString chosen = ask ? ask(this, RecordDirectory(), filter)
                              : DefaultAsk(true, this, RecordDirectory(), filter);
-  FocusKeys();
+  BackFromDialog();
   if (chosen.isEmpty()) return;
   const std::string path = QFile::encodeName(chosen).toStdString();
   host_.AddLiteralPath(RecordDir(g_) + EnsureExtension(ExtractName(path), kRecordExtension));
@@ -414,7 +414,7 @@ void MainWindow::LoadClick() {
   const QString filter = QString::fromLatin1(kRecordFilter);
   const QString chosen = ask ? ask(this, RecordDirectory(), filter)
                              : DefaultAsk(false, this, RecordDirectory(), filter);
-  FocusKeys();
+  BackFromDialog();
   if (chosen.isEmpty()) return;
   LoadFromPath(QFile::encodeName(chosen).toStdString());
 }
@@ -475,7 +475,7 @@ void MainWindow::ConfigClick() {
     cbx2_->setCurrentIndex(level2);
   }
   field_->update();
-  FocusKeys();
+  BackFromDialog();
 }
 
 // ---- Level selectors ----
@@ -549,6 +549,12 @@ void MainWindow::ShowLevels(int level1, int level2) {
 
 void MainWindow::RebuildBackground() {
   TF_File_BGPLoad(g_, pictures_);
+}
+
+void MainWindow::BackFromDialog() {
+  // Not every desktop gives the keyboard back to the window when a dialog closes.
+  activateWindow();
+  FocusKeys();
 }
 
 void MainWindow::FocusKeys() {

@@ -171,6 +171,7 @@ class MainWindow : public QMainWindow {
   void LevelChanged();
   void SyncEditChecks();
   void FocusKeys();
+  void BackFromDialog();
   QString RecordDirectory() const;
   QAction* ShortcutAction(const QKeyEvent& key) const;
 
