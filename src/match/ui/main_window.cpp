@@ -162,6 +162,9 @@ MainWindow::MainWindow(Game& g, QtHost& host, FieldPictures& pictures, ImageCanv
       view_(view),
       options_(std::move(options)) {
   setWindowTitle(QString::fromLatin1(kInitialCaption));
+  // A fixed window: system menu, minimize and close, no maximize.
+  setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   setAttribute(Qt::WA_WindowPropagation);  // the menus take the window's font
   setFont(MakeFont(GothicFace(), 11));
   BuildWidgets();
