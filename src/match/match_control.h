@@ -33,6 +33,11 @@ struct MatchControl {
   bool EndReplayRequested = false;  // "x" was pressed during that wait
   bool QuitRequested = false;       // the window is closing: the loop returns at its next wait
 
+  // ---- Studying a loaded record (study.h) ----
+  bool RecordIntact = false;   // the game's record is the loaded one: no live turn since the load
+  bool JumpRequested = false;  // go to the position after JumpTarget at the loop's next step
+  int32_t JumpTarget = 0;      // wait, or when the loop returns
+
   // ---- Headless settings ----
   bool AutoSave = true;   // save the record when a match ends by itself
   std::string EndReason;  // "Buried" or "Halt" once the loop has ended the match
