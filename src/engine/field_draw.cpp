@@ -96,8 +96,8 @@ void DrawPreviews(const Engine& e, FieldCanvas& cv, int p, int32_t n) {
   if (n < 1 || 2 * (n + 1) > kSequenceBeads) return;
   const int32_t* seq = e.TwinSequence[p];
   auto show = [&](int column, int row, int32_t colour) {
-    const bool picture = colour >= 1 && colour <= 10 && e.ColourImage[colour] >= 1 &&
-                         e.ColourImage[colour] <= 6;
+    const bool picture =
+        colour >= 1 && colour <= 10 && e.ColourImage[colour] >= 1 && e.ColourImage[colour] <= 6;
     if (picture) DrawBead(e, cv, p, column, row, 0, colour);
   };
   const int x1 = PreviewColumnNext(e, p);

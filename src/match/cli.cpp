@@ -5,8 +5,8 @@
 #include <charconv>
 #include <chrono>
 #include <filesystem>
-#include <limits>
 #include <fstream>
+#include <limits>
 #include <map>
 #include <memory>
 #include <mutex>
