@@ -169,6 +169,10 @@ struct RecordSpec {
   bool comments;
 };
 
+void PrintTo(const RecordSpec& spec, std::ostream* os) {
+  *os << spec.name;
+}
+
 // The records every test studies: a computer match made with the core and written as a
 // file, as the window's autosave or Save As would.
 const RecordSpec kRecords[] = {
@@ -446,6 +450,42 @@ TEST_P(StudyRecords, ReplayToAgreesWithASteppedReplay) {
 
 INSTANTIATE_TEST_SUITE_P(Records, StudyRecords, ::testing::ValuesIn(kRecords),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST(StudyWhileTheLoopPlays, AJumpAskedForDuringATurnIsTakenAtTheNextWait) {
+  const std::string file = MakeRecord(kRecords[0]);
+  const std::vector<Position> stepped = SteppedPositions(file);
+  // During a fast replay (">>"), and during the turn a Stop lets the loop finish: the
+  // jump is asked for while a turn is animated, and the replay then waits at the turn
+  // after the one asked for.
+  for (bool stop : {false, true}) {
+    Viewer v;
+    Game& g = v.game();
+    std::optional<Position> got;
+    int phase = 0;
+    v.host.onEvents = [&] {
+      if (got) return;
+      const bool waits = g.ctl.StepWaitActive && g.ctl.WaitForStep;
+      if (phase == 0 && waits) {
+        phase = 1;
+        if (stop) {
+          StopContinueClick(g);  // the waiting turn 1 is played, then the loop returns
+        } else {
+          TailClick(g);
+        }
+      } else if (phase == 1 && !waits && g.eng.TurnNumber == 1 && g.ctl.TurnInProgress) {
+        phase = 2;
+        EXPECT_TRUE(GoToTurn(g, 9));
+        EXPECT_EQ(StudyTurn(g), 9);
+      } else if (phase == 2 && waits) {
+        got = Snap(v);
+        EndReplayClick(g);
+      }
+    };
+    ASSERT_EQ(LoadFile(g, file), LoadOutcome::kReplay);
+    ASSERT_TRUE(got.has_value()) << "stop " << stop;
+    EXPECT_EQ(Differ(*got, stepped[9]), "") << "stop " << stop;
+  }
+}
 
 TEST(SameDeal, DealsTheRecordsTwinsAgainAndAgainThenNewOnes) {
   const std::string file = MakeRecord(kRecords[1]);
