@@ -4,6 +4,7 @@
 #include "match/game.h"
 #include "match/match_commands.h"
 #include "match/match_loop.h"
+#include "match/study.h"
 
 namespace dalu {
 
@@ -46,6 +47,7 @@ void StartReplay(Game& g, bool fieldSizeChanged) {
   g.view.EnableStopContinue();
   ctl.MatchReady = true;
   ctl.RecordIntact = true;
+  KeepRecordRules(g);
   ctl.JumpRequested = false;
   g.view.RecordLoaded(g);
   MMnotEnable(g);

@@ -2,6 +2,7 @@
 
 #include "match/game.h"
 #include "match/match_loop.h"
+#include "match/study.h"
 
 namespace dalu {
 
@@ -15,6 +16,7 @@ ShadowReplay::ShadowReplay(const Game& g)
   s.eng = g.eng;
   s.rec = g.rec;
   s.cfg = g.cfg;
+  ApplyRecordRules(g.ctl.StudyRules, s.eng);
   // The start of a replay, as StartReplay sets it up.
   InitBoards(s.eng, canvas_);
   s.eng.SequenceSplit = false;

@@ -69,6 +69,30 @@ void StepForward(Game& g) {
   GoToTurn(g, StudyTurn(g) + 1);
 }
 
+void KeepRecordRules(Game& g) {
+  const Engine& e = g.eng;
+  RecordRules& r = g.ctl.StudyRules;
+  r.FieldWidth = e.FieldWidth;
+  r.FieldHeight = e.FieldHeight;
+  r.ColourCount = e.ColourCount;
+  r.VanishCount = e.VanishCount;
+  std::copy(std::begin(e.ObstructRate), std::end(e.ObstructRate), r.ObstructRate);
+  std::copy(std::begin(e.ChainBonus), std::end(e.ChainBonus), r.ChainBonus);
+  std::copy(std::begin(e.ChainRate), std::end(e.ChainRate), r.ChainRate);
+  std::copy(std::begin(e.ColourImage), std::end(e.ColourImage), r.ColourImage);
+}
+
+void ApplyRecordRules(const RecordRules& r, Engine& e) {
+  e.FieldWidth = r.FieldWidth;
+  e.FieldHeight = r.FieldHeight;
+  e.ColourCount = r.ColourCount;
+  e.VanishCount = r.VanishCount;
+  std::copy(std::begin(r.ObstructRate), std::end(r.ObstructRate), e.ObstructRate);
+  std::copy(std::begin(r.ChainBonus), std::end(r.ChainBonus), e.ChainBonus);
+  std::copy(std::begin(r.ChainRate), std::end(r.ChainRate), e.ChainRate);
+  std::copy(std::begin(r.ColourImage), std::end(r.ColourImage), e.ColourImage);
+}
+
 bool RebuildPosition(Game& g, int32_t t) {
   Engine& e = g.eng;
   MatchControl& ctl = g.ctl;
@@ -80,6 +104,7 @@ bool RebuildPosition(Game& g, int32_t t) {
 
   // The position. The random generator is the game's own: a replay draws nothing from it,
   // so it stands where a straight replay would have left it. The levels are the selectors'.
+  const bool sizeChanged = e.FieldWidth != s.eng.FieldWidth || e.FieldHeight != s.eng.FieldHeight;
   const Rng rng = e.rng;
   int32_t levels[3];
   std::copy(std::begin(e.PlayerLevel), std::end(e.PlayerLevel), levels);
@@ -104,6 +129,7 @@ bool RebuildPosition(Game& g, int32_t t) {
 
   g.view.ClearMemo();
   for (const std::string& line : shadow.memo()) g.view.AddMemoLine(line);
+  if (sizeChanged) g.view.RebuildBackground();
   DrawPosition(e, g.canvas);
   g.canvas.Present();
   return ctl.ReplayMode;

@@ -32,7 +32,9 @@
 
 namespace dalu {
 
+struct Engine;
 struct Game;
+struct RecordRules;
 
 // ---- Where the study stands ----
 
@@ -60,11 +62,19 @@ void GoToLast(Game& g);   // the record's last turn
 // to the turn after the one shown; nothing at the last turn once the replay has ended.
 void StepForward(Game& g);
 
+// ---- The record's rules ----
+
+// Keeps the engine's rules as the record's (the loader has just set them).
+void KeepRecordRules(Game& g);
+// Puts the record's rules into an engine.
+void ApplyRecordRules(const RecordRules& rules, Engine& e);
+
 // ---- The rebuild, used by the loop (and by tests) ----
 
 // Replays the game's record silently to the end of turn t (clamped) and puts that
-// position into the game: engine state (the random generator and PlayerLevel stay the
-// game's), the handed twins and moves, the replay flags, the memo; then draws it whole.
+// position into the game: engine state under the record's rules (the random generator
+// and PlayerLevel stay the game's), the handed twins and moves, the replay flags, the
+// memo; then draws it whole, on a new background when the field size had changed.
 // Waits, step flags and the keyboard are reset. Returns true when the replay goes on from
 // there, false when it ended there (a burial in turn t, or a damaged record's end).
 // Touches neither MatchRunning nor the window's running state.

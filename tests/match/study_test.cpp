@@ -317,6 +317,20 @@ TEST_P(StudyRecords, BackThenForwardByKeysReturnsToTheSamePosition) {
   ASSERT_TRUE(back.has_value());
   EXPECT_EQ(Differ(*back, stepped[static_cast<size_t>(last - 1)]), "");
   EXPECT_TRUE(back->replay);
+
+  // The configuration dialog, open after the replay ended, changes the field size and a
+  // rate; going to a turn replays the record under its own rules again, on a new background.
+  g.eng.FieldWidth = 5;
+  g.eng.FieldHeight = 10;
+  g.eng.ObstructRate[2] = 30;
+  const int rebuilds = end.v.view.backgroundRebuilds;
+  back.reset();
+  EXPECT_TRUE(GoToTurn(g, last / 2));
+  ASSERT_TRUE(back.has_value());
+  EXPECT_EQ(Differ(*back, stepped[static_cast<size_t>(last / 2)]), "");
+  EXPECT_EQ(g.eng.FieldWidth, GetParam().width);
+  EXPECT_EQ(g.eng.ObstructRate[2], 100);
+  EXPECT_EQ(end.v.view.backgroundRebuilds, rebuilds + 1);
 }
 
 // Continue live after "x": the twins dealt, the moves and the fields of the turns played.
