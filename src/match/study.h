@@ -20,7 +20,9 @@
 //    was stopped), the position is rebuilt and the replay state entered again: ReplayMode,
 //    the caption's "  :replay", the running state; the loop then runs as for a loaded
 //    record and the call returns when the replay stops again, as Continue does.
-// A position whose turn buried a side ends the replay there, as the burial did.
+// A position whose turn buried a side ends the replay there, as the burial did; a jump
+// saves nothing, so that burial does not write Re_AutoSv.DBD again. The record is replayed
+// under the rules it was loaded with, even if the configuration changed them since.
 //
 // The record can be studied from its load until a live turn is played (a Continue after
 // the replay ended, or a new start): live play writes its moves and twins over the

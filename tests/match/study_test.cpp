@@ -181,14 +181,21 @@ const RecordSpec kRecords[] = {
     {"narrow", 5, 8, 6, 12, 33, 0, false},
 };
 
+// The records are made once per test program and removed when it ends.
 fs::path RecordDir() {
-  static const fs::path dir = [] {
-    const fs::path d = fs::temp_directory_path() / ("dalu_study_" + std::to_string(::getpid()));
-    fs::remove_all(d);
-    fs::create_directories(d);
-    return d;
-  }();
-  return dir;
+  struct Dir {
+    Dir() : path(fs::temp_directory_path() / ("dalu_study_" + std::to_string(::getpid()))) {
+      fs::remove_all(path);
+      fs::create_directories(path);
+    }
+    ~Dir() {
+      std::error_code ec;
+      fs::remove_all(path, ec);
+    }
+    fs::path path;
+  };
+  static const Dir dir;
+  return dir.path;
 }
 
 std::string MakeRecord(const RecordSpec& spec) {
