@@ -6,6 +6,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -22,6 +23,7 @@
 #include "match/match_loop.h"
 #include "match/match_setup.h"
 #include "match/replay.h"
+#include "match/study.h"
 #include "players/levels.h"
 #include "players/think.h"
 #include "records/record_file.h"
@@ -40,8 +42,9 @@ constexpr const char* kUsage =
     "  play LEFT RIGHT [--seed N] [--show] [--appdir DIR]\n"
     "      one match between computer levels 1..9; prints the chain reports, the result\n"
     "      and the saved record\n"
-    "  replay FILE [--show] [--appdir DIR]\n"
-    "      loads a battle record and replays it to its end\n"
+    "  replay FILE [--to T] [--show] [--appdir DIR]\n"
+    "      loads a battle record and replays it to its end, or shows the position after\n"
+    "      turn T\n"
     "  tournament [--levels A-B] [--games N] [--seed N] [--jobs J] [--records DIR]\n"
     "      every pair of the levels plays N matches, sides swapped in half\n"
     "  analyse FILE --turn T --side P --level L [--appdir DIR]\n"
@@ -314,10 +317,16 @@ int CmdPlay(const std::vector<std::string>& args, const std::string& exePath, st
 int CmdReplay(const std::vector<std::string>& args, const std::string& exePath, std::ostream& out,
               std::ostream& err) {
   Args a;
-  const std::string bad = ParseArgs(args, {"--appdir"}, {"--show"}, a);
+  const std::string bad = ParseArgs(args, {"--appdir", "--to"}, {"--show"}, a);
   if (!bad.empty()) return BadInput(err, bad);
   if (const std::string dir = CheckAppDir(a); !dir.empty()) return BadInput(err, dir);
   if (a.positional.size() != 1) return BadInput(err, "replay needs one file: replay FILE");
+  // --to T: the position after turn T (past the record's end, its last turn).
+  int to = -1;
+  if (a.values.count("--to") &&
+      !ToInt(a.values["--to"], 0, std::numeric_limits<int32_t>::max(), to)) {
+    return BadInput(err, "--to needs a turn from 0 up, not '" + a.values["--to"] + "'");
+  }
   const std::string& file = a.positional[0];
   std::error_code ec;
   if (!fs::is_regular_file(file, ec)) return BadInput(err, "cannot open '" + file + "'");
@@ -325,10 +334,19 @@ int CmdReplay(const std::vector<std::string>& args, const std::string& exePath, 
   ConsoleGame cg(out, err, ProgramDir(a, exePath), true, a.flags.count("--show") > 0);
   ConsoleHost& host = cg.host;
   Game& game = *cg.game;
-  // The replay runs to its end without waiting: ">>" at the first step.
-  host.onEvents = [&game, &host] {
+  // The replay runs to its end without waiting: ">>" at the first step. With --to, the
+  // first step jumps to the position after turn T and the replay ends there as "x" ends it.
+  bool jumped = false;
+  host.onEvents = [&game, &host, to, &jumped] {
     host.Release(false);  // the file has been taken: the replay runs
-    if (game.ctl.StepWaitActive) TailClick(game);
+    if (!game.ctl.StepWaitActive) return;
+    if (to < 0) {
+      TailClick(game);
+    } else if (!jumped) {
+      jumped = GoToTurn(game, to);
+    } else {
+      EndReplayClick(game);
+    }
   };
   host.Hold();
   const LoadOutcome outcome = LoadFile(game, file);

@@ -46,6 +46,7 @@ struct Engine {
   int32_t TwinSequence[3][kSequenceBeads + 1] = {};  // bead i of side p; twin n = 2n-1, 2n
   int32_t TwinIndex[3] = {0, 1, 1};                  // next twin handed to side p
   bool SequenceSplit = false;                        // set by the first vanish of a match
+  int32_t FixedTwins[3] = {};  // twins 1..FixedTwins[p] were dealt from a record: never generated
   int32_t ColourImage[11] = {};                      // picture group of colours 1..C; [10] = 6
   int32_t VanishTally[3][kChainTableSize + 2] = {};  // beads per side per chain step
   int32_t LongChainReport[3] = {};                   // length of a >4-step chain just ended

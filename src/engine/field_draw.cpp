@@ -91,6 +91,65 @@ void DrawNotice(const Engine& e, FieldCanvas& cv, int p) {
   }
 }
 
+void DrawPreviews(const Engine& e, FieldCanvas& cv, int p, int32_t n) {
+  // Twins past the last one the sequence can hold are not shown.
+  if (n < 1 || 2 * (n + 1) > kSequenceBeads) return;
+  const int32_t* seq = e.TwinSequence[p];
+  auto show = [&](int column, int row, int32_t colour) {
+    const bool picture =
+        colour >= 1 && colour <= 10 && e.ColourImage[colour] >= 1 && e.ColourImage[colour] <= 6;
+    if (picture) DrawBead(e, cv, p, column, row, 0, colour);
+  };
+  const int x1 = PreviewColumnNext(e, p);
+  const int x2 = PreviewColumnAfter(e, p);
+  show(x1, kPreviewNextRow, seq[2 * n - 1]);
+  show(x1, kPreviewNextRow + 1, seq[2 * n]);
+  show(x2, kPreviewAfterRow, seq[2 * n + 1]);
+  show(x2, kPreviewAfterRow + 1, seq[2 * n + 2]);
+}
+
+void DrawPosition(const Engine& e, FieldCanvas& cv) {
+  const int W = e.FieldWidth;
+  const int H = e.FieldHeight;
+  cv.RestoreAll();
+  for (int p = 1; p <= 2; ++p) {
+    const Board& b = e.Boards[p];
+    for (int x = 0; x <= W + 1; ++x) {
+      for (int y = 0; y <= H + 3; ++y) {
+        if (b.Cells[x][y] != kWall) continue;
+        const Pixel px = CellPixel(e, p, x, y);
+        cv.DrawImage(kImgWall, px.x, px.y);
+      }
+    }
+    DrawMarkers(e, cv, p);
+    DrawNotice(e, cv, p);
+    for (int x = 1; x <= W; ++x) {
+      for (int y = 1; y <= H; ++y) {
+        if (b.Cells[x][y] == kObstruct) {
+          const Pixel px = CellPixel(e, p, x, y);
+          cv.DrawImage(BeadImage(e, kObstruct, 0), px.x, px.y);
+        } else {
+          DrawSettled(e, cv, p, x, y);
+        }
+      }
+    }
+    // The previews appear with the first twin handed out.
+    if (e.TwinIndex[p] > 1) DrawPreviews(e, cv, p, e.TwinIndex[p]);
+    bool buried = true;
+    for (int x = 1; x <= W; ++x) {
+      if (b.Cells[x][H] == kEmpty || b.Cells[x][H - 1] == kEmpty) buried = false;
+    }
+    if (!buried) continue;
+    for (int r = 0; r <= H + 5; ++r) {
+      for (int x = 0; x <= W + 1; ++x) {
+        EraseCell(e, cv, p, x, r);
+        const Pixel px = CellPixel(e, p, x, r);
+        cv.DrawImage(kImgBurial, px.x, px.y);
+      }
+    }
+  }
+}
+
 namespace {
 
 // Where a bead in flight is drawn: the cell of the whole part of its position, shifted up

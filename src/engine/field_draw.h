@@ -55,6 +55,32 @@ void ClearNotice(const Engine& e, FieldCanvas& cv, int p);
 // Shows side p's PendingShown as notice icons (100, 5W, W and single points).
 void DrawNotice(const Engine& e, FieldCanvas& cv, int p);
 
+// ---- The previews and the whole position ----
+
+// Picture columns of the previews, in cell coordinates of side p: side 1's stand right of
+// its field, side 2's left of its field, both in the gap between the fields. The next twin
+// stands in rows 11 and 12, the one after it in rows 10 and 11, whatever the field height.
+inline int PreviewColumnNext(const Engine& e, int p) {
+  return p == 1 ? e.FieldWidth + 3 : -2;
+}
+inline int PreviewColumnAfter(const Engine& e, int p) {
+  return p == 1 ? e.FieldWidth + 4 : -3;
+}
+inline constexpr int kPreviewNextRow = 11;
+inline constexpr int kPreviewAfterRow = 10;
+
+// Twin n of side p at the two preview places (n the next twin, n+1 the one after). Beads
+// without a picture (past the end of the sequence, or a damaged record's) stay blank.
+void DrawPreviews(const Engine& e, FieldCanvas& cv, int p, int32_t n);
+
+// Draws a position between two turns whole, as the turns that led to it left the screen:
+// the background, the walls, both fields with their beads joined to their neighbours, the
+// obstruct markers, the incoming notices and, for a side that has been handed a twin, the
+// previews of the twins TwinIndex and TwinIndex+1 (the twin of TwinIndex is the next to be
+// handed out). A buried side is covered by the burial filler, walls and marker row
+// included. No twin waits above the fields between turns; the next turn draws its own.
+void DrawPosition(const Engine& e, FieldCanvas& cv);
+
 // Animates every FallList entry until all have landed and finished their bounce, pacing the
 // frames with "Animation Wait". Ends even with a configuration that would never land a bead.
 void AnimateFalls(Engine& e, FieldCanvas& cv, Host& host, const Config& cfg);

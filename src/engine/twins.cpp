@@ -59,7 +59,7 @@ int LowestEmpty(const Board& b, int x, int H) {
 
 void GenerateTwin(Engine& e, int p, int n) {
   const int first = 2 * n - 1;
-  if (n < 1 || 2 * n > kMaxDealtBeads) return;
+  if (n < 1 || 2 * n > kMaxDealtBeads || n <= e.FixedTwins[p]) return;
   int32_t* seq = e.TwinSequence[p];
   if (p == 2 && !e.SequenceSplit) {
     seq[first] = e.TwinSequence[1][first];

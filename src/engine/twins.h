@@ -10,7 +10,8 @@
 namespace dalu {
 
 // Fills beads 2n-1 and 2n of side p's sequence. Before the first vanish of a match side 2
-// copies side 1's twin. Beads past the last dealt bead (2000) are never written.
+// copies side 1's twin. Beads past the last dealt bead (2000) are never written, nor the
+// twins 1..FixedTwins[p] that a match took from a record.
 void GenerateTwin(Engine& e, int p, int n);
 
 // Landing rows of the pivot (LandRow[1]) and the second bead (LandRow[2]) of move on

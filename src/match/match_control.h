@@ -5,9 +5,23 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/engine.h"
 #include "engine/types.h"
 
 namespace dalu {
+
+// The rules a loaded record was played under, kept at its load: going to one of its turns
+// replays it under them, even after the configuration dialog changed the engine's.
+struct RecordRules {
+  int32_t FieldWidth = 7;
+  int32_t FieldHeight = 11;
+  int32_t ColourCount = 4;
+  int32_t VanishCount = 4;
+  int32_t ObstructRate[3] = {0, 100, 100};
+  int32_t ChainBonus[kChainTableSize + 1] = {};
+  int32_t ChainRate[kChainTableSize + 1] = {};
+  int32_t ColourImage[11] = {};
+};
 
 struct MatchControl {
   bool MatchRunning = false;   // the loop goes on while set
@@ -32,6 +46,12 @@ struct MatchControl {
   bool StepWaitActive = false;      // the loop is waiting for a replay step
   bool EndReplayRequested = false;  // "x" was pressed during that wait
   bool QuitRequested = false;       // the window is closing: the loop returns at its next wait
+
+  // ---- Studying a loaded record (study.h) ----
+  bool RecordIntact = false;   // the game's record is the loaded one: no live turn since the load
+  bool JumpRequested = false;  // go to the position after JumpTarget at the loop's next step
+  int32_t JumpTarget = 0;      // wait, or when the loop returns
+  RecordRules StudyRules;      // the loaded record's rules
 
   // ---- Headless settings ----
   bool AutoSave = true;   // save the record when a match ends by itself

@@ -10,6 +10,7 @@
 #include "engine/vanish_step.h"
 #include "match/game.h"
 #include "match/match_commands.h"
+#include "match/study.h"
 #include "players/think.h"
 #include "records/record_file.h"
 #include "util/host.h"
@@ -25,15 +26,6 @@ constexpr uint32_t kMovePlacedWait = 200;  // a shown move stands in place befor
 constexpr uint32_t kBurialRowWait = 70;    // one row of the burial filler
 
 constexpr int kStartColumn = 4;
-
-// Picture columns of the previews (in cell coordinates of the side): side 1's stand right
-// of its field, side 2's left of its field, both in the gap between the fields.
-int PreviewColumnNext(const Engine& e, int p) {
-  return p == 1 ? e.FieldWidth + 3 : -2;
-}
-int PreviewColumnAfter(const Engine& e, int p) {
-  return p == 1 ? e.FieldWidth + 4 : -3;
-}
 
 std::string Say(const Game& g, std::string_view english, std::string_view japaneseUtf8) {
   return g.cfg.EnglishUI ? std::string(english) : Utf8ToCp932(japaneseUtf8);
@@ -55,14 +47,10 @@ bool TwinDealt(const Engine& e, int p, int32_t n) {
          PlayableColour(e, e.TwinSequence[p][2 * n]);
 }
 
-// Only colours with a picture are drawn; a preview past the end of the sequence, or a
-// damaged record's bead, stays blank instead of asking for an image that does not exist.
+// Only colours with a picture are drawn; a damaged record's bead stays blank instead of
+// asking for an image that does not exist.
 bool HasPicture(const Engine& e, int32_t c) {
   return c >= 1 && c <= 10 && e.ColourImage[c] >= 1 && e.ColourImage[c] <= 6;
-}
-
-void ShowBead(Game& g, int p, int column, int row, int32_t colour) {
-  if (HasPicture(g.eng, colour)) DrawBead(g.eng, g.canvas, p, column, row, 0, colour);
 }
 
 void ShowTwin(Game& g, int p, const TwinMove& t) {
@@ -165,16 +153,7 @@ void HandOutTwins(Game& g) {
     shown.Rotation = 0;
     ShowTwin(g, p, shown);
     if (!ctl.ReplayMode) GenerateTwin(e, p, n + 2);
-    // The previews: rows are fixed numbers whatever the field height. Twins past the last
-    // one the sequence can hold are simply not shown.
-    if (2 * (n + 2) <= kSequenceBeads) {
-      const int x1 = PreviewColumnNext(e, p);
-      const int x2 = PreviewColumnAfter(e, p);
-      ShowBead(g, p, x1, 11, seq[2 * n + 1]);
-      ShowBead(g, p, x1, 12, seq[2 * n + 2]);
-      ShowBead(g, p, x2, 10, seq[2 * n + 3]);
-      ShowBead(g, p, x2, 11, seq[2 * n + 4]);
-    }
+    DrawPreviews(e, g.canvas, p, n + 1);
     e.TwinIndex[p] = n + 1;
   }
   g.canvas.Present();
@@ -225,11 +204,16 @@ bool ReplayTurnStart(Game& g) {
   // 4.4 Wait for the step command.
   ctl.WaitForStep = !ctl.FastReplay;
   ctl.StepWaitActive = true;
-  while (ctl.WaitForStep && ctl.MatchRunning && !ctl.QuitRequested) {
+  while (ctl.WaitForStep && ctl.MatchRunning && !ctl.QuitRequested && !ctl.JumpRequested) {
     g.host.WaitForEvents(kPersonWaitMs);
   }
   ctl.StepWaitActive = false;
   if (ctl.QuitRequested) return false;
+  // A jump replaces this turn: Main rebuilds the position it asks for.
+  if (ctl.JumpRequested) {
+    ctl.EndReplayRequested = false;
+    return false;
+  }
   if (ctl.EndReplayRequested) {
     ctl.EndReplayRequested = false;
     EndReplayHere(g);
@@ -481,6 +465,8 @@ bool PlayTurn(Game& g) {
   Host& host = g.host;
 
   if (ctl.ReplayMode ? !RecordHoldsNextTwins(g) : !RoomForAnotherTurn(g)) return false;
+  // A live turn writes its own moves and twins over the loaded record's.
+  if (!ctl.ReplayMode) ctl.RecordIntact = false;
 
   // 1-3.
   e.TurnNumber += 1;
@@ -626,9 +612,17 @@ void Main(Game& g) {
   ctl.EndReason.clear();
   g.view.ShowLevels(g.eng.PlayerLevel[1], g.eng.PlayerLevel[2]);
   ctl.FastReplay = false;
-  while (ctl.MatchRunning && !ctl.QuitRequested) {
-    if (!PlayTurn(g)) break;
+  // A jump to a turn of the loaded record (study.h) is acted on here: asked for while no
+  // loop ran, at a replay step wait, or while the loop was finishing a turn, it rebuilds
+  // the position and the replay goes on from there.
+  for (;;) {
+    if (ctl.JumpRequested && !ctl.QuitRequested) ApplyRequestedJump(g);
+    while (ctl.MatchRunning && !ctl.QuitRequested) {
+      if (!PlayTurn(g)) break;
+    }
+    if (!ctl.JumpRequested || ctl.QuitRequested) break;
   }
+  ctl.JumpRequested = false;
   ctl.MovesOpen = false;
   ctl.StepWaitActive = false;
   ctl.TurnInProgress = false;

@@ -48,19 +48,25 @@ std::string TodayShortDate() {
   return date;
 }
 
-bool StartMatch(Game& g, int level1, int level2) {
+namespace {
+
+// Start and Play same deal. fixed[p] twins of side p are already in the sequence (the
+// record's), keep their bead pictures and are never generated; with none, everything is
+// dealt anew.
+void StartWithDeal(Game& g, int level1, int level2, const int32_t fixed[3]) {
   Engine& e = g.eng;
   BattleRecord& rec = g.rec;
   MatchControl& ctl = g.ctl;
-  if (ctl.LoopActive) return false;
+  const bool sameDeal = fixed[1] > 0 || fixed[2] > 0;
 
   // 1.
   g.view.EnableStopContinue();
 
   // 2. Distinct bead pictures for the colours in play. Only five pictures exist, so never
   // more than five are drawn (a damaged record could have left a larger colour count).
+  // The same deal keeps the record's pictures, so the twins look as they did.
   const int colours = std::clamp<int32_t>(e.ColourCount, 0, kMaxColours);
-  for (int i = 1; i <= colours; ++i) {
+  for (int i = 1; i <= colours && !sameDeal; ++i) {
     int32_t r;
     bool used;
     do {
@@ -73,8 +79,10 @@ bool StartMatch(Game& g, int level1, int level2) {
 
   // 3.
   e.SequenceSplit = false;
-  for (int p = 1; p <= 2; ++p)
-    std::fill(std::begin(e.TwinSequence[p]), std::end(e.TwinSequence[p]), 0);
+  for (int p = 1; p <= 2; ++p) {
+    e.FixedTwins[p] = fixed[p];
+    std::fill(std::begin(e.TwinSequence[p]) + 2 * fixed[p] + 1, std::end(e.TwinSequence[p]), 0);
+  }
   GenerateTwin(e, 1, 1);
   GenerateTwin(e, 1, 2);
   GenerateTwin(e, 2, 1);
@@ -114,8 +122,53 @@ bool StartMatch(Game& g, int level1, int level2) {
   TF_File_SetUp(g);
   ctl.MatchReady = true;
   ctl.EndReplayRequested = false;
+  ctl.RecordIntact = false;
+  ctl.JumpRequested = false;
   MMnotEnable(g);
   Main(g);
+}
+
+// A twin of colours a record may deal.
+bool DealtTwin(const Engine& e, int p, int32_t n) {
+  const int32_t c1 = e.TwinSequence[p][2 * n - 1];
+  const int32_t c2 = e.TwinSequence[p][2 * n];
+  const int32_t top = std::min<int32_t>(e.ColourCount, kMaxColours);
+  return c1 >= 1 && c1 <= top && c2 >= 1 && c2 <= top;
+}
+
+}  // namespace
+
+bool StartMatch(Game& g, int level1, int level2) {
+  if (g.ctl.LoopActive) return false;
+  const int32_t none[3] = {};
+  StartWithDeal(g, level1, level2, none);
+  return true;
+}
+
+int32_t SameDealTwins(const Game& g, int side) {
+  const Engine& e = g.eng;
+  if (side < 1 || side > 2) return 0;
+  // The loaded record's twins: a match deals at most two twins beyond its turn counter, and
+  // a record's rows always hold the twins up to three beyond its saved turns, so the run
+  // never reaches beads the file did not set. A match dealt from a record keeps the
+  // record's twins at the front of its sequence, so it can be dealt again.
+  int32_t limit = 0;
+  if (g.ctl.RecordIntact) {
+    limit = std::min<int32_t>(g.rec.RecTurns, kMaxTurns) + 3;
+  } else {
+    limit = e.FixedTwins[side];
+  }
+  limit = std::min<int32_t>(limit, kMaxDealtBeads / 2);
+  int32_t n = 0;
+  while (n < limit && DealtTwin(e, side, n + 1)) ++n;
+  return n;
+}
+
+bool StartSameDeal(Game& g, int level1, int level2) {
+  if (g.ctl.LoopActive) return false;
+  const int32_t fixed[3] = {0, SameDealTwins(g, 1), SameDealTwins(g, 2)};
+  if (fixed[1] == 0 || fixed[2] == 0) return false;
+  StartWithDeal(g, level1, level2, fixed);
   return true;
 }
 

@@ -33,4 +33,18 @@ std::string TodayShortDate();
 // false at once) while a match loop is active, even one finishing its turn after Stop.
 bool StartMatch(Game& g, int level1, int level2);
 
+// ---- Play the same deal again ----
+
+// How many twins of `side` a new match could take from the deal in the game: the loaded
+// record's (while no live turn has changed it) or, after a match that was itself dealt
+// from a record, the twins it took. 0 when there is no such deal.
+int32_t SameDealTwins(const Game& g, int side);
+
+// Play same deal (levels 0..9 as with Start): a new live match under the rules in the game
+// (the record's), whose sides are dealt the record's twins in the record's order and with
+// its bead pictures, then newly generated twins once those run out. Everything else is a
+// Start: a new record, fields emptied, the loop runs and this returns when it stops.
+// Refused (false) while a loop is active or when the game holds no deal.
+bool StartSameDeal(Game& g, int level1, int level2);
+
 }  // namespace dalu

@@ -42,6 +42,12 @@ class MatchView {
   // A turn has been played to its end (the window ignores it; the command-line tool prints
   // the fields).
   virtual void TurnEnded(const Game&) {}
+
+  // ---- Studying a record (study.h) ----
+  // A record has been loaded for replay: a move list rebuilds its rows.
+  virtual void RecordLoaded(const Game&) {}
+  // A jump has drawn the position after a turn whole (ShownTurn tells which).
+  virtual void PositionRebuilt(const Game&) {}
 };
 
 // Does nothing: tournaments, benchmarks, and games nobody looks at.

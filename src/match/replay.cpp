@@ -4,6 +4,7 @@
 #include "match/game.h"
 #include "match/match_commands.h"
 #include "match/match_loop.h"
+#include "match/study.h"
 
 namespace dalu {
 
@@ -14,6 +15,10 @@ LoadOutcome LoadFile(Game& g, const std::string& path) {
   const LoadOutcome outcome = LoadRecord(g, path);
   if (outcome == LoadOutcome::kReplay) {
     StartReplay(g, g.eng.FieldWidth != width || g.eng.FieldHeight != height);
+  } else if (outcome == LoadOutcome::kConverted) {
+    // The game's record is now the converted one, which is not on the screen.
+    g.ctl.RecordIntact = false;
+    g.eng.FixedTwins[1] = g.eng.FixedTwins[2] = 0;
   }
   return outcome;
 }
@@ -29,6 +34,8 @@ void StartReplay(Game& g, bool fieldSizeChanged) {
   // The replay starts the match again; its first vanish splits the sequences as it did
   // then, so that a Continue before it deals side 2's twins the way the match would have.
   e.SequenceSplit = false;
+  // A replay deals only the record's twins; a Continue generates after them.
+  e.FixedTwins[1] = e.FixedTwins[2] = 0;
   // 10.
   ctl.ReplayMode = true;
   ctl.EndReplayRequested = false;
@@ -39,6 +46,10 @@ void StartReplay(Game& g, bool fieldSizeChanged) {
   g.view.ClearMemo();
   g.view.EnableStopContinue();
   ctl.MatchReady = true;
+  ctl.RecordIntact = true;
+  KeepRecordRules(g);
+  ctl.JumpRequested = false;
+  g.view.RecordLoaded(g);
   MMnotEnable(g);
   // 12.
   Main(g);

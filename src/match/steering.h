@@ -15,6 +15,8 @@ struct Game;
 
 // Virtual-key codes the program listens to.
 namespace vk {
+inline constexpr int kEnd = 0x23;
+inline constexpr int kHome = 0x24;
 inline constexpr int kLeft = 0x25;
 inline constexpr int kRight = 0x27;
 inline constexpr int kDown = 0x28;

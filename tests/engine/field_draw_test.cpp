@@ -303,5 +303,53 @@ TEST_F(FallFramesTest, ObstructBeadFreeFallFromAboveTheDrawnRows) {
   });
 }
 
+TEST_F(FieldDrawTest, DrawPositionDrawsFieldsMarkersNoticesPreviewsAndBurials) {
+  const int H = e.FieldHeight;
+  // Side 1: a joined pair of colour 1 on the floor, an obstruct bead beside it, a lone
+  // colour 2 above; 7 points incoming; the next obstruct bead goes to column 3; twins 3
+  // and 4 wait as previews.
+  testing::SetRows(e, 1, {"2......", "11X...."});
+  e.Boards[1].PendingShown = 7;
+  e.Boards[1].ObstructColumn = 3;
+  e.TwinIndex[1] = 3;
+  const int32_t seq[] = {0, 1, 1, 1, 1, 3, 4, 2, 1};
+  std::copy(std::begin(seq), std::end(seq), e.TwinSequence[1]);
+  // Side 2: buried (rows H and H-1 full); it has never been handed a twin.
+  std::vector<std::string> full(static_cast<size_t>(H), "1212121");
+  testing::SetRows(e, 2, full);
+  DrawPosition(e, cv);
+
+  ASSERT_FALSE(cv.ops.empty());
+  EXPECT_EQ(cv.ops.front().kind, Kind::kRestoreAll);  // drawn whole, from the background
+  auto at = [&](int p, int x, int y) {
+    const Pixel px = CellPixel(e, p, x, y);
+    return cv.ImageAt(px.x, px.y);
+  };
+  EXPECT_EQ(at(1, 1, 1), BeadImage(e, 1, 1));  // joined to the right
+  EXPECT_EQ(at(1, 2, 1), BeadImage(e, 1, 4));  // joined to the left
+  EXPECT_EQ(at(1, 3, 1), kImgObstruct);
+  EXPECT_EQ(at(1, 1, 2), BeadImage(e, 2, 0));  // a different colour: not joined
+  EXPECT_EQ(at(1, 4, 1), -1);
+  EXPECT_EQ(at(1, 0, 1), kImgWall);
+  EXPECT_EQ(at(1, 8, 0), kImgWall);
+  EXPECT_EQ(at(1, 3, H + 4), kImgNextDrop);
+  EXPECT_EQ(at(1, 1, H + 4), kImgColumnMarker);
+  EXPECT_EQ(at(1, 0, H + 6), kImgNoticeRow);
+  // Previews: twin 3 (3, 4) beside the field, twin 4 (2, 1) further out.
+  EXPECT_EQ(at(1, e.FieldWidth + 3, 11), BeadImage(e, 3, 0));
+  EXPECT_EQ(at(1, e.FieldWidth + 3, 12), BeadImage(e, 4, 0));
+  EXPECT_EQ(at(1, e.FieldWidth + 4, 10), BeadImage(e, 2, 0));
+  EXPECT_EQ(at(1, e.FieldWidth + 4, 11), BeadImage(e, 1, 0));
+  // No twin waits above the field between turns.
+  EXPECT_EQ(at(1, 4, H + 2), -1);
+  // The buried side: the filler over field, walls and marker row, not the notice row; no
+  // previews before its first twin.
+  for (int x = 0; x <= e.FieldWidth + 1; ++x) {
+    for (int y = 0; y <= H + 5; ++y) ASSERT_EQ(at(2, x, y), kImgBurial) << x << " " << y;
+  }
+  EXPECT_EQ(at(2, -2, 11), -1);
+  EXPECT_EQ(cv.CountImages(kImgNotice1), 0);
+}
+
 }  // namespace
 }  // namespace dalu

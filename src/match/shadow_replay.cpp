@@ -1,0 +1,51 @@
+#include "match/shadow_replay.h"
+
+#include "match/game.h"
+#include "match/match_loop.h"
+#include "match/study.h"
+
+namespace dalu {
+
+void ShadowReplay::MemoView::TurnEnded(const Game& g) {
+  if (g.eng.TurnNumber >= stopAfter && quit) *quit = true;
+}
+
+ShadowReplay::ShadowReplay(const Game& g)
+    : game_(std::make_unique<Game>(host_, canvas_, sound_, view_)) {
+  Game& s = *game_;
+  s.eng = g.eng;
+  s.rec = g.rec;
+  s.cfg = g.cfg;
+  ApplyRecordRules(g.ctl.StudyRules, s.eng);
+  // The start of a replay, as StartReplay sets it up.
+  InitBoards(s.eng, canvas_);
+  s.eng.SequenceSplit = false;
+  s.eng.FixedTwins[1] = s.eng.FixedTwins[2] = 0;
+  s.eng.TurnNumber = 0;
+  s.ctl.AutoSave = false;  // a rebuilt burial is not saved again
+  s.ctl.ReplayMode = true;
+  s.ctl.MatchReady = true;
+  s.ctl.RecordIntact = true;
+  view_.quit = &s.ctl.QuitRequested;
+}
+
+ShadowReplay::~ShadowReplay() = default;
+
+void ShadowReplay::RunTo(int32_t t, const std::function<void(Game&)>& onStep) {
+  Game& s = *game_;
+  if (t <= s.eng.TurnNumber || !s.ctl.ReplayMode) return;
+  view_.stopAfter = t;
+  host_.onEvents = [&s, &onStep] {
+    if (!s.ctl.StepWaitActive || !s.ctl.WaitForStep) return;
+    if (onStep) onStep(s);
+    s.ctl.WaitForStep = false;
+  };
+  s.ctl.QuitRequested = false;
+  s.ctl.MatchRunning = true;
+  Main(s);
+  host_.onEvents = nullptr;
+  // The stop asked for is not the window closing.
+  s.ctl.QuitRequested = false;
+}
+
+}  // namespace dalu

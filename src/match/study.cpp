@@ -1,0 +1,204 @@
+#include "match/study.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "engine/field_draw.h"
+#include "match/game.h"
+#include "match/match_commands.h"
+#include "match/match_loop.h"
+#include "match/shadow_replay.h"
+#include "match/steering.h"
+#include "util/text.h"
+
+namespace dalu {
+
+bool CanStudy(const Game& g) {
+  return g.ctl.RecordIntact && g.ctl.MatchReady && !g.ctl.QuitRequested;
+}
+
+int32_t LastTurn(const Game& g) {
+  return std::clamp<int32_t>(g.rec.RecTurns, 0, kMaxTurns);
+}
+
+int32_t ShownTurn(const Game& g) {
+  const int32_t t = g.eng.TurnNumber;
+  return g.ctl.LoopActive && g.ctl.TurnInProgress ? t - 1 : t;
+}
+
+int32_t StudyTurn(const Game& g) {
+  return g.ctl.JumpRequested ? g.ctl.JumpTarget : ShownTurn(g);
+}
+
+bool GoToTurn(Game& g, int32_t t) {
+  MatchControl& ctl = g.ctl;
+  if (!CanStudy(g)) return false;
+  ctl.JumpTarget = std::clamp<int32_t>(t, 0, LastTurn(g));
+  ctl.JumpRequested = true;
+  if (ctl.LoopActive) {
+    // The loop acts at its next step wait (at once if it waits now), or when it returns.
+    ctl.FastReplay = false;
+    ctl.WaitForStep = false;
+    return true;
+  }
+  Main(g);  // takes the jump first, then replays on from there
+  return true;
+}
+
+void StepBack(Game& g) {
+  if (CanStudy(g)) GoToTurn(g, StudyTurn(g) - 1);
+}
+
+void GoToFirst(Game& g) {
+  GoToTurn(g, 0);
+}
+
+void GoToLast(Game& g) {
+  GoToTurn(g, LastTurn(g));
+}
+
+void StepForward(Game& g) {
+  const MatchControl& ctl = g.ctl;
+  if (!CanStudy(g)) return;
+  if (ctl.StepWaitActive && !ctl.JumpRequested) {
+    NextStepClick(g);
+    return;
+  }
+  // After the end nothing follows; going there again would only redraw it.
+  if (!ctl.LoopActive && !ctl.ReplayMode && StudyTurn(g) >= LastTurn(g)) return;
+  GoToTurn(g, StudyTurn(g) + 1);
+}
+
+void KeepRecordRules(Game& g) {
+  const Engine& e = g.eng;
+  RecordRules& r = g.ctl.StudyRules;
+  r.FieldWidth = e.FieldWidth;
+  r.FieldHeight = e.FieldHeight;
+  r.ColourCount = e.ColourCount;
+  r.VanishCount = e.VanishCount;
+  std::copy(std::begin(e.ObstructRate), std::end(e.ObstructRate), r.ObstructRate);
+  std::copy(std::begin(e.ChainBonus), std::end(e.ChainBonus), r.ChainBonus);
+  std::copy(std::begin(e.ChainRate), std::end(e.ChainRate), r.ChainRate);
+  std::copy(std::begin(e.ColourImage), std::end(e.ColourImage), r.ColourImage);
+}
+
+void ApplyRecordRules(const RecordRules& r, Engine& e) {
+  e.FieldWidth = r.FieldWidth;
+  e.FieldHeight = r.FieldHeight;
+  e.ColourCount = r.ColourCount;
+  e.VanishCount = r.VanishCount;
+  std::copy(std::begin(r.ObstructRate), std::end(r.ObstructRate), e.ObstructRate);
+  std::copy(std::begin(r.ChainBonus), std::end(r.ChainBonus), e.ChainBonus);
+  std::copy(std::begin(r.ChainRate), std::end(r.ChainRate), e.ChainRate);
+  std::copy(std::begin(r.ColourImage), std::end(r.ColourImage), e.ColourImage);
+}
+
+bool RebuildPosition(Game& g, int32_t t) {
+  Engine& e = g.eng;
+  MatchControl& ctl = g.ctl;
+  const int32_t target = std::clamp<int32_t>(t, 0, LastTurn(g));
+
+  ShadowReplay shadow(g);
+  shadow.RunTo(target);
+  const Game& s = shadow.game();
+
+  // The position. The random generator is the game's own: a replay draws nothing from it,
+  // so it stands where a straight replay would have left it. The levels are the selectors'.
+  const bool sizeChanged = e.FieldWidth != s.eng.FieldWidth || e.FieldHeight != s.eng.FieldHeight;
+  const Rng rng = e.rng;
+  int32_t levels[3];
+  std::copy(std::begin(e.PlayerLevel), std::end(e.PlayerLevel), levels);
+  e = s.eng;
+  e.rng = rng;
+  std::copy(std::begin(levels), std::end(levels), e.PlayerLevel);
+
+  for (int p = 1; p <= 2; ++p) {
+    ctl.ShownTwin[p] = s.ctl.ShownTwin[p];
+    ctl.TurnMove[p] = s.ctl.TurnMove[p];
+  }
+  ctl.ReplayMode = s.ctl.ReplayMode;
+  ctl.EndReason = s.ctl.EndReason;
+  ctl.WaitForStep = false;
+  ctl.StepWaitActive = false;
+  ctl.EndReplayRequested = false;
+  ctl.TurnInProgress = false;
+  ctl.MovesOpen = false;
+  ctl.InputSide = 3;
+  ctl.PendingKey = 0;
+  ctl.MatchReady = true;
+
+  g.view.ClearMemo();
+  for (const std::string& line : shadow.memo()) g.view.AddMemoLine(line);
+  if (sizeChanged) g.view.RebuildBackground();
+  DrawPosition(e, g.canvas);
+  g.canvas.Present();
+  return ctl.ReplayMode;
+}
+
+void ApplyRequestedJump(Game& g) {
+  MatchControl& ctl = g.ctl;
+  ctl.JumpRequested = false;
+  if (!CanStudy(g)) return;
+  const bool goesOn = RebuildPosition(g, ctl.JumpTarget);
+  g.view.EnableReplayButtons(true);
+  FormTitle(g);
+  if (goesOn) {
+    MMnotEnable(g);
+  } else {
+    MMEnable(g);
+  }
+  g.view.PositionRebuilt(g);
+}
+
+// ---- Replay keys ----
+
+namespace {
+
+// Arrows and Home/End, as in any list or player: a player guesses them without the menu.
+constexpr ReplayKey kKeys[kReplayKeyCount] = {
+    {vk::kLeft, StudyAction::kStepBack, "Step back(B)", "一手戻る(B)", "Left"},
+    {vk::kRight, StudyAction::kStepForward, "Step forward(F)", "一手進む(F)", "Right"},
+    {vk::kHome, StudyAction::kFirst, "First turn(T)", "最初へ(T)", "Home"},
+    {vk::kEnd, StudyAction::kLast, "Last turn(E)", "最後へ(E)", "End"},
+};
+
+}  // namespace
+
+const ReplayKey* ReplayKeys() {
+  return kKeys;
+}
+
+std::string ReplayKeyCaption(int i, bool english) {
+  if (i < 0 || i >= kReplayKeyCount) return {};
+  return english ? std::string(kKeys[i].english) : Utf8ToCp932(kKeys[i].japaneseUtf8);
+}
+
+void RunStudyAction(Game& g, StudyAction action) {
+  switch (action) {
+    case StudyAction::kStepBack:
+      StepBack(g);
+      break;
+    case StudyAction::kStepForward:
+      StepForward(g);
+      break;
+    case StudyAction::kFirst:
+      GoToFirst(g);
+      break;
+    case StudyAction::kLast:
+      GoToLast(g);
+      break;
+  }
+}
+
+bool ReplayKeyDown(Game& g, int virtualKey) {
+  const MatchControl& ctl = g.ctl;
+  if (!CanStudy(g) || (ctl.MatchRunning && !ctl.ReplayMode)) return false;
+  for (const ReplayKey& k : kKeys) {
+    if (k.virtualKey != virtualKey) continue;
+    RunStudyAction(g, k.action);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace dalu
