@@ -41,8 +41,9 @@ constexpr const char* kUsage =
     "  play LEFT RIGHT [--seed N] [--show] [--appdir DIR]\n"
     "      one match between computer levels 1..9; prints the chain reports, the result\n"
     "      and the saved record\n"
-    "  replay FILE [--show] [--appdir DIR]\n"
-    "      loads a battle record and replays it to its end\n"
+    "  replay FILE [--show] [--timing] [--appdir DIR]\n"
+    "      loads a battle record and replays it to its end; --timing adds the time its\n"
+    "      waits take after the first step (a window's \">>\" replay should take as long)\n"
     "  tournament [--levels A-B] [--games N] [--seed N] [--jobs J] [--records DIR]\n"
     "      every pair of the levels plays N matches, sides swapped in half\n"
     "  analyse FILE --turn T --side P --level L [--appdir DIR]\n"
@@ -315,7 +316,7 @@ int CmdPlay(const std::vector<std::string>& args, const std::string& exePath, st
 int CmdReplay(const std::vector<std::string>& args, const std::string& exePath, std::ostream& out,
               std::ostream& err) {
   Args a;
-  const std::string bad = ParseArgs(args, {"--appdir"}, {"--show"}, a);
+  const std::string bad = ParseArgs(args, {"--appdir"}, {"--show", "--timing"}, a);
   if (!bad.empty()) return BadInput(err, bad);
   if (const std::string dir = CheckAppDir(a); !dir.empty()) return BadInput(err, dir);
   if (a.positional.size() != 1) return BadInput(err, "replay needs one file: replay FILE");
@@ -326,10 +327,16 @@ int CmdReplay(const std::vector<std::string>& args, const std::string& exePath, 
   ConsoleGame cg(out, err, ProgramDir(a, exePath), true, a.flags.count("--show") > 0);
   ConsoleHost& host = cg.host;
   Game& game = *cg.game;
-  // The replay runs to its end without waiting: ">>" at the first step.
-  host.onEvents = [&game, &host] {
+  // The replay runs to its end without waiting: ">>" at the first step. The virtual clock
+  // then only moves by the paced waits, so its reading at the end, less the one at the
+  // click, is the time the replay's waits specify.
+  uint32_t tailAt = 0;
+  host.onEvents = [&game, &host, &tailAt] {
     host.Release(false);  // the file has been taken: the replay runs
-    if (game.ctl.StepWaitActive) TailClick(game);
+    if (game.ctl.StepWaitActive) {
+      tailAt = host.TickMs();
+      TailClick(game);
+    }
   };
   host.Hold();
   const LoadOutcome outcome = LoadFile(game, file);
@@ -344,6 +351,7 @@ int CmdReplay(const std::vector<std::string>& args, const std::string& exePath, 
       break;
   }
   PrintResult(out, game, game.rec.RecEndReason);
+  if (a.flags.count("--timing")) out << "paced: " << host.TickMs() - tailAt << " ms\n";
   return kCliOk;
 }
 
@@ -640,9 +648,15 @@ std::vector<BenchMatch> BenchMatches() {
 
 int RunCli(const std::vector<std::string>& args, const std::string& exePath, std::ostream& out,
            std::ostream& err) {
-  if (args.empty() || args[0] == "--help" || args[0] == "help") {
+  // Asked for, the usage is the output; without a command it explains a refusal (exit 2),
+  // so it goes where errors go.
+  if (args.empty()) {
+    err << kUsage;
+    return kCliBadInput;
+  }
+  if (args[0] == "--help" || args[0] == "help") {
     out << kUsage;
-    return args.empty() ? kCliBadInput : kCliOk;
+    return kCliOk;
   }
   const std::string& cmd = args[0];
   if (cmd == "play") return CmdPlay(args, exePath, out, err);
