@@ -1,0 +1,107 @@
+// The main window's menu bar as data: every item with its captions in both languages, its
+// accelerator letter, shortcut and check mark, the captions that change with the match
+// state, and the fixed texts of the window. The window builds every action from this
+// table; adding an item is one row here (and one enumerator) plus one handler there.
+//
+// Captions are CP932 bytes (the Japanese texts are written here in UTF-8 and converted).
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace dalu {
+
+// Items in menu-bar order; children follow their submenu.
+enum class MenuId : int {
+  kNone = -1,
+  kFile = 0,      // mm_File: submenu
+  kSaveAs,        // sm_saveas
+  kLoad,          // sm_load
+  kHelp,          // mm_help
+  kStart,         // mm_Start
+  kEdit,          // mm_Edit: submenu
+  kEditMode,      // sm_Edt
+  kAutoTwin,      // sm_Auto
+  kDefault,       // sm_default
+  kComment,       // mm_comment
+  kStopContinue,  // mm_SC
+  kConfig,        // mm_config
+  kCount
+};
+inline constexpr int kMenuItemCount = static_cast<int>(MenuId::kCount);
+
+struct MenuEntry {
+  MenuId id;
+  MenuId parent;             // kNone: on the menu bar itself
+  const char* English;       // caption, the accelerator letter in parentheses: "Start(S)"
+  const char* JapaneseUtf8;  // caption, UTF-8 here; MenuCaption gives CP932
+  char accelerator;          // the letter in parentheses; 0 when the caption has none
+  const char* shortcut;      // portable key-sequence text ("Ctrl+S"); "" for none
+  bool checkable;            // carries a check mark
+  bool idleOnly;             // disabled while a match or a replay runs
+  bool enabledAtStart;       // false: stays disabled until the first start or load
+};
+
+// clang-format off
+inline constexpr MenuEntry kMenuTable[kMenuItemCount] = {
+  // id                     parent         English        Japanese          acc  shortcut  check  idle   start
+  {MenuId::kFile,          MenuId::kNone, "File",        "ファイル",        0,  "Ctrl+F", false, false, true},
+  {MenuId::kSaveAs,        MenuId::kFile, "Save As(V)",  "棋譜格納(V)",    'V', "Ctrl+V", false, false, true},
+  {MenuId::kLoad,          MenuId::kFile, "Load(L)",     "棋譜閲覧(L)",    'L', "Ctrl+L", false, false, true},
+  {MenuId::kHelp,          MenuId::kNone, "Help(H)",     "ヘルプ(H)",      'H', "Ctrl+H", false, false, true},
+  {MenuId::kStart,         MenuId::kNone, "Start(S)",    "開始(S)",        'S', "Ctrl+S", false, true,  true},
+  {MenuId::kEdit,          MenuId::kNone, "Edit",        "編集関係",        0,  "",       false, false, true},
+  {MenuId::kEditMode,      MenuId::kEdit, "EditMode",    "編集モード",      0,  "",       true,  false, true},
+  {MenuId::kAutoTwin,      MenuId::kEdit, "AutoTwin",    "２Ｐ自動同期",    0,  "",       true,  false, true},
+  {MenuId::kDefault,       MenuId::kEdit, "Default",     "デフォルト",      0,  "",       false, false, true},
+  {MenuId::kComment,       MenuId::kNone, "Comment(C)",  "コメント(C)",    'C', "Ctrl+C", false, false, true},
+  {MenuId::kStopContinue,  MenuId::kNone, "Continue(Z)", "続ける(Z)",      'Z', "Ctrl+Z", false, false, false},
+  {MenuId::kConfig,        MenuId::kNone, "Config(G)",   "設定(G)",        'G', "Ctrl+G", false, true,  true},
+};
+// clang-format on
+
+// Captions that replace an item's table caption in some states.
+enum class CaptionVariant {
+  kPlain,       // the table caption
+  kStop,        // Stop/Continue while a match runs
+  kContinue,    // Stop/Continue after a match stopped
+  kCommentEnd,  // Comment while comment mode is on
+};
+
+struct CaptionVariantEntry {
+  MenuId id;
+  CaptionVariant variant;
+  const char* English;
+  const char* JapaneseUtf8;
+};
+
+inline constexpr CaptionVariantEntry kCaptionVariants[] = {
+    {MenuId::kStopContinue, CaptionVariant::kStop, "Stop(Z)", "止める(Z)"},
+    {MenuId::kStopContinue, CaptionVariant::kContinue, "Continue(Z)", "再開(Z)"},
+    {MenuId::kComment, CaptionVariant::kCommentEnd, "Comment End(C)", "コメント終わり(C)"},
+};
+
+// The table row of an item.
+const MenuEntry& MenuEntryOf(MenuId id);
+
+// An item's caption in English or Japanese (CP932). A variant the item does not have gives
+// its table caption.
+std::string MenuCaption(MenuId id, bool english, CaptionVariant variant = CaptionVariant::kPlain);
+
+// True when some item has this item as its parent (it opens a submenu).
+bool IsSubmenu(MenuId id);
+
+// ---- Fixed texts of the main window (CP932) ----
+
+// The caption until the first start or load.
+inline constexpr const char* kInitialCaption = "Dalu Master    version 0.912";
+
+// The lines written into the memo at start-up, in Japanese whatever the language setting.
+std::vector<std::string> WelcomeLines();
+
+// The memo as lines, the way a comment takes them: split at line breaks (CR LF, LF or CR);
+// a text that ends in line breaks has no empty lines after its last line, and an empty text
+// has no lines.
+std::vector<std::string> MemoLines(const std::string& text);
+
+}  // namespace dalu

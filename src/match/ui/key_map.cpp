@@ -1,0 +1,34 @@
+#include "match/ui/key_map.h"
+
+#include "match/steering.h"
+
+namespace dalu {
+
+int VirtualKeyOf(int qtKey, Qt::KeyboardModifiers modifiers) {
+  const bool keypad = modifiers.testFlag(Qt::KeypadModifier);
+  switch (qtKey) {
+    case Qt::Key_Left:
+      return vk::kLeft;
+    case Qt::Key_Right:
+      return vk::kRight;
+    case Qt::Key_Down:
+      return vk::kDown;
+    case Qt::Key_Clear:
+      return keypad ? vk::kNumpad5 : 0;
+    case Qt::Key_2:
+      return keypad ? vk::kNumpad2 : 0;
+    case Qt::Key_4:
+      return keypad ? vk::kNumpad4 : 0;
+    case Qt::Key_5:
+      return keypad ? vk::kNumpad5 : 0;
+    case Qt::Key_6:
+      return keypad ? vk::kNumpad6 : 0;
+    default:
+      break;
+  }
+  // Letters: Qt's key codes for A..Z are the virtual-key codes.
+  if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z && !keypad) return qtKey;
+  return 0;
+}
+
+}  // namespace dalu

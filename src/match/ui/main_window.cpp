@@ -1,0 +1,601 @@
+#include "match/ui/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDateTime>
+#include <QFile>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QScreen>
+
+#include "config/config_file.h"
+#include "engine/ui/image_canvas.h"
+#include "help/ui/help_form.h"
+#include "match/comments.h"
+#include "match/game.h"
+#include "match/match_commands.h"
+#include "match/match_loop.h"
+#include "match/match_setup.h"
+#include "match/replay.h"
+#include "match/steering.h"
+#include "match/ui/key_map.h"
+#include "players/levels.h"
+#include "records/record_file.h"
+#include "records/ui/bitmaps.h"
+#include "util/text.h"
+#include "util/ui/fonts.h"
+#include "util/ui/qt_host.h"
+
+namespace dalu {
+
+namespace {
+
+QString FromCp932(const std::string& bytes) {
+  return QString::fromStdString(Cp932ToUtf8(bytes));
+}
+
+// A caption as a Qt menu text: the accelerator letter in parentheses gets its "&".
+QString MenuText(const std::string& cp932, char accelerator) {
+  QString text = FromCp932(cp932);
+  text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+  if (accelerator != 0) {
+    const QString paren = QStringLiteral("(%1)").arg(QLatin1Char(accelerator));
+    const qsizetype at = text.lastIndexOf(paren);
+    if (at >= 0) text.insert(at + 1, QLatin1Char('&'));
+  }
+  return text;
+}
+
+QString DefaultAsk(bool save, QWidget* parent, const QString& dir, const QString& filter) {
+  return save ? QFileDialog::getSaveFileName(parent, QString(), dir, filter)
+              : QFileDialog::getOpenFileName(parent, QString(), dir, filter);
+}
+
+const char kSelectorStyle[] =
+    "QComboBox { background: black; color: white; }"
+    "QComboBox QAbstractItemView { background: black; color: white;"
+    " selection-background-color: #303080; }";
+
+}  // namespace
+
+// ---- WindowView ----
+
+void WindowView::ClearMemo() {
+  if (window_) window_->ClearMemo();
+}
+void WindowView::AddMemoLine(const std::string& line) {
+  if (window_) window_->AddMemoLine(line);
+}
+void WindowView::SetCaption(const std::string& caption) {
+  if (window_) window_->SetCaption(caption);
+}
+void WindowView::SetMatchRunning(bool running) {
+  if (window_) window_->SetMatchRunning(running);
+}
+void WindowView::EnableStopContinue() {
+  if (window_) window_->EnableStopContinue();
+}
+void WindowView::EnableReplayButtons(bool enabled) {
+  if (window_) window_->EnableReplayButtons(enabled);
+}
+void WindowView::ShowLevels(int level1, int level2) {
+  if (window_) window_->ShowLevels(level1, level2);
+}
+void WindowView::RebuildBackground() {
+  if (window_) window_->RebuildBackground();
+}
+
+// ---- PlayfieldWidget ----
+
+PlayfieldWidget::PlayfieldWidget(const ImageCanvas& canvas, QWidget* parent)
+    : QWidget(parent), canvas_(canvas) {
+  setFixedSize(MainWindow::kClientWidth, MainWindow::kClientHeight);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setFocusPolicy(Qt::NoFocus);
+}
+
+void PlayfieldWidget::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  // The image may be drawn at a higher pixel density than 1; it always fills the logical
+  // picture. Integer scaling of a low-density image stays sharp without smoothing.
+  p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+  p.drawImage(QRectF(0, 0, MainWindow::kClientWidth, MainWindow::kClientHeight), canvas_.image());
+}
+
+void PlayfieldWidget::mousePressEvent(QMouseEvent*) {
+  if (onClick) onClick();
+}
+
+// ---- KeyCatcher ----
+
+KeyCatcher::KeyCatcher(QWidget* parent) : QWidget(parent) {
+  setFixedSize(2, 2);
+  setFocusPolicy(Qt::StrongFocus);
+  setAttribute(Qt::WA_InputMethodEnabled, false);
+}
+
+void KeyCatcher::keyPressEvent(QKeyEvent* event) {
+  const int vk = VirtualKeyOf(event->key(), event->modifiers());
+  if (vk == 0) {
+    QWidget::keyPressEvent(event);
+    return;
+  }
+  event->accept();
+  if (onKey) onKey(vk, false);
+}
+
+void KeyCatcher::keyReleaseEvent(QKeyEvent* event) {
+  const int vk = VirtualKeyOf(event->key(), event->modifiers());
+  if (vk == 0) {
+    QWidget::keyReleaseEvent(event);
+    return;
+  }
+  event->accept();
+  // A held key is not released: its repeats must not drop the twin (the down arrow drops
+  // on release).
+  if (event->isAutoRepeat()) return;
+  if (onKey) onKey(vk, true);
+}
+
+bool KeyCatcher::focusNextPrevChild(bool) {
+  return false;  // Tab stays with the game
+}
+
+// ---- MainWindow ----
+
+MainWindow::MainWindow(Game& g, QtHost& host, FieldPictures& pictures, ImageCanvas& canvas,
+                       WindowView& view, WindowOptions options, QWidget* parent)
+    : QMainWindow(parent),
+      g_(g),
+      host_(host),
+      pictures_(pictures),
+      canvas_(canvas),
+      view_(view),
+      options_(std::move(options)) {
+  setWindowTitle(QString::fromLatin1(kInitialCaption));
+  setAttribute(Qt::WA_WindowPropagation);  // the menus take the window's font
+  setFont(MakeFont(GothicFace(), 11));
+  BuildWidgets();
+  BuildMenus();
+  help_ = new HelpForm(host_, this);
+  view_.Attach(this);
+  host_.SetParentWidget(this);
+  connect(&canvas_, &ImageCanvas::presented, field_, qOverload<>(&QWidget::update));
+  paintTimer_.setSingleShot(true);
+  connect(&paintTimer_, &QTimer::timeout, this, &MainWindow::FirstPaint);
+  // A fixed single border: the window keeps the picture's size.
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
+  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    move(screen->availableGeometry().topLeft());
+  }
+}
+
+MainWindow::~MainWindow() {
+  view_.Attach(nullptr);
+}
+
+void MainWindow::BuildWidgets() {
+  auto* central = new QWidget(this);
+  central->setFixedSize(kClientWidth, kClientHeight);
+  setCentralWidget(central);
+
+  field_ = new PlayfieldWidget(canvas_, central);
+  field_->move(0, 0);
+  field_->onClick = [this] {
+    if (!commentMode_) FocusKeys();
+  };
+
+  catcher_ = new KeyCatcher(central);
+  catcher_->move(0, 0);
+  catcher_->onKey = [this](int vk, bool up) {
+    if (up) {
+      KeyUp(g_, vk);
+    } else {
+      KeyDown(g_, vk);
+    }
+  };
+
+  auto makeSelector = [&](int x) {
+    auto* box = new QComboBox(central);
+    box->setGeometry(x, 0, 199, 23);
+    box->setMaxVisibleItems(kLevelCount);
+    box->setStyleSheet(QString::fromLatin1(kSelectorStyle));
+    connect(box, &QComboBox::currentIndexChanged, this, [this] { LevelChanged(); });
+    return box;
+  };
+  cbx1_ = makeSelector(0);
+  cbx2_ = makeSelector(474);
+
+  memo_ = new QPlainTextEdit(central);
+  memo_->setGeometry(6, 440, 587, 81);
+  memo_->setReadOnly(true);
+  memo_->setFocusPolicy(Qt::NoFocus);
+  memo_->setFont(MakeFont(GothicFace(), 13, true));
+  memo_->setStyleSheet(QStringLiteral("QPlainTextEdit { background: black; color: white; }"));
+  memo_->installEventFilter(this);
+
+  auto makeButton = [&](const QString& caption, int x, int y, int size, void (*click)(Game&)) {
+    auto* b = new QPushButton(caption, central);
+    b->setGeometry(x, y, size, size);
+    b->setFocusPolicy(Qt::NoFocus);
+    b->setEnabled(false);
+    if (click) {
+      connect(b, &QPushButton::clicked, this, [this, click] {
+        click(g_);
+        FocusKeys();
+      });
+    }
+    return b;
+  };
+  btLoadEnd_ = makeButton(QStringLiteral("×"), 600, 448, 33, &EndReplayClick);
+  btStop_ = makeButton(QStringLiteral("<>"), 632, 448, 33, &PauseReplayClick);
+  btNext_ = makeButton(QStringLiteral(">"), 600, 480, 33, &NextStepClick);
+  btTail_ = makeButton(QStringLiteral(">>"), 632, 480, 33, &TailClick);
+  btClear_ = makeButton(QStringLiteral("消"), 566, 494, 25, nullptr);
+  connect(btClear_, &QPushButton::clicked, this, &MainWindow::ClearClick);
+}
+
+void MainWindow::BuildMenus() {
+  std::array<QMenu*, kMenuItemCount> menus{};
+  for (const MenuEntry& e : kMenuTable) {
+    const size_t i = static_cast<size_t>(e.id);
+    QAction* action = nullptr;
+    if (IsSubmenu(e.id)) {
+      QMenu* menu = e.parent == MenuId::kNone
+                        ? menuBar()->addMenu(QString())
+                        : menus[static_cast<size_t>(e.parent)]->addMenu(QString());
+      menus[i] = menu;
+      action = menu->menuAction();
+    } else {
+      action = new QAction(this);
+      if (e.parent == MenuId::kNone) {
+        menuBar()->addAction(action);
+      } else {
+        menus[static_cast<size_t>(e.parent)]->addAction(action);
+      }
+    }
+    if (*e.shortcut) action->setShortcut(QKeySequence(QString::fromLatin1(e.shortcut)));
+    action->setAutoRepeat(false);  // a held Ctrl+Z must not stop and continue by turns
+    action->setCheckable(e.checkable);
+    action->setEnabled(e.enabledAtStart);
+    const MenuId id = e.id;
+    connect(action, &QAction::triggered, this, [this, id] { MenuClick(id); });
+    actions_[i] = action;
+  }
+  MenuEJ();
+}
+
+// ---- Start-up ----
+
+void MainWindow::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  // After the show, so that a message box of the start-up opens over a visible window.
+  if (!started_) QTimer::singleShot(0, this, [this] { StartUp(); });
+}
+
+void MainWindow::StartUp() {
+  if (started_) return;
+  started_ = true;
+  g_.cfg.AppDir = CurDirLoad(options_.exePath);
+  host_.AddLiteralPath(g_.cfg.AppDir);
+  ConfigLoad(g_);
+  g_.eng.ConstSet();
+  MenuEJ();
+  FillLevelSelectors();
+  {
+    const QSignalBlocker block1(cbx1_);
+    const QSignalBlocker block2(cbx2_);
+    cbx1_->setCurrentIndex(1);  // "No Attack"
+    cbx2_->setCurrentIndex(5);  // "Weaker Gutcha"
+  }
+  LevelChanged();
+  g_.eng.rng.Seed(options_.seed ? *options_.seed : QRandomGenerator::system()->generate64());
+  g_.ctl.LastKeyTime = 0;
+  g_.ctl.MatchRunning = false;
+  ClearMemo();
+  for (const std::string& line : WelcomeLines()) AddMemoLine(line);
+  paintTimer_.start(options_.firstPaintDelayMs);
+}
+
+void MainWindow::FirstPaint() {
+  if (!firstPaintPending_ || closing_) return;
+  firstPaintPending_ = false;
+  TF_File_BmpLoad(g_, pictures_);
+  canvas_.RestoreAll();
+  canvas_.Present();
+  if (options_.args.empty()) return;
+  // A path with blanks arrives split into several arguments.
+  std::string path = options_.args[0];
+  for (size_t i = 1; i < options_.args.size(); ++i) path += " " + options_.args[i];
+  LoadFromPath(path);
+}
+
+// ---- Menus ----
+
+void MainWindow::MenuClick(MenuId id) {
+  if (closing_) return;
+  switch (id) {
+    case MenuId::kFile:
+      // Ctrl+F opens the File menu.
+      menuBar()->setActiveAction(Action(MenuId::kFile));
+      break;
+    case MenuId::kSaveAs:
+      SaveAsClick();
+      break;
+    case MenuId::kLoad:
+      LoadClick();
+      break;
+    case MenuId::kHelp:
+      help_->OpenHelp(g_.cfg.AppDir + "DM_help.tfh");
+      FocusKeys();
+      break;
+    case MenuId::kStart:
+      StartMatch(g_, cbx1_->currentIndex(), cbx2_->currentIndex());
+      break;
+    case MenuId::kEdit:
+      break;
+    case MenuId::kEditMode:
+      ToggleEditMode(g_);
+      SyncEditChecks();
+      break;
+    case MenuId::kAutoTwin:
+      ToggleAutoTwin(g_);
+      SyncEditChecks();
+      break;
+    case MenuId::kDefault:
+      g_.eng.DefaultChainTables();
+      break;
+    case MenuId::kComment:
+      CommentClick();
+      break;
+    case MenuId::kStopContinue:
+      StopContinueClick(g_);
+      break;
+    case MenuId::kConfig:
+      ConfigClick();
+      break;
+    case MenuId::kNone:
+    case MenuId::kCount:
+      break;
+  }
+}
+
+void MainWindow::MenuEJ() {
+  for (const MenuEntry& e : kMenuTable) {
+    QAction* a = Action(e.id);
+    if (a)
+      a->setText(MenuText(MenuCaption(e.id, g_.cfg.EnglishUI, VariantOf(e.id)), e.accelerator));
+  }
+}
+
+CaptionVariant MainWindow::VariantOf(MenuId id) const {
+  return variants_[static_cast<size_t>(id)];
+}
+
+void MainWindow::SetVariant(MenuId id, CaptionVariant variant) {
+  variants_[static_cast<size_t>(id)] = variant;
+  const MenuEntry& e = MenuEntryOf(id);
+  Action(id)->setText(MenuText(MenuCaption(id, g_.cfg.EnglishUI, variant), e.accelerator));
+}
+
+void MainWindow::SyncEditChecks() {
+  Action(MenuId::kEditMode)->setChecked(g_.ctl.EditMode);
+  Action(MenuId::kAutoTwin)->setChecked(g_.ctl.AutoTwin);
+}
+
+QString MainWindow::RecordDirectory() const {
+  return QFile::decodeName(QByteArray::fromStdString(RecordDir(g_)));
+}
+
+void MainWindow::SaveAsClick() {
+  const FileAsker& ask = options_.askSaveFile;
+  const QString filter = QString::fromLatin1(kRecordFilter);
+  const QString chosen = ask ? ask(this, RecordDirectory(), filter)
+                             : DefaultAsk(true, this, RecordDirectory(), filter);
+  FocusKeys();
+  if (chosen.isEmpty()) return;
+  const std::string path = QFile::encodeName(chosen).toStdString();
+  host_.AddLiteralPath(RecordDir(g_) + EnsureExtension(ExtractName(path), kRecordExtension));
+  TF_File_SaveAs(g_, path, g_.ctl.MatchRunning);
+}
+
+void MainWindow::LoadClick() {
+  if (g_.ctl.MatchRunning || g_.ctl.LoopActive) return;
+  const FileAsker& ask = options_.askOpenFile;
+  const QString filter = QString::fromLatin1(kRecordFilter);
+  const QString chosen = ask ? ask(this, RecordDirectory(), filter)
+                             : DefaultAsk(false, this, RecordDirectory(), filter);
+  FocusKeys();
+  if (chosen.isEmpty()) return;
+  LoadFromPath(QFile::encodeName(chosen).toStdString());
+}
+
+void MainWindow::LoadFromPath(const std::string& path) {
+  host_.AddLiteralPath(path);
+  host_.HoldErrors();
+  const LoadOutcome outcome = LoadFile(g_, path);
+  host_.ReleaseErrors(outcome == LoadOutcome::kFailed);
+}
+
+// ---- Comment mode ----
+
+void MainWindow::CommentClick() {
+  if (!commentMode_) {
+    commentMode_ = true;
+    btClear_->setEnabled(true);
+    memo_->setReadOnly(false);
+    memo_->setFocusPolicy(Qt::StrongFocus);
+    SetVariant(MenuId::kComment, CaptionVariant::kCommentEnd);
+    memo_->setFocus();
+    memo_->moveCursor(QTextCursor::End);
+    // The match (if one runs below this handler) waits until the comment is done.
+    while (commentMode_ && !closing_) host_.WaitForEvents(kPersonWaitMs);
+    return;
+  }
+  commentMode_ = false;
+  memo_->setReadOnly(true);
+  memo_->setFocusPolicy(Qt::NoFocus);
+  std::vector<std::string> lines;
+  for (const std::string& line : MemoLines(memo_->toPlainText().toStdString())) {
+    lines.push_back(Utf8ToCp932(line));
+  }
+  StoreComment(g_, lines);
+  SetVariant(MenuId::kComment, CaptionVariant::kPlain);
+  FocusKeys();
+  btClear_->setEnabled(false);
+}
+
+void MainWindow::ClearClick() {
+  memo_->clear();
+  memo_->setFocus();
+}
+
+// ---- Configuration ----
+
+void MainWindow::ConfigClick() {
+  if (g_.ctl.MatchRunning || g_.ctl.LoopActive) return;
+  const int level1 = cbx1_->currentIndex();
+  const int level2 = cbx2_->currentIndex();
+  if (options_.configDialog) options_.configDialog();
+  MenuEJ();
+  FillLevelSelectors();
+  {
+    const QSignalBlocker block1(cbx1_);
+    const QSignalBlocker block2(cbx2_);
+    cbx1_->setCurrentIndex(level1);
+    cbx2_->setCurrentIndex(level2);
+  }
+  field_->update();
+  FocusKeys();
+}
+
+// ---- Level selectors ----
+
+void MainWindow::FillLevelSelectors() {
+  fillingLevels_ = true;
+  const QSignalBlocker block1(cbx1_);
+  const QSignalBlocker block2(cbx2_);
+  cbx1_->clear();
+  for (int i = 0; i < kLevelCount; ++i) cbx1_->addItem(FromCp932(LevelName(i, g_.cfg.EnglishUI)));
+  cbx2_->clear();
+  for (int i = 0; i < cbx1_->count(); ++i) cbx2_->addItem(cbx1_->itemText(i));
+  fillingLevels_ = false;
+}
+
+void MainWindow::LevelChanged() {
+  if (fillingLevels_) return;
+  const int left = LevelSelectorsChanged(g_, cbx1_->currentIndex(), cbx2_->currentIndex());
+  if (left != cbx1_->currentIndex()) {
+    const QSignalBlocker block(cbx1_);
+    cbx1_->setCurrentIndex(left);
+  }
+}
+
+// ---- What the view asks for ----
+
+void MainWindow::ClearMemo() {
+  memo_->clear();
+}
+
+void MainWindow::AddMemoLine(const std::string& line) {
+  memo_->appendPlainText(FromCp932(line));
+}
+
+void MainWindow::SetCaption(const std::string& caption) {
+  // The caption starts with the record's file name, which is spelled in the file system's
+  // encoding; the title after it is CP932.
+  const std::string& name = g_.rec.RecFileName;
+  if (!name.empty() && caption.compare(0, name.size(), name) == 0) {
+    setWindowTitle(QFile::decodeName(QByteArray::fromStdString(name)) +
+                   FromCp932(caption.substr(name.size())));
+  } else {
+    setWindowTitle(FromCp932(caption));
+  }
+}
+
+void MainWindow::SetMatchRunning(bool running) {
+  for (const MenuEntry& e : kMenuTable) {
+    if (e.idleOnly) Action(e.id)->setEnabled(!running);
+  }
+  cbx1_->setEnabled(!running);
+  cbx2_->setEnabled(!running);
+  SetVariant(MenuId::kStopContinue, running ? CaptionVariant::kStop : CaptionVariant::kContinue);
+  if (running && !commentMode_) FocusKeys();
+}
+
+void MainWindow::EnableStopContinue() {
+  Action(MenuId::kStopContinue)->setEnabled(true);
+}
+
+void MainWindow::EnableReplayButtons(bool enabled) {
+  for (QPushButton* b : {btLoadEnd_, btStop_, btNext_, btTail_}) b->setEnabled(enabled);
+}
+
+void MainWindow::ShowLevels(int level1, int level2) {
+  const QSignalBlocker block1(cbx1_);
+  const QSignalBlocker block2(cbx2_);
+  cbx1_->setCurrentIndex(level1);
+  cbx2_->setCurrentIndex(level2);
+}
+
+void MainWindow::RebuildBackground() {
+  TF_File_BGPLoad(g_, pictures_);
+}
+
+void MainWindow::FocusKeys() {
+  if (!commentMode_) catcher_->setFocus();
+}
+
+// ---- Keys for the program while the memo has the focus ----
+
+QAction* MainWindow::ShortcutAction(const QKeyEvent& key) const {
+  const QKeySequence pressed(key.keyCombination());
+  for (QAction* a : actions_) {
+    if (a && !a->shortcut().isEmpty() && a->shortcut() == pressed) return a;
+  }
+  return nullptr;
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != memo_) return QMainWindow::eventFilter(watched, event);
+  if (event->type() == QEvent::ShortcutOverride) {
+    // The memo would take Ctrl+C, Ctrl+V and Ctrl+Z as copy, paste and undo; they are the
+    // program's Comment, Save As and Stop/Continue.
+    if (ShortcutAction(*static_cast<QKeyEvent*>(event))) {
+      event->ignore();
+      return true;
+    }
+  } else if (event->type() == QEvent::KeyPress) {
+    if (QAction* a = ShortcutAction(*static_cast<QKeyEvent*>(event))) {
+      if (a->isEnabled()) a->trigger();
+      return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- Closing ----
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  // Every wait ends and the match loop unwinds without finishing its turn or saving; the
+  // pacing no longer waits, so the animation in progress ends at once.
+  closing_ = true;
+  commentMode_ = false;
+  paintTimer_.stop();
+  CloseRequested(g_);
+  host_.FinishQuickly();
+  // The last window closing ends the application's event loop once the handlers below
+  // this one have returned.
+  event->accept();
+}
+
+}  // namespace dalu
