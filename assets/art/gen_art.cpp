@@ -1,6 +1,8 @@
 // dalu_artgen: draws the playfield pictures into the directory given as the argument:
 //   DaluChar.bmp   the 480 x 120 sheet of 20 x 20 cell images (6 rows of 24),
 //   DaluBGPic.bmp  the 673 x 529 background of the playing area.
+// With --icons DIR it draws the program's icon instead, a twin of glossy beads, at the sizes
+// of the desktop's icon theme: DIR/hicolor/NxN/apps/dalumaster.png.
 //
 // Beads are rendered as small 3-D scenes: a bead is a sphere, a join toward a neighbour of the
 // same colour is a tube to that neighbour's sphere, and a smooth minimum melts them into one
@@ -14,6 +16,7 @@
 //
 // Nothing here is random: the same program draws the same pictures on every build.
 
+#include <QDir>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
@@ -197,12 +200,13 @@ void Over(QImage& layer, int x, int y, Rgb colour, double a) {
 }
 
 // Renders a scene onto the layer: every pixel is sampled 4 x 4 times, each sample finds the
-// front of the surface along the view ray and is lit there.
-void Render(QImage& layer, const Scene& scene, const Material& m) {
+// front of the surface along the view ray and is lit there. depth: no part of the scene
+// reaches further toward the viewer.
+void Render(QImage& layer, const Scene& scene, const Material& m, double depth = 14) {
   constexpr int kSub = 4;
-  constexpr double kDepth = 14;  // no scene reaches further toward the viewer
-  for (int py = 0; py < kCell; ++py) {
-    for (int px = 0; px < kCell; ++px) {
+  const double kDepth = depth;
+  for (int py = 0; py < layer.height(); ++py) {
+    for (int px = 0; px < layer.width(); ++px) {
       Rgb sum{0, 0, 0};
       int hits = 0;
       for (int j = 0; j < kSub; ++j) {
@@ -696,17 +700,70 @@ QImage DrawBackground() {
   return img;
 }
 
-bool Save(const QImage& img, const std::string& path) {
-  if (img.save(QString::fromStdString(path), "BMP")) return true;
+bool Save(const QImage& img, const std::string& path, const char* format = "BMP") {
+  if (img.save(QString::fromStdString(path), format)) return true;
   std::fprintf(stderr, "dalu_artgen: cannot write %s\n", path.c_str());
   return false;
+}
+
+// ---- The program's icon ---------------------------------------------------------------------
+
+// A red bead and a green one, a twin as it falls, lying on a diagonal with a soft shadow
+// under them. Drawn at each size rather than scaled, so the small icons stay sharp.
+QImage DrawIcon(int size) {
+  QImage icon(size, size, QImage::Format_ARGB32_Premultiplied);
+  icon.fill(Qt::transparent);
+  const double s = size;
+  const double r = 0.27 * s;
+  struct Bead {
+    double x, y;
+    int group;
+  };
+  // The lower bead is drawn last: it lies in front.
+  const Bead beads[2] = {{0.64 * s, 0.34 * s, 2}, {0.36 * s, 0.64 * s, 1}};
+  {
+    QPainter p(&icon);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    for (const Bead& b : beads) {
+      QRadialGradient shade(QPointF(b.x + 0.05 * s, b.y + 0.08 * s), r * 1.15);
+      shade.setColorAt(0.0, QColor(0, 0, 0, 110));
+      shade.setColorAt(1.0, QColor(0, 0, 0, 0));
+      p.setBrush(shade);
+      p.drawEllipse(QPointF(b.x + 0.05 * s, b.y + 0.08 * s), r * 1.15, r * 1.15);
+    }
+  }
+  for (const Bead& b : beads) {
+    Scene scene;
+    scene.balls.push_back({{b.x, b.y, 0}, {r, r, r}});
+    const double mark = kMarkSize * r / kBeadRadius;
+    Material m = BeadMaterial(GroupLook(b.group), b.x, b.y, mark, mark);
+    // Large beads need less of a rim than cells do to stand apart.
+    m.outline = 0.45;
+    Render(icon, scene, m, r * 1.1);
+  }
+  return icon;
+}
+
+bool SaveIcons(const std::string& dir) {
+  for (int size : {16, 32, 48, 64, 128, 256}) {
+    const std::string folder =
+        dir + "/hicolor/" + std::to_string(size) + "x" + std::to_string(size) + "/apps";
+    if (!QDir().mkpath(QString::fromStdString(folder))) {
+      std::fprintf(stderr, "dalu_artgen: cannot make %s\n", folder.c_str());
+      return false;
+    }
+    if (!Save(DrawIcon(size), folder + "/dalumaster.png", "PNG")) return false;
+  }
+  return true;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "--icons") return SaveIcons(argv[2]) ? 0 : 1;
   if (argc != 2) {
-    std::fprintf(stderr, "usage: dalu_artgen <output directory>\n");
+    std::fprintf(stderr, "usage: dalu_artgen <output directory> | --icons <directory>\n");
     return 2;
   }
   std::string dir = argv[1];
