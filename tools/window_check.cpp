@@ -10,9 +10,11 @@
 //   dalu_wincheck render RECORD OUT.png --appdir DIR [--top N] [--left N]
 //       replays a record to its end on an offscreen playfield, as the window draws it, and
 //       saves the picture, moved by N pixels (a stand-in for a menu bar) to test `cells`.
+//   dalu_wincheck locate SHOT.png --appdir DIR [--origin X,Y]
+//       prints "X Y", where the playfield picture's background lies in a screenshot.
 //   dalu_wincheck first-field --since NS --appdir DIR [--origin X,Y] [--timeout MS]
-//       watches the X screen until the empty fields appear; prints the milliseconds since
-//       NS (nanoseconds of the real-time clock, as `date +%s%N` gives them).
+//       watches the X screen until the playfield picture appears; prints the milliseconds
+//       since NS (nanoseconds of the real-time clock, as `date +%s%N` gives them).
 //   dalu_wincheck close WINDOW
 //       asks the X window to close, as a desktop's close button does (WM_DELETE_WINDOW).
 //   dalu_wincheck loudness FILE
@@ -205,6 +207,39 @@ std::optional<QPoint> FindPicture(const QImage& shot, const Pictures& pics, QPoi
   if (bestOut) *bestOut = best;
   // A drawn wall differs from the screenshot only by rounding; anything else is no field.
   if (best > 12) return std::nullopt;
+  return bestAt;
+}
+
+// Searches the picture's top-left corner near `origin` by the background picture the first
+// paint shows: sampled every 8th pixel between the level selectors and the memo. Only
+// small horizontal offsets are tried, so it is quick enough to watch the screen with.
+std::optional<QPoint> FindBackground(const QImage& shot, const Pictures& pics, QPoint origin) {
+  const QImage back = pics.pictures.Im_Back.convertToFormat(QImage::Format_RGB32);
+  double best = 1e9;
+  QPoint bestAt;
+  for (int dy = -8; dy <= 100; ++dy) {
+    for (int dx = -4; dx <= 4; ++dx) {
+      const QPoint at = origin + QPoint(dx, dy);
+      if (!Inside(shot, at)) continue;
+      long sum = 0;
+      int n = 0;
+      for (int y = 40; y < 430; y += 8) {
+        const QRgb* a = reinterpret_cast<const QRgb*>(shot.constScanLine(at.y() + y)) + at.x();
+        const QRgb* b = reinterpret_cast<const QRgb*>(back.constScanLine(y));
+        for (int x = 4; x < kImageWidth; x += 8, ++n) {
+          sum += std::abs(qRed(a[x]) - qRed(b[x])) + std::abs(qGreen(a[x]) - qGreen(b[x])) +
+                 std::abs(qBlue(a[x]) - qBlue(b[x]));
+        }
+      }
+      const double mean = static_cast<double>(sum) / (3.0 * n);
+      if (mean < best) {
+        best = mean;
+        bestAt = at;
+      }
+    }
+  }
+  // The fields may already hold beads; most of the picture is still the background.
+  if (best > 10) return std::nullopt;
   return bestAt;
 }
 
@@ -419,7 +454,7 @@ int FirstField(const Options& o) {
   for (;;) {
     const QImage shot = GrabScreen();
     const int64_t now = NowNs();
-    if (!shot.isNull() && FindPicture(shot, pics, origin)) {
+    if (!shot.isNull() && FindBackground(shot, pics, origin)) {
       std::printf("first field: %lld ms\n", static_cast<long long>((now - since) / 1000000));
       return kOk;
     }
@@ -429,6 +464,21 @@ int FirstField(const Options& o) {
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
+}
+
+int Locate(const Options& o) {
+  if (o.positional.size() != 1) return Bad("locate needs SHOT.png");
+  QImage shot(QString::fromStdString(o.positional[0]));
+  if (shot.isNull()) return Bad("cannot read " + o.positional[0]);
+  shot = shot.convertToFormat(QImage::Format_RGB32);
+  QPoint origin;
+  if (!ParsePoint(o.Get("--origin", "0,0"), origin)) return Bad("--origin needs X,Y");
+  Pictures pics;
+  if (!pics.Load(o.Get("--appdir"), 7, 11)) return Bad("cannot read the pictures");
+  const std::optional<QPoint> at = FindBackground(shot, pics, origin);
+  if (!at) return kWrong;
+  std::printf("%d %d\n", at->x(), at->y());
+  return kOk;
 }
 
 int Close(const Options& o) {
@@ -455,9 +505,14 @@ int Close(const Options& o) {
   ev.data.data32[0] = atom("WM_DELETE_WINDOW");
   ev.data.data32[1] = XCB_CURRENT_TIME;
   xcb_send_event(c, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&ev));
-  const int error = xcb_flush(c) > 0 ? 0 : 1;
+  // A round trip before leaving: the server may drop what a client sent just before it
+  // hung up.
+  xcb_get_input_focus_reply_t* reply =
+      xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr);
+  const bool sent = reply != nullptr;
+  std::free(reply);
   xcb_disconnect(c);
-  return error == 0 ? kOk : Bad("cannot send to the display");
+  return sent ? kOk : Bad("cannot send to the display");
 }
 
 // ---- Sound -----------------------------------------------------------------------------------
@@ -489,7 +544,7 @@ int Loudness(const Options& o) {
 int main(int argc, char** argv) {
   using namespace dalu;
   if (argc < 2) {
-    return Bad("usage: dalu_wincheck grab|cells|render|first-field|close|loudness ...");
+    return Bad("usage: dalu_wincheck grab|cells|locate|render|first-field|close|loudness ...");
   }
   const std::string cmd = argv[1];
   const Options o = ParseOptions(argc, argv);
@@ -503,5 +558,6 @@ int main(int argc, char** argv) {
   if (cmd == "first-field") return FirstField(o);
   if (cmd == "cells") return Cells(o);
   if (cmd == "render") return Render(o);
+  if (cmd == "locate") return Locate(o);
   return Bad("unknown command '" + cmd + "'");
 }
