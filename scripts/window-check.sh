@@ -40,11 +40,8 @@ mkdir -p "$out"
 source scripts/window-env.sh
 trap window_env_stop EXIT
 window_env_start
-# The window's own program directory is a copy, so the check never changes build/DALU/
-# (its configuration, its GameData/).
 work=$WENV_DIR/DALU
-mkdir -p "$work/GameData"
-cp -r "$app/dalumaster" "$app/dalumaster-cli" "$app"/*.bmp "$app/DM_help.tfh" "$app/wavdt" "$work/"
+window_workdir "$app" "$work"
 
 failures=0
 fail() {
@@ -53,120 +50,7 @@ fail() {
 }
 step() { echo "-- $*"; }
 
-# ---- Helpers -------------------------------------------------------------------------------
-
-pid=""
-win=""
-pic_x=0
-pic_y=0
-shot_n=0
-
-# start NAME [ARGS...]: starts the window, waits for it and for its first paint.
-start() {
-  local name=$1
-  shift
-  "$work/dalumaster" "$@" >"$out/$name.out" 2>"$out/$name.err" &
-  pid=$!
-  win=$(timeout 15 xdotool search --sync --onlyvisible --pid "$pid" --name "Dalu Master" | head -n1) || true
-  if [ -z "$win" ]; then
-    fail "$name: no window appeared"
-    return 1
-  fi
-  local geo origin
-  geo=$(xdotool getwindowgeometry "$win" | sed -n 's/.*Position: \([0-9]*\),\([0-9]*\).*/\1,\2/p')
-  origin=${geo:-0,0}
-  for _ in $(seq 50); do
-    "$tool" grab "$WENV_DIR/locate.png" 2>/dev/null
-    if loc=$("$tool" locate "$WENV_DIR/locate.png" --appdir "$work" --origin "$origin" 2>/dev/null); then
-      read -r pic_x pic_y <<<"$loc"
-      return 0
-    fi
-    sleep 0.1
-  done
-  fail "$name: the playfield picture was never painted"
-  return 1
-}
-
-focus() { xdotool windowfocus --sync "$win" 2>/dev/null || xdotool windowfocus "$win"; }
-key() {
-  focus
-  xdotool key --delay 150 "$@"
-}
-# click X Y: a mouse click at picture coordinates.
-click() {
-  xdotool mousemove --sync $((pic_x + $1)) $((pic_y + $2)) click 1
-  sleep 0.1
-}
-
-# settle: waits until the screen stops changing (two grabs 300 ms apart are identical).
-settle() {
-  "$tool" grab "$WENV_DIR/a.png"
-  for _ in $(seq 60); do
-    sleep 0.3
-    "$tool" grab "$WENV_DIR/b.png"
-    cmp -s "$WENV_DIR/a.png" "$WENV_DIR/b.png" && return 0
-    mv "$WENV_DIR/b.png" "$WENV_DIR/a.png"
-  done
-  return 1
-}
-
-# shot NAME: a screenshot into the output folder; its path is left in $SHOT.
-SHOT=""
-shot() {
-  shot_n=$((shot_n + 1))
-  SHOT=$(printf '%s/%02d-%s.png' "$out" "$shot_n" "$1")
-  "$tool" grab "$SHOT"
-}
-
-# compare SHOT EXPECTED NAME: the cells of the screenshot against a result block.
-compare() {
-  if "$tool" cells "$1" "$2" --appdir "$work" --origin "$pic_x,$pic_y" >"$out/$3.cells" 2>&1; then
-    echo "   $3: the fields on screen match the replayed record"
-  else
-    fail "$3: the fields on screen differ from the replayed record (see $out/$3.cells)"
-    cat "$out/$3.cells"
-  fi
-}
-
-# finish NAME: waits for the program to end within 2 s; checks its exit code and stderr.
-finish() {
-  local name=$1 code=0
-  for _ in $(seq 40); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.05
-  done
-  if kill -0 "$pid" 2>/dev/null; then
-    fail "$name: still running 2 s after the window was closed"
-    kill "$pid" 2>/dev/null || true
-  fi
-  wait "$pid" || code=$?
-  [ "$code" -eq 0 ] || fail "$name: exit code $code"
-  if [ -s "$out/$name.err" ]; then
-    fail "$name: wrote to stderr:"
-    cat "$out/$name.err"
-  fi
-  pid=""
-  echo "   $name: exit code $code"
-}
-
-close_window() { "$tool" close "$win"; }
-
-title() { xdotool getwindowname "$win" 2>/dev/null || true; }
-
 # ---- The record the replays use --------------------------------------------------------------
-
-# A seeded match between two computer levels, cut after turn T with the end "Halt", so the
-# replay stops with both fields in play rather than under the burial fill.
-cut_record() {
-  awk -v T="$2" 'BEGIN { ORS = "\r\n" }
-    { sub(/\r$/, "") }
-    NR == 21 { printf "%04d%s\r\n", T, substr($0, 5); next }
-    NR == 22 { print "Halt"; next }
-    NR == 23 { R = substr($0, 1, 4) + 0 }
-    NR <= 23 + 2 * R { print; next }
-    t < T { print; if (substr($0, 1, 2) != "CM") t++ }
-    END { print "[EoF]" }' "$1"
-}
 
 step "making the record: dalumaster-cli play 3 6 --seed 5"
 mkdir -p "$WENV_DIR/cli/GameData"
