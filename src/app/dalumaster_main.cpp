@@ -32,11 +32,12 @@ int main(int argc, char** argv) {
   options.exePath = QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
   // Arguments as the file system spells them: they name a record.
   for (int i = 1; i < argc; ++i) options.args.emplace_back(argv[i]);
-  // The configuration dialog is wired here when it exists; until then the item only
-  // re-applies the language.
-  options.configDialog = nullptr;
+  // The configuration dialog is wired here when it exists:
+  //   options.configDialog = [&](QWidget* parent) { RunConfigDialog(*game, pictures, parent); };
+  // until then the Config item only applies the language again.
 
   dalu::MainWindow window(*game, host, pictures, canvas, view, std::move(options));
   window.show();
+  window.activateWindow();  // the keys reach the game at once, also without a window manager
   return QApplication::exec();
 }

@@ -162,6 +162,9 @@ MainWindow::MainWindow(Game& g, QtHost& host, FieldPictures& pictures, ImageCanv
       view_(view),
       options_(std::move(options)) {
   setWindowTitle(QString::fromLatin1(kInitialCaption));
+  // A fixed window: system menu, minimize and close, no maximize.
+  setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   setAttribute(Qt::WA_WindowPropagation);  // the menus take the window's font
   setFont(MakeFont(GothicFace(), 11));
   BuildWidgets();
@@ -336,7 +339,7 @@ void MainWindow::MenuClick(MenuId id) {
       break;
     case MenuId::kHelp:
       help_->OpenHelp(g_.cfg.AppDir + "DM_help.tfh");
-      FocusKeys();
+      BackFromDialog();
       break;
     case MenuId::kStart:
       StartMatch(g_, cbx1_->currentIndex(), cbx2_->currentIndex());
@@ -401,7 +404,7 @@ void MainWindow::SaveAsClick() {
   const QString filter = QString::fromLatin1(kRecordFilter);
   const QString chosen = ask ? ask(this, RecordDirectory(), filter)
                              : DefaultAsk(true, this, RecordDirectory(), filter);
-  FocusKeys();
+  BackFromDialog();
   if (chosen.isEmpty()) return;
   const std::string path = QFile::encodeName(chosen).toStdString();
   host_.AddLiteralPath(RecordDir(g_) + EnsureExtension(ExtractName(path), kRecordExtension));
@@ -414,7 +417,7 @@ void MainWindow::LoadClick() {
   const QString filter = QString::fromLatin1(kRecordFilter);
   const QString chosen = ask ? ask(this, RecordDirectory(), filter)
                              : DefaultAsk(false, this, RecordDirectory(), filter);
-  FocusKeys();
+  BackFromDialog();
   if (chosen.isEmpty()) return;
   LoadFromPath(QFile::encodeName(chosen).toStdString());
 }
@@ -465,7 +468,7 @@ void MainWindow::ConfigClick() {
   if (g_.ctl.MatchRunning || g_.ctl.LoopActive) return;
   const int level1 = cbx1_->currentIndex();
   const int level2 = cbx2_->currentIndex();
-  if (options_.configDialog) options_.configDialog();
+  if (options_.configDialog) options_.configDialog(this);
   MenuEJ();
   FillLevelSelectors();
   {
@@ -475,7 +478,7 @@ void MainWindow::ConfigClick() {
     cbx2_->setCurrentIndex(level2);
   }
   field_->update();
-  FocusKeys();
+  BackFromDialog();
 }
 
 // ---- Level selectors ----
@@ -549,6 +552,12 @@ void MainWindow::ShowLevels(int level1, int level2) {
 
 void MainWindow::RebuildBackground() {
   TF_File_BGPLoad(g_, pictures_);
+}
+
+void MainWindow::BackFromDialog() {
+  // Not every desktop gives the keyboard back to the window when a dialog closes.
+  activateWindow();
+  FocusKeys();
 }
 
 void MainWindow::FocusKeys() {

@@ -95,8 +95,8 @@ struct WindowOptions {
   std::vector<std::string> args;  // command-line arguments after the program's name
   std::optional<uint64_t> seed;   // the random generator's seed; the clock when unset
   int firstPaintDelayMs = 500;
-  // The configuration dialog (modal); nothing happens when unset.
-  std::function<void()> configDialog;
+  // The configuration dialog, shown modally over the window; nothing is shown when unset.
+  std::function<void(QWidget* parent)> configDialog;
   // The open and save dialogs; QFileDialog when unset.
   FileAsker askOpenFile;
   FileAsker askSaveFile;
@@ -171,6 +171,7 @@ class MainWindow : public QMainWindow {
   void LevelChanged();
   void SyncEditChecks();
   void FocusKeys();
+  void BackFromDialog();
   QString RecordDirectory() const;
   QAction* ShortcutAction(const QKeyEvent& key) const;
 

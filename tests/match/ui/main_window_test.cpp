@@ -128,6 +128,24 @@ TEST(MainWindow, StartsInEnglishAndSwitchingLanguageKeepsLevelsAndTitle) {
   EXPECT_EQ(w.windowTitle(), title);
 }
 
+TEST(MainWindow, AutoTwinIsTickedOnlyWhileEditModeIs) {
+  WindowRig r;
+  QAction* edit = r.w().Action(MenuId::kEditMode);
+  QAction* autoTwin = r.w().Action(MenuId::kAutoTwin);
+  autoTwin->trigger();
+  EXPECT_FALSE(autoTwin->isChecked());
+  EXPECT_FALSE(r.g().ctl.AutoTwin);
+  edit->trigger();
+  autoTwin->trigger();
+  EXPECT_TRUE(edit->isChecked());
+  EXPECT_TRUE(autoTwin->isChecked());
+  EXPECT_TRUE(r.g().ctl.AutoTwin);
+  // "Default" brings back the chain tables a record may have changed.
+  r.g().eng.ChainBonus[5] = 1;
+  r.Trigger(MenuId::kDefault);
+  EXPECT_EQ(r.g().eng.ChainBonus[5], 60);
+}
+
 TEST(MainWindow, ASingleUserAlwaysPlaysTheLeftSide) {
   WindowRig r;
   QComboBox* left = r.w().LevelSelector(1);

@@ -77,7 +77,7 @@ struct WindowRig {
     options.args = std::move(args);
     options.seed = 20261209;
     options.firstPaintDelayMs = 0;
-    options.configDialog = [this] {
+    options.configDialog = [this](QWidget*) {
       if (onConfig) onConfig();
     };
     options.askOpenFile = [this](QWidget*, const QString& d, const QString& filter) {
