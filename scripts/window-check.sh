@@ -3,8 +3,9 @@
 # private sound server (PulseAudio, null sink), driven by real input events (xdotool).
 #
 #   A  a match: the user against "No Attack", started with Ctrl+S, steered with the arrow
-#      keys, Z and X, dropped with the down arrow; Stop and Continue (Ctrl+Z); the language
-#      through the configuration dialog; closed while it waits for a key.
+#      keys, Z and X, dropped with the down arrow; Stop and Continue (Ctrl+Z); stopped, the
+#      language switched through the configuration dialog; continued and closed while it
+#      waits for a key.
 #   B  a record given on the command line, stepped with ">", ended with "×", continued live
 #      and stopped; the fields shown are compared with those `dalumaster-cli replay` prints.
 #   C  the same record run to its end with ">>", compared again; continued live and closed
@@ -92,28 +93,45 @@ if start A; then
   shot A-three-drops
   key ctrl+z
   sleep 0.5
-  shot A-stopped
-  key ctrl+z
-  sleep 0.5
   key Right Right Right Down
   sleep 1.5
   settle || true
   shot A-continued
+  key ctrl+z
+  sleep 1
+  settle || true
+  shot A-stopped
 
-  # The language through the configuration dialog.
-  before=$(xdotool search --onlyvisible --name "." 2>/dev/null | sort)
+  # The language through the configuration dialog (Config is refused while a match runs).
+  # Its controls keep their fixed places: the language list at (256, 320), 161 x 22, and
+  # OK at (368, 384), 75 x 25, in the dialog's client area.
   key ctrl+g
-  sleep 0.8
-  after=$(xdotool search --onlyvisible --name "." 2>/dev/null | sort)
-  dialog=$(comm -13 <(echo "$before") <(echo "$after") | head -n1)
+  dialog=""
+  for _ in $(seq 20); do
+    dialog=$(xdotool search --onlyvisible --name "Dalu Config Settlement|ダル設定" 2>/dev/null | head -n1) || true
+    [ -n "$dialog" ] && break
+    sleep 0.1
+  done
   if [ -z "$dialog" ]; then
     echo "   language switch skipped: Ctrl+G opens no configuration dialog in this build"
   else
-    shot A-config
-    echo "   language switch skipped: the configuration dialog opened; switching it is not scripted yet"
-    xdotool key --window "$dialog" Escape || true
+    read -r dx dy < <(xdotool getwindowgeometry "$dialog" |
+      sed -n 's/.*Position: \([0-9]*\),\([0-9]*\).*/\1 \2/p')
+    xdotool mousemove --sync $((dx + 336)) $((dy + 331)) click 1
     sleep 0.3
+    xdotool key --delay 150 End Return
+    shot A-config
+    xdotool mousemove --sync $((dx + 405)) $((dy + 396)) click 1
+    sleep 0.5
+    if [ "$(sed -n '28p' "$work/DaluCfg.txt" | tr -d '\r')" = 1 ]; then
+      echo "   the configuration dialog switched the language to Japanese"
+    else
+      fail "A: the configuration dialog did not switch the language (DaluCfg.txt item 13)"
+    fi
   fi
+  # Continue: the match waits for the user's key again, and the window is closed there.
+  key ctrl+z
+  sleep 1
   shot A-before-close
   close_window
   finish A
