@@ -1,8 +1,6 @@
 // dalu_artgen: draws the playfield pictures into the directory given as the argument:
 //   DaluChar.bmp   the 480 x 120 sheet of 20 x 20 cell images (6 rows of 24),
 //   DaluBGPic.bmp  the 673 x 529 background of the playing area.
-// With --icons DIR it draws the program's icon instead, a twin of glossy beads, at the sizes
-// of the desktop's icon theme: DIR/hicolor/NxN/apps/dalumaster.png.
 //
 // Beads are rendered as small 3-D scenes: a bead is a sphere, a join toward a neighbour of the
 // same colour is a tube to that neighbour's sphere, and a smooth minimum melts them into one
@@ -200,13 +198,12 @@ void Over(QImage& layer, int x, int y, Rgb colour, double a) {
 }
 
 // Renders a scene onto the layer: every pixel is sampled 4 x 4 times, each sample finds the
-// front of the surface along the view ray and is lit there. depth: no part of the scene
-// reaches further toward the viewer.
-void Render(QImage& layer, const Scene& scene, const Material& m, double depth = 14) {
+// front of the surface along the view ray and is lit there.
+void Render(QImage& layer, const Scene& scene, const Material& m) {
   constexpr int kSub = 4;
-  const double kDepth = depth;
-  for (int py = 0; py < layer.height(); ++py) {
-    for (int px = 0; px < layer.width(); ++px) {
+  constexpr double kDepth = 14;  // no scene reaches further toward the viewer
+  for (int py = 0; py < kCell; ++py) {
+    for (int px = 0; px < kCell; ++px) {
       Rgb sum{0, 0, 0};
       int hits = 0;
       for (int j = 0; j < kSub; ++j) {
@@ -700,16 +697,46 @@ QImage DrawBackground() {
   return img;
 }
 
-bool Save(const QImage& img, const std::string& path, const char* format = "BMP") {
-  if (img.save(QString::fromStdString(path), format)) return true;
+bool Save(const QImage& img, const std::string& path) {
+  if (img.save(QString::fromStdString(path), "BMP")) return true;
   std::fprintf(stderr, "dalu_artgen: cannot write %s\n", path.c_str());
   return false;
 }
 
 // ---- The program's icon ---------------------------------------------------------------------
 
-// A red bead and a green one, a twin as it falls, lying on a diagonal with a soft shadow
-// under them. Drawn at each size rather than scaled, so the small icons stay sharp.
+// `dalu_artgen --icons DIR` draws the icon of the desktop's menu entry at the icon theme's
+// sizes, DIR/hicolor/NxN/apps/dalumaster.png: a red bead and a green one, a twin as it
+// falls, on a diagonal with a soft shadow. Each size is drawn, not scaled, so the small
+// ones stay sharp. The beads are plain spheres, so the surface is found directly rather
+// than searched for as the cell scenes are; they are lit and marked as the cells are.
+void DrawIconBead(QImage& icon, double cx, double cy, double r, const Group& look) {
+  constexpr int kSub = 4;
+  const double mark = kMarkSize * r / kBeadRadius;
+  Material m = BeadMaterial(look, cx, cy, mark, mark);
+  m.outline = 0.45;  // a large bead needs less of a rim than a cell does to stand apart
+  for (int py = 0; py < icon.height(); ++py) {
+    for (int px = 0; px < icon.width(); ++px) {
+      Rgb sum{0, 0, 0};
+      int hits = 0;
+      for (int j = 0; j < kSub; ++j) {
+        for (int i = 0; i < kSub; ++i) {
+          const double x = px + (i + 0.5) / kSub;
+          const double y = py + (j + 0.5) / kSub;
+          const double dx = (x - cx) / r, dy = (y - cy) / r;
+          const double zz = 1 - dx * dx - dy * dy;
+          if (zz <= 0) continue;
+          const bool inMark = m.markPath.contains(QPointF(x, y));
+          sum = sum + Shade({dx, dy, std::sqrt(zz)}, inMark ? m.mark : m.base, m);
+          ++hits;
+        }
+      }
+      if (hits > 0)
+        Over(icon, px, py, sum * (1.0 / hits), static_cast<double>(hits) / (kSub * kSub));
+    }
+  }
+}
+
 QImage DrawIcon(int size) {
   QImage icon(size, size, QImage::Format_ARGB32_Premultiplied);
   icon.fill(Qt::transparent);
@@ -726,22 +753,15 @@ QImage DrawIcon(int size) {
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
     for (const Bead& b : beads) {
-      QRadialGradient shade(QPointF(b.x + 0.05 * s, b.y + 0.08 * s), r * 1.15);
+      const QPointF c(b.x + 0.05 * s, b.y + 0.08 * s);
+      QRadialGradient shade(c, r * 1.15);
       shade.setColorAt(0.0, QColor(0, 0, 0, 110));
       shade.setColorAt(1.0, QColor(0, 0, 0, 0));
       p.setBrush(shade);
-      p.drawEllipse(QPointF(b.x + 0.05 * s, b.y + 0.08 * s), r * 1.15, r * 1.15);
+      p.drawEllipse(c, r * 1.15, r * 1.15);
     }
   }
-  for (const Bead& b : beads) {
-    Scene scene;
-    scene.balls.push_back({{b.x, b.y, 0}, {r, r, r}});
-    const double mark = kMarkSize * r / kBeadRadius;
-    Material m = BeadMaterial(GroupLook(b.group), b.x, b.y, mark, mark);
-    // Large beads need less of a rim than cells do to stand apart.
-    m.outline = 0.45;
-    Render(icon, scene, m, r * 1.1);
-  }
+  for (const Bead& b : beads) DrawIconBead(icon, b.x, b.y, r, GroupLook(b.group));
   return icon;
 }
 
@@ -749,11 +769,12 @@ bool SaveIcons(const std::string& dir) {
   for (int size : {16, 32, 48, 64, 128, 256}) {
     const std::string folder =
         dir + "/hicolor/" + std::to_string(size) + "x" + std::to_string(size) + "/apps";
-    if (!QDir().mkpath(QString::fromStdString(folder))) {
-      std::fprintf(stderr, "dalu_artgen: cannot make %s\n", folder.c_str());
+    const std::string path = folder + "/dalumaster.png";
+    if (!QDir().mkpath(QString::fromStdString(folder)) ||
+        !DrawIcon(size).save(QString::fromStdString(path), "PNG")) {
+      std::fprintf(stderr, "dalu_artgen: cannot write %s\n", path.c_str());
       return false;
     }
-    if (!Save(DrawIcon(size), folder + "/dalumaster.png", "PNG")) return false;
   }
   return true;
 }
@@ -763,7 +784,7 @@ bool SaveIcons(const std::string& dir) {
 int main(int argc, char** argv) {
   if (argc == 3 && std::string(argv[1]) == "--icons") return SaveIcons(argv[2]) ? 0 : 1;
   if (argc != 2) {
-    std::fprintf(stderr, "usage: dalu_artgen <output directory> | --icons <directory>\n");
+    std::fprintf(stderr, "usage: dalu_artgen <output directory>\n");
     return 2;
   }
   std::string dir = argv[1];
