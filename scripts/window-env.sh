@@ -47,6 +47,9 @@ window_env_start() {
     return 1
   fi
   export DISPLAY=":$(head -n1 "$WENV_DIR/display")"
+  # On a Wayland desktop Qt would otherwise open the window there, not on this server.
+  export QT_QPA_PLATFORM=xcb
+  unset WAYLAND_DISPLAY
 
   # The sound server runs as whoever runs this (root on CI) with its runtime folder, its
   # cookie and its configuration in the temporary folder. The null sink renders far ahead
