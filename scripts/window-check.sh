@@ -91,16 +91,20 @@ if start A; then
   sleep 1.5
   settle || true
   shot A-three-drops
+  # Stop, and let the turn in progress finish (its twins drop where they stand), then
+  # Continue: the next turn waits for the user's key again.
   key ctrl+z
-  sleep 0.5
+  settle || true
+  shot A-stopped
+  key ctrl+z
+  settle || true
   key Right Right Right Down
   sleep 1.5
   settle || true
   shot A-continued
   key ctrl+z
-  sleep 1
   settle || true
-  shot A-stopped
+  shot A-stopped-again
 
   # The language through the configuration dialog (Config is refused while a match runs).
   # Its controls keep their fixed places: the language list at (256, 320), 161 x 22, and
