@@ -1,12 +1,20 @@
 #!/usr/bin/env bash
-# Installs what the build and the tests need on a fresh Debian 12 machine.
+# Installs what the build, the program and the tests need on a fresh Debian 12 machine.
 # Safe to run again: apt-get skips what is already there.
+#
+# qt6-wayland lets the window run natively on Wayland desktops. The real-window check
+# (scripts/window-check.sh) needs an X server without a screen (xvfb), real input events
+# (xdotool), a sound server whose output it can record (pulseaudio, pulseaudio-utils for
+# parec) and the X C binding's headers for its small helper tool (libxcb1-dev: it asks the
+# window to close the way a desktop's close button does). Screenshots are taken by the same
+# helper through Qt, so no image tool is installed.
 set -euo pipefail
 
 pkgs=(cmake g++ make pkg-config
       libgtest-dev libgmock-dev googletest libbenchmark-dev
-      qt6-base-dev qt6-multimedia-dev libgl-dev
-      fonts-ipafont-gothic fonts-ipafont-mincho)
+      qt6-base-dev qt6-multimedia-dev qt6-wayland libgl-dev libxcb1-dev
+      fonts-ipafont-gothic fonts-ipafont-mincho
+      xvfb xdotool pulseaudio pulseaudio-utils)
 
 missing=()
 for p in "${pkgs[@]}"; do

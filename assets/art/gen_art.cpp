@@ -20,6 +20,7 @@
 //
 // Nothing here is random: the same program draws the same pictures on every build.
 
+#include <QDir>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
@@ -731,9 +732,86 @@ bool Save(const QImage& img, const std::string& path) {
   return false;
 }
 
+// ---- The program's icon ---------------------------------------------------------------------
+
+// `dalu_artgen --icons DIR` draws the icon of the desktop's menu entry at the icon theme's
+// sizes, DIR/hicolor/NxN/apps/dalumaster.png: a red bead and a green one, a twin as it
+// falls, on a diagonal with a soft shadow. Each size is drawn, not scaled, so the small
+// ones stay sharp. The beads are plain spheres, so the surface is found directly rather
+// than searched for as the cell scenes are; they are lit and marked as the cells are.
+void DrawIconBead(QImage& icon, double cx, double cy, double r, const Group& look) {
+  constexpr int kSub = 4;
+  const double mark = kMarkSize * r / kBeadRadius;
+  Material m = BeadMaterial(look, cx, cy, mark, mark);
+  m.outline = 0.45;  // a large bead needs less of a rim than a cell does to stand apart
+  for (int py = 0; py < icon.height(); ++py) {
+    for (int px = 0; px < icon.width(); ++px) {
+      Rgb sum{0, 0, 0};
+      int hits = 0;
+      for (int j = 0; j < kSub; ++j) {
+        for (int i = 0; i < kSub; ++i) {
+          const double x = px + (i + 0.5) / kSub;
+          const double y = py + (j + 0.5) / kSub;
+          const double dx = (x - cx) / r, dy = (y - cy) / r;
+          const double zz = 1 - dx * dx - dy * dy;
+          if (zz <= 0) continue;
+          const bool inMark = m.markPath.contains(QPointF(x, y));
+          sum = sum + Shade({dx, dy, std::sqrt(zz)}, inMark ? m.mark : m.base, m);
+          ++hits;
+        }
+      }
+      if (hits > 0)
+        Over(icon, px, py, sum * (1.0 / hits), static_cast<double>(hits) / (kSub * kSub));
+    }
+  }
+}
+
+QImage DrawIcon(int size) {
+  QImage icon(size, size, QImage::Format_ARGB32_Premultiplied);
+  icon.fill(Qt::transparent);
+  const double s = size;
+  const double r = 0.27 * s;
+  struct Bead {
+    double x, y;
+    int group;
+  };
+  // The lower bead is drawn last: it lies in front.
+  const Bead beads[2] = {{0.64 * s, 0.34 * s, 2}, {0.36 * s, 0.64 * s, 1}};
+  {
+    QPainter p(&icon);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    for (const Bead& b : beads) {
+      const QPointF c(b.x + 0.05 * s, b.y + 0.08 * s);
+      QRadialGradient shade(c, r * 1.15);
+      shade.setColorAt(0.0, QColor(0, 0, 0, 110));
+      shade.setColorAt(1.0, QColor(0, 0, 0, 0));
+      p.setBrush(shade);
+      p.drawEllipse(c, r * 1.15, r * 1.15);
+    }
+  }
+  for (const Bead& b : beads) DrawIconBead(icon, b.x, b.y, r, GroupLook(b.group));
+  return icon;
+}
+
+bool SaveIcons(const std::string& dir) {
+  for (int size : {16, 32, 48, 64, 128, 256}) {
+    const std::string folder =
+        dir + "/hicolor/" + std::to_string(size) + "x" + std::to_string(size) + "/apps";
+    const std::string path = folder + "/dalumaster.png";
+    if (!QDir().mkpath(QString::fromStdString(folder)) ||
+        !DrawIcon(size).save(QString::fromStdString(path), "PNG")) {
+      std::fprintf(stderr, "dalu_artgen: cannot write %s\n", path.c_str());
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "--icons") return SaveIcons(argv[2]) ? 0 : 1;
   if (argc != 2) {
     std::fprintf(stderr, "usage: dalu_artgen <output directory>\n");
     return 2;

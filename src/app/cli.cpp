@@ -42,9 +42,10 @@ constexpr const char* kUsage =
     "  play LEFT RIGHT [--seed N] [--show] [--appdir DIR]\n"
     "      one match between computer levels 1..9; prints the chain reports, the result\n"
     "      and the saved record\n"
-    "  replay FILE [--to T] [--show] [--appdir DIR]\n"
+    "  replay FILE [--to T] [--show] [--timing] [--appdir DIR]\n"
     "      loads a battle record and replays it to its end, or shows the position after\n"
-    "      turn T\n"
+    "      turn T; --timing adds the time its waits take after the first step (a window's\n"
+    "      \">>\" replay should take as long)\n"
     "  tournament [--levels A-B] [--games N] [--seed N] [--jobs J] [--records DIR]\n"
     "      every pair of the levels plays N matches, sides swapped in half\n"
     "  analyse FILE --turn T --side P --level L [--appdir DIR]\n"
@@ -317,7 +318,7 @@ int CmdPlay(const std::vector<std::string>& args, const std::string& exePath, st
 int CmdReplay(const std::vector<std::string>& args, const std::string& exePath, std::ostream& out,
               std::ostream& err) {
   Args a;
-  const std::string bad = ParseArgs(args, {"--appdir", "--to"}, {"--show"}, a);
+  const std::string bad = ParseArgs(args, {"--appdir", "--to"}, {"--show", "--timing"}, a);
   if (!bad.empty()) return BadInput(err, bad);
   if (const std::string dir = CheckAppDir(a); !dir.empty()) return BadInput(err, dir);
   if (a.positional.size() != 1) return BadInput(err, "replay needs one file: replay FILE");
@@ -334,13 +335,17 @@ int CmdReplay(const std::vector<std::string>& args, const std::string& exePath, 
   ConsoleGame cg(out, err, ProgramDir(a, exePath), true, a.flags.count("--show") > 0);
   ConsoleHost& host = cg.host;
   Game& game = *cg.game;
-  // The replay runs to its end without waiting: ">>" at the first step. With --to, the
-  // first step jumps to the position after turn T and the replay ends there as "x" ends it.
+  // The replay runs to its end without waiting: ">>" at the first step. The virtual clock
+  // then only moves by the paced waits, so its reading at the end, less the one at the
+  // click, is the time the replay's waits specify. With --to, the first step jumps to the
+  // position after turn T and the replay ends there as "x" ends it.
+  uint32_t tailAt = 0;
   bool jumped = false;
-  host.onEvents = [&game, &host, to, &jumped] {
+  host.onEvents = [&game, &host, to, &jumped, &tailAt] {
     host.Release(false);  // the file has been taken: the replay runs
     if (!game.ctl.StepWaitActive) return;
     if (to < 0) {
+      tailAt = host.TickMs();
       TailClick(game);
     } else if (!jumped) {
       jumped = GoToTurn(game, to);
@@ -361,6 +366,7 @@ int CmdReplay(const std::vector<std::string>& args, const std::string& exePath, 
       break;
   }
   PrintResult(out, game, game.rec.RecEndReason);
+  if (a.flags.count("--timing")) out << "paced: " << host.TickMs() - tailAt << " ms\n";
   return kCliOk;
 }
 
@@ -691,9 +697,15 @@ std::vector<BenchMatch> BenchMatches() {
 
 int RunCli(const std::vector<std::string>& args, const std::string& exePath, std::ostream& out,
            std::ostream& err) {
-  if (args.empty() || args[0] == "--help" || args[0] == "help") {
+  // Asked for, the usage is the output; without a command it explains a refusal (exit 2),
+  // so it goes where errors go.
+  if (args.empty()) {
+    err << kUsage;
+    return kCliBadInput;
+  }
+  if (args[0] == "--help" || args[0] == "help") {
     out << kUsage;
-    return args.empty() ? kCliBadInput : kCliOk;
+    return kCliOk;
   }
   const std::string& cmd = args[0];
   if (cmd == "play") return CmdPlay(args, exePath, out, err);

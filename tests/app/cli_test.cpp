@@ -105,6 +105,18 @@ TEST_F(CliFixture, PlayPrintsTheResultAndTheSavedRecordAndReplayAgrees) {
   EXPECT_EQ(std::vector<std::string>(rlines.begin() + rblock, rlines.end()),
             std::vector<std::string>(lines.begin() + block, lines.end() - 1));
   EXPECT_TRUE(fs::exists(dir / "GameData" / "Re_AutoSv.DBD"));
+
+  // --timing adds one line: the waits from the first step on. Every replayed turn but the
+  // waiting first one shows both moves for 75 + 100 ms before the drop.
+  const CliRun timed = Cli({"replay", record.string(), "--timing"});
+  ASSERT_EQ(timed.code, kCliOk) << timed.err;
+  const std::vector<std::string> tlines = timed.Lines();
+  ASSERT_EQ(tlines.size(), rlines.size() + 1);
+  EXPECT_TRUE(std::equal(rlines.begin(), rlines.end(), tlines.begin()));
+  std::smatch m;
+  ASSERT_TRUE(std::regex_match(tlines.back(), m, std::regex("paced: ([0-9]+) ms")))
+      << tlines.back();
+  EXPECT_GE(std::stol(m[1]), 175L * (std::stol(turns) - 1));
 }
 
 TEST_F(CliFixture, AnalyseListsEveryPlacementBestFirstAndTheMove) {
@@ -185,6 +197,17 @@ TEST_F(CliFixture, BadInputGetsOneLineAndExitCodeTwo) {
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     EXPECT_EQ(r.err.rfind("dalumaster-cli: ", 0), 0u) << r.err;
   }
+  // No command at all is refused too: the usage explains it, on stderr; asked for, it is
+  // the output.
+  const CliRun none = Cli({}, false);
+  EXPECT_EQ(none.code, kCliBadInput);
+  EXPECT_TRUE(none.out.empty()) << none.out;
+  EXPECT_EQ(none.err.rfind("usage: dalumaster-cli", 0), 0u) << none.err;
+  const CliRun help = Cli({"--help"}, false);
+  EXPECT_EQ(help.code, kCliOk);
+  EXPECT_TRUE(help.err.empty());
+  EXPECT_EQ(help.out, none.err);
+
   const CliRun nowhere = Cli({"play", "3", "4", "--appdir", (dir / "nowhere").string()}, false);
   EXPECT_EQ(nowhere.code, kCliBadInput);
   EXPECT_EQ(std::count(nowhere.err.begin(), nowhere.err.end(), '\n'), 1) << nowhere.err;

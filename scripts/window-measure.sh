@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# Measures the real window on a private X server and sound server (as the window check
+# runs it), at the default settings. Results go to stdout; docs/performance.md keeps them.
+#
+#   pacing       a record replayed with ">>": the wall time from the click to the end of
+#                the replay against the time its waits specify (dalumaster-cli replay
+#                --timing gives that sum on the virtual clock)
+#   idle CPU     CPU time of the window over 10 s while it waits for the user's key
+#   first paint  from starting the process to the playfield picture on the screen (5 runs)
+#   memory       resident memory (VmRSS) during a match between two computer levels
+#
+#   scripts/window-measure.sh [SEED]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+app=$root/build/DALU
+tool=$root/build/tools/dalu_wincheck
+out=$root/build/test-output/window-measure
+seed=${1:-5}
+
+if [ ! -x "$app/dalumaster" ] || [ ! -x "$tool" ]; then
+  echo "window-measure: build/DALU/dalumaster or build/tools/dalu_wincheck is missing" >&2
+  exit 1
+fi
+rm -rf "$out"
+mkdir -p "$out"
+source scripts/window-env.sh
+trap window_env_stop EXIT
+window_env_start
+work=$WENV_DIR/DALU
+window_workdir "$app" "$work"
+fail() {
+  echo "window-measure: $*" >&2
+  exit 1
+}
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+ticks=$(getconf CLK_TCK)
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+
+echo "machine: $(nproc) cores, $(sed -n 's/^model name[^:]*: //p' /proc/cpuinfo | head -n1)"
+
+# ---- Pacing --------------------------------------------------------------------------------
+
+mkdir -p "$WENV_DIR/cli/GameData"
+"$work/dalumaster-cli" play 3 6 --seed "$seed" --appdir "$WENV_DIR/cli" >"$out/play.txt"
+turns=$(sed -n 's/^turns: //p' "$out/play.txt")
+record=$WENV_DIR/measure.DBD
+cut_record "$WENV_DIR/cli/GameData/AutoSave.DBD" $((turns - 2)) >"$record"
+paced=$("$work/dalumaster-cli" replay "$record" --timing --appdir "$WENV_DIR/cli" |
+  sed -n 's/^paced: \([0-9]*\) ms$/\1/p')
+
+start pacing "$record"
+settle || true
+t0=$(now_ms)
+click 648 496  # ">>"
+for _ in $(seq 12000); do
+  case "$(title)" in *":replay") sleep 0.02 ;; *) break ;; esac
+done
+t1=$(now_ms)
+wall=$((t1 - t0))
+close_window
+finish pacing
+echo "pacing: $((turns - 2)) turns replayed with \">>\" in $wall ms; their waits specify $paced ms;" \
+  "$(awk -v w="$wall" -v p="$paced" 'BEGIN { printf "%+.2f %%", 100 * (w - p) / p }')"
+
+# ---- CPU while waiting for a key -------------------------------------------------------------
+
+start idle
+click 100 11
+key Home Return  # the left side is the user
+key ctrl+s
+sleep 2
+c0=$(cpu_ticks "$pid")
+sleep 10
+c1=$(cpu_ticks "$pid")
+echo "idle CPU: $(awk -v t=$((c1 - c0)) -v hz="$ticks" 'BEGIN { printf "%.2f %%", 100 * t / hz / 10 }')" \
+  "of one core over 10 s while waiting for the user's key ($((c1 - c0)) ticks of 1/$ticks s)"
+close_window
+finish idle
+
+# ---- From process start to the first painted field -------------------------------------------
+
+times=()
+for run in 1 2 3 4 5; do
+  since=$(date +%s%N)
+  "$work/dalumaster" >"$out/first-$run.out" 2>"$out/first-$run.err" &
+  pid=$!
+  ms=$("$tool" first-field --since "$since" --appdir "$work" --origin 0,0 | sed -n 's/^first field: \([0-9]*\) ms$/\1/p')
+  times+=("${ms:-none}")
+  win=$(timeout 15 xdotool search --sync --onlyvisible --pid "$pid" --name "Dalu Master" | head -n1)
+  close_window
+  finish "first-$run"
+done
+echo "first paint: ${times[*]} ms (5 starts)"
+
+# ---- Resident memory during a match ----------------------------------------------------------
+
+start memory
+key ctrl+s  # "No Attack" against "Weaker Gutcha", the initial choice
+peak=0
+for _ in $(seq 20); do
+  rss=$(awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status")
+  [ "$rss" -gt "$peak" ] && peak=$rss
+  sleep 0.5
+done
+echo "memory: VmRSS up to $((peak / 1024)) MiB during 10 s of a match (No Attack against Weaker Gutcha)"
+close_window
+finish memory
