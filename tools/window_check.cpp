@@ -381,16 +381,9 @@ int Render(const Options& o) {
   VirtualHost host;
   NullSound sound;
   // Nobody looks at the memo or the menus; a new field size rebuilds the background.
-  struct RebuildingView final : MatchView {
+  struct RebuildingView final : QuietView {
     Pictures* pics = nullptr;
     Game* game = nullptr;
-    void ClearMemo() override {}
-    void AddMemoLine(const std::string&) override {}
-    void SetCaption(const std::string&) override {}
-    void SetMatchRunning(bool) override {}
-    void EnableStopContinue() override {}
-    void EnableReplayButtons(bool) override {}
-    void ShowLevels(int, int) override {}
     void RebuildBackground() override { TF_File_BGPLoad(*game, pics->pictures); }
   } view;
   auto game = std::make_unique<Game>(host, canvas, sound, view);

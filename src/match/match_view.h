@@ -50,8 +50,9 @@ class MatchView {
   virtual void PositionRebuilt(const Game&) {}
 };
 
-// Does nothing: tournaments, benchmarks, and games nobody looks at.
-class QuietView final : public MatchView {
+// Does nothing: tournaments, benchmarks, and games nobody looks at. Views that care about
+// only a few calls start from it.
+class QuietView : public MatchView {
  public:
   void ClearMemo() override {}
   void AddMemoLine(const std::string&) override {}
@@ -65,18 +66,11 @@ class QuietView final : public MatchView {
 
 // Prints every memo line, converted to UTF-8, as it is added; with showFields also both
 // fields side by side after every turn.
-class PrintingView final : public MatchView {
+class PrintingView final : public QuietView {
  public:
   explicit PrintingView(std::ostream& out, bool showFields = false)
       : out_(out), showFields_(showFields) {}
-  void ClearMemo() override {}
   void AddMemoLine(const std::string& line) override;
-  void SetCaption(const std::string&) override {}
-  void SetMatchRunning(bool) override {}
-  void EnableStopContinue() override {}
-  void EnableReplayButtons(bool) override {}
-  void ShowLevels(int, int) override {}
-  void RebuildBackground() override {}
   void TurnEnded(const Game& g) override;
 
  private:

@@ -40,16 +40,10 @@ class ShadowReplay {
 
  private:
   // Keeps the memo and stops the loop at the end of the turn asked for.
-  class MemoView final : public MatchView {
+  class MemoView final : public QuietView {
    public:
     void ClearMemo() override { memo.clear(); }
     void AddMemoLine(const std::string& line) override { memo.push_back(line); }
-    void SetCaption(const std::string&) override {}
-    void SetMatchRunning(bool) override {}
-    void EnableStopContinue() override {}
-    void EnableReplayButtons(bool) override {}
-    void ShowLevels(int, int) override {}
-    void RebuildBackground() override {}
     void TurnEnded(const Game& g) override;
 
     std::vector<std::string> memo;

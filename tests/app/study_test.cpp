@@ -145,16 +145,8 @@ std::string Differ(const Position& a, const Position& b) {
 }
 
 // Stops a match after a given turn, as Stop between turns would.
-class StopView final : public MatchView {
+class StopView final : public QuietView {
  public:
-  void ClearMemo() override {}
-  void AddMemoLine(const std::string&) override {}
-  void SetCaption(const std::string&) override {}
-  void SetMatchRunning(bool) override {}
-  void EnableStopContinue() override {}
-  void EnableReplayButtons(bool) override {}
-  void ShowLevels(int, int) override {}
-  void RebuildBackground() override {}
   void TurnEnded(const Game& g) override {
     if (stopAfter > 0 && g.eng.TurnNumber >= stopAfter && game) MMEnable(*game);
   }
