@@ -109,18 +109,22 @@ if start A; then
   # The language through the configuration dialog (Config is refused while a match runs).
   # Its controls keep their fixed places: the language list at (256, 320), 161 x 22, and
   # OK at (368, 384), 75 x 25, in the dialog's client area.
-  key ctrl+g
-  dialog=""
-  for _ in $(seq 20); do
-    dialog=$(xdotool search --onlyvisible --name "Dalu Config Settlement|ダル設定" 2>/dev/null | head -n1) || true
-    [ -n "$dialog" ] && break
-    sleep 0.1
-  done
-  if [ -z "$dialog" ]; then
-    echo "   language switch skipped: Ctrl+G opens no configuration dialog in this build"
-  else
+  # open_config: Ctrl+G, then dx, dy := the dialog's client origin on the screen.
+  open_config() {
+    key ctrl+g
+    dialog=""
+    for _ in $(seq 20); do
+      dialog=$(xdotool search --onlyvisible --name "Dalu Config Settlement|ダル設定" 2>/dev/null | head -n1) || true
+      [ -n "$dialog" ] && break
+      sleep 0.1
+    done
+    [ -n "$dialog" ] || return 1
     read -r dx dy < <(xdotool getwindowgeometry "$dialog" |
       sed -n 's/.*Position: \([0-9]*\),\([0-9]*\).*/\1 \2/p')
+  }
+  if ! open_config; then
+    echo "   language switch skipped: Ctrl+G opens no configuration dialog in this build"
+  else
     xdotool mousemove --sync $((dx + 336)) $((dy + 331)) click 1
     sleep 0.3
     xdotool key --delay 150 End Return
@@ -129,6 +133,20 @@ if start A; then
     sleep 0.5
     if [ "$(sed -n '28p' "$work/DaluCfg.txt" | tr -d '\r')" = 1 ]; then
       echo "   the configuration dialog switched the language to Japanese"
+      # Again, now in Japanese: one column wider with "∧" (at (328, 69)), then back to 7
+      # with "∨" (at (328, 81)), so the stopped match keeps the size it was played on.
+      open_config || fail "A: Ctrl+G did not open the configuration dialog again"
+      xdotool mousemove --sync $((dx + 328)) $((dy + 69)) click 1
+      sleep 0.3
+      shot A-config-ja
+      xdotool mousemove --sync $((dx + 405)) $((dy + 396)) click 1
+      sleep 0.5
+      shot A-wider-ja
+      open_config || fail "A: Ctrl+G did not open the configuration dialog a third time"
+      xdotool mousemove --sync $((dx + 328)) $((dy + 81)) click 1
+      sleep 0.3
+      xdotool mousemove --sync $((dx + 405)) $((dy + 396)) click 1
+      sleep 0.5
     else
       fail "A: the configuration dialog did not switch the language (DaluCfg.txt item 13)"
     fi
