@@ -1,5 +1,8 @@
 #include "match/menu_table.h"
 
+#include "match/game.h"
+#include "match/match_setup.h"
+#include "match/study.h"
 #include "util/text.h"
 
 namespace dalu {
@@ -19,8 +22,12 @@ std::string MenuCaption(MenuId id, bool english, CaptionVariant variant) {
       }
     }
   }
+  const int key = ReplayKeyIndex(id);
+  if (key >= 0) return ReplayKeyCaption(key, english);
   const MenuEntry& e = MenuEntryOf(id);
-  return english ? std::string(e.English) : Utf8ToCp932(e.JapaneseUtf8);
+  const char* text = english ? e.English : e.JapaneseUtf8;
+  if (text == nullptr) return {};
+  return english ? std::string(text) : Utf8ToCp932(text);
 }
 
 bool IsSubmenu(MenuId id) {
@@ -28,6 +35,37 @@ bool IsSubmenu(MenuId id) {
     if (e.parent == id) return true;
   }
   return false;
+}
+
+int ReplayKeyIndex(MenuId id) {
+  static_assert(static_cast<int>(MenuId::kLastTurn) - static_cast<int>(MenuId::kStepBack) + 1 ==
+                    kReplayKeyCount,
+                "one menu item for every replay key");
+  const int i = static_cast<int>(id) - static_cast<int>(MenuId::kStepBack);
+  return i >= 0 && i < kReplayKeyCount ? i : -1;
+}
+
+std::optional<bool> RecordItemEnabled(const Game& g, MenuId id, bool running) {
+  switch (id) {
+    case MenuId::kMoveList:
+    case MenuId::kGoToTurn:
+    case MenuId::kReplay:
+    case MenuId::kStepBack:
+    case MenuId::kStepForward:
+    case MenuId::kFirstTurn:
+    case MenuId::kLastTurn:
+      return CanStudy(g);
+    case MenuId::kSameDeal:
+      return !running && SameDealTwins(g, 1) > 0 && SameDealTwins(g, 2) > 0;
+    default:
+      return std::nullopt;
+  }
+}
+
+TurnQuestion GoToTurnQuestion(bool english, int32_t lastTurn) {
+  const std::string last = std::to_string(lastTurn);
+  if (english) return {"Go to turn", "Turn (0 = start, 1 to " + last + "):"};
+  return {Utf8ToCp932("手数を指定"), Utf8ToCp932("手数（0 = 開始、1～" + last + "）：")};
 }
 
 std::vector<std::string> WelcomeLines() {

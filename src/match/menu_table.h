@@ -6,17 +6,29 @@
 // Captions are CP932 bytes (the Japanese texts are written here in UTF-8 and converted).
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace dalu {
 
+struct Game;
+
 // Items in menu-bar order; children follow their submenu.
 enum class MenuId : int {
   kNone = -1,
-  kFile = 0,      // mm_File: submenu
-  kSaveAs,        // sm_saveas
-  kLoad,          // sm_load
+  kFile = 0,  // mm_File: submenu
+  kSaveAs,    // sm_saveas
+  kLoad,      // sm_load
+  kMoveList,  // the move list window
+  kGoToTurn,  // jump to a turn of the record by number
+  kReplay,    // submenu: the replay keys
+  kStepBack,  // the replay keys, in the order of ReplayKeys() (study.h)
+  kStepForward,
+  kFirstTurn,
+  kLastTurn,
+  kSameDeal,      // a new match dealt the record's twins
   kHelp,          // mm_help
   kStart,         // mm_Start
   kEdit,          // mm_Edit: submenu
@@ -32,31 +44,45 @@ inline constexpr int kMenuItemCount = static_cast<int>(MenuId::kCount);
 
 struct MenuEntry {
   MenuId id;
-  MenuId parent;             // kNone: on the menu bar itself
-  const char* English;       // caption, the accelerator letter in parentheses: "Start(S)"
-  const char* JapaneseUtf8;  // caption, UTF-8 here; MenuCaption gives CP932
-  char accelerator;          // the letter in parentheses; 0 when the caption has none
-  const char* shortcut;      // portable key-sequence text ("Ctrl+S"); "" for none
-  bool checkable;            // carries a check mark
-  bool idleOnly;             // disabled while a match or a replay runs
-  bool enabledAtStart;       // false: stays disabled until the first start or load
+  MenuId parent;  // kNone: on the menu bar itself
+  // The caption, the accelerator letter in parentheses: "Start(S)"; the Japanese in UTF-8
+  // here (MenuCaption gives CP932). Null for a replay key's item: its caption is the key's
+  // own (ReplayKeyCaption), so the menu and the key table cannot disagree.
+  const char* English;
+  const char* JapaneseUtf8;
+  char accelerator;  // the letter in parentheses; 0 when the caption has none
+  // Portable key-sequence text ("Ctrl+S"); "" for none. A replay key's item has none: its
+  // key (an arrow, Home, End) steers the twin in live play, so it must reach the game, not a
+  // shortcut; the window shows the key in the caption instead.
+  const char* shortcut;
+  bool checkable;       // carries a check mark
+  bool idleOnly;        // disabled while a match or a replay runs
+  bool enabledAtStart;  // false: stays disabled until the first start or load
 };
 
 // clang-format off
 inline constexpr MenuEntry kMenuTable[kMenuItemCount] = {
-  // id                     parent         English        Japanese          acc  shortcut  check  idle   start
-  {MenuId::kFile,          MenuId::kNone, "File",        "ファイル",        0,  "Ctrl+F", false, false, true},
-  {MenuId::kSaveAs,        MenuId::kFile, "Save As(V)",  "棋譜格納(V)",    'V', "Ctrl+V", false, false, true},
-  {MenuId::kLoad,          MenuId::kFile, "Load(L)",     "棋譜閲覧(L)",    'L', "Ctrl+L", false, false, true},
-  {MenuId::kHelp,          MenuId::kNone, "Help(H)",     "ヘルプ(H)",      'H', "Ctrl+H", false, false, true},
-  {MenuId::kStart,         MenuId::kNone, "Start(S)",    "開始(S)",        'S', "Ctrl+S", false, true,  true},
-  {MenuId::kEdit,          MenuId::kNone, "Edit",        "編集関係",        0,  "",       false, false, true},
-  {MenuId::kEditMode,      MenuId::kEdit, "EditMode",    "編集モード",      0,  "",       true,  false, true},
-  {MenuId::kAutoTwin,      MenuId::kEdit, "AutoTwin",    "２Ｐ自動同期",    0,  "",       true,  false, true},
-  {MenuId::kDefault,       MenuId::kEdit, "Default",     "デフォルト",      0,  "",       false, false, true},
-  {MenuId::kComment,       MenuId::kNone, "Comment(C)",  "コメント(C)",    'C', "Ctrl+C", false, false, true},
-  {MenuId::kStopContinue,  MenuId::kNone, "Continue(Z)", "続ける(Z)",      'Z', "Ctrl+Z", false, false, false},
-  {MenuId::kConfig,        MenuId::kNone, "Config(G)",   "設定(G)",        'G', "Ctrl+G", false, true,  true},
+  // id                   parent           English              Japanese             acc  shortcut  check  idle   start
+  {MenuId::kFile,         MenuId::kNone,   "File",              "ファイル",          0,   "Ctrl+F", false, false, true},
+  {MenuId::kSaveAs,       MenuId::kFile,   "Save As(V)",        "棋譜格納(V)",       'V', "Ctrl+V", false, false, true},
+  {MenuId::kLoad,         MenuId::kFile,   "Load(L)",           "棋譜閲覧(L)",       'L', "Ctrl+L", false, false, true},
+  {MenuId::kMoveList,     MenuId::kFile,   "Move list(M)",      "手順一覧(M)",       'M', "Ctrl+M", false, false, false},
+  {MenuId::kGoToTurn,     MenuId::kFile,   "Go to turn(J)",     "手数を指定(J)",     'J', "Ctrl+J", false, false, false},
+  {MenuId::kReplay,       MenuId::kFile,   "Replay",            "棋譜再生",          0,   "",       false, false, false},
+  {MenuId::kStepBack,     MenuId::kReplay, nullptr,             nullptr,             'B', "",       false, false, false},
+  {MenuId::kStepForward,  MenuId::kReplay, nullptr,             nullptr,             'F', "",       false, false, false},
+  {MenuId::kFirstTurn,    MenuId::kReplay, nullptr,             nullptr,             'T', "",       false, false, false},
+  {MenuId::kLastTurn,     MenuId::kReplay, nullptr,             nullptr,             'E', "",       false, false, false},
+  {MenuId::kSameDeal,     MenuId::kFile,   "Play same deal(D)", "同じ配珠で対戦(D)", 'D', "Ctrl+D", false, true,  false},
+  {MenuId::kHelp,         MenuId::kNone,   "Help(H)",           "ヘルプ(H)",         'H', "Ctrl+H", false, false, true},
+  {MenuId::kStart,        MenuId::kNone,   "Start(S)",          "開始(S)",           'S', "Ctrl+S", false, true,  true},
+  {MenuId::kEdit,         MenuId::kNone,   "Edit",              "編集関係",          0,   "",       false, false, true},
+  {MenuId::kEditMode,     MenuId::kEdit,   "EditMode",          "編集モード",        0,   "",       true,  false, true},
+  {MenuId::kAutoTwin,     MenuId::kEdit,   "AutoTwin",          "２Ｐ自動同期",      0,   "",       true,  false, true},
+  {MenuId::kDefault,      MenuId::kEdit,   "Default",           "デフォルト",        0,   "",       false, false, true},
+  {MenuId::kComment,      MenuId::kNone,   "Comment(C)",        "コメント(C)",       'C', "Ctrl+C", false, false, true},
+  {MenuId::kStopContinue, MenuId::kNone,   "Continue(Z)",       "続ける(Z)",         'Z', "Ctrl+Z", false, false, false},
+  {MenuId::kConfig,       MenuId::kNone,   "Config(G)",         "設定(G)",           'G', "Ctrl+G", false, true,  true},
 };
 // clang-format on
 
@@ -90,6 +116,32 @@ std::string MenuCaption(MenuId id, bool english, CaptionVariant variant = Captio
 
 // True when some item has this item as its parent (it opens a submenu).
 bool IsSubmenu(MenuId id);
+
+// A separator line comes before these items in their menu: the record's study items stand
+// apart from Save As and Load.
+inline constexpr MenuId kSeparatorBefore[] = {MenuId::kMoveList};
+
+// ---- Items that follow the loaded record ----
+
+// The entry of ReplayKeys() (study.h) an item runs, or -1 for an item that is not a replay
+// key.
+int ReplayKeyIndex(MenuId id);
+
+// Whether an item the record governs may be used now; nullopt for every other item (the
+// table's idleOnly flag and the match state decide those). The study items (the move list,
+// Go to turn, the replay submenu and its keys) need a record that can be studied; Play
+// same deal needs a deal for both sides and no match running (a loop still finishing its
+// turn after Stop refuses it, as it refuses Start). `running` is the match state the window
+// is about to show: MMnotEnable and MMEnable tell the window before they set MatchRunning.
+std::optional<bool> RecordItemEnabled(const Game& g, MenuId id, bool running);
+
+// The Go to turn question: the dialog's title and the line above the number, which names
+// the range (0 is the start, before turn 1). CP932.
+struct TurnQuestion {
+  std::string title;
+  std::string label;
+};
+TurnQuestion GoToTurnQuestion(bool english, int32_t lastTurn);
 
 // ---- Fixed texts of the main window (CP932) ----
 

@@ -4,6 +4,10 @@
 
 #include <set>
 
+#include "match/match_harness.h"
+#include "match/match_setup.h"
+#include "match/replay.h"
+#include "match/study.h"
 #include "util/text.h"
 
 namespace dalu {
@@ -38,7 +42,10 @@ TEST(MenuTable, AcceleratorLetterStandsInBothCaptionsAndMatchesTheShortcut) {
       ASSERT_GE(caption.size(), 3u);
       EXPECT_EQ(caption.substr(caption.size() - 3), paren) << Cp932ToUtf8(caption);
     }
-    EXPECT_EQ(std::string(e.shortcut), std::string("Ctrl+") + e.accelerator);
+    // A replay key's item is reached by its own key, never by a shortcut.
+    const std::string expected =
+        ReplayKeyIndex(e.id) >= 0 ? std::string() : std::string("Ctrl+") + e.accelerator;
+    EXPECT_EQ(std::string(e.shortcut), expected) << Cp932ToUtf8(MenuCaption(e.id, true));
   }
   // The variants keep the item's letter, so the menu reads the same key in every state.
   for (const CaptionVariantEntry& v : kCaptionVariants) {
@@ -67,6 +74,51 @@ TEST(MenuTable, CaptionsInBothLanguagesAndTheirVariants) {
   // An item without the variant keeps its caption.
   EXPECT_EQ(MenuCaption(MenuId::kHelp, true, CaptionVariant::kStop), "Help(H)");
   EXPECT_FALSE(kMenuTable[static_cast<int>(MenuId::kStopContinue)].enabledAtStart);
+}
+
+TEST(MenuTable, ReplayItemsTakeTheReplayKeysCaptions) {
+  EXPECT_EQ(Cp932ToUtf8(MenuCaption(MenuId::kStepBack, false)), "一手戻る(B)");
+  EXPECT_EQ(MenuCaption(MenuId::kLastTurn, true), "Last turn(E)");
+  EXPECT_EQ(ReplayKeys()[ReplayKeyIndex(MenuId::kFirstTurn)].action, StudyAction::kFirst);
+  EXPECT_EQ(ReplayKeyIndex(MenuId::kGoToTurn), -1);
+  EXPECT_EQ(Cp932ToUtf8(MenuCaption(MenuId::kSameDeal, false)), "同じ配珠で対戦(D)");
+  EXPECT_EQ(GoToTurnQuestion(true, 14).label, "Turn (0 = start, 1 to 14):");
+  EXPECT_EQ(Cp932ToUtf8(GoToTurnQuestion(false, 7).title), "手数を指定");
+}
+
+// The study items follow the record: usable while it replays, after the replay ended, and
+// never once live play wrote over it; the same deal only while no match runs.
+TEST(MenuTable, RecordItemsFollowTheLoadedRecord) {
+  testing::TestGame t;
+  Game& g = t.game();
+  auto study = [&g] { return RecordItemEnabled(g, MenuId::kGoToTurn, g.ctl.MatchRunning); };
+  auto deal = [&g] { return RecordItemEnabled(g, MenuId::kSameDeal, g.ctl.MatchRunning); };
+  EXPECT_EQ(RecordItemEnabled(g, MenuId::kStart, false), std::nullopt);
+  EXPECT_EQ(study(), false);
+  EXPECT_EQ(deal(), false);
+
+  int waits = 0;
+  t.host.onEvents = [&] {
+    if (!g.ctl.StepWaitActive) return;
+    ++waits;
+    EXPECT_EQ(RecordItemEnabled(g, MenuId::kStepBack, true), true);
+    EXPECT_EQ(deal(), false);  // a replay runs
+    EndReplayClick(g);
+  };
+  ASSERT_EQ(LoadFile(g, std::string(DALU_TEST_DATA_DIR) + "/records/halt_3turns.DBD"),
+            LoadOutcome::kReplay);
+  EXPECT_EQ(waits, 1);
+  EXPECT_EQ(study(), true);
+  EXPECT_EQ(RecordItemEnabled(g, MenuId::kMoveList, false), true);
+  EXPECT_EQ(deal(), true);
+
+  // Live play from the position shown: nothing left to study.
+  LevelSelectorsChanged(g, 3, 3);
+  t.host.onEvents = [&] {
+    if (g.ctl.MatchRunning && g.eng.TurnNumber >= 2) MMEnable(g);
+  };
+  StopContinueClick(g);
+  EXPECT_EQ(study(), false);
 }
 
 TEST(MenuTable, MemoLinesDropOnlyTrailingBreaks) {

@@ -13,6 +13,10 @@ int VirtualKeyOf(int qtKey, Qt::KeyboardModifiers modifiers) {
       return vk::kRight;
     case Qt::Key_Down:
       return vk::kDown;
+    case Qt::Key_Home:  // a replay's keys (with Num Lock off, also keypad 7 and 1)
+      return vk::kHome;
+    case Qt::Key_End:
+      return vk::kEnd;
     case Qt::Key_Clear:
       return keypad ? vk::kNumpad5 : 0;
     case Qt::Key_2:

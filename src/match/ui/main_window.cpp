@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMenu>
@@ -16,6 +17,8 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QScreen>
+#include <QTableWidget>
+#include <algorithm>
 
 #include "config/config_file.h"
 #include "engine/ui/image_canvas.h"
@@ -27,7 +30,9 @@
 #include "match/match_setup.h"
 #include "match/replay.h"
 #include "match/steering.h"
+#include "match/study.h"
 #include "match/ui/key_map.h"
+#include "match/ui/move_list_window.h"
 #include "players/levels.h"
 #include "records/record_file.h"
 #include "records/ui/bitmaps.h"
@@ -53,6 +58,14 @@ QString MenuText(const std::string& cp932, char accelerator) {
     if (at >= 0) text.insert(at + 1, QLatin1Char('&'));
   }
   return text;
+}
+
+std::optional<int> DefaultAskTurn(QWidget* parent, const QString& title, const QString& label,
+                                  int value, int min, int max) {
+  bool ok = false;
+  const int turn = QInputDialog::getInt(parent, title, label, value, min, max, 1, &ok);
+  if (!ok) return std::nullopt;
+  return turn;
 }
 
 QString DefaultAsk(bool save, QWidget* parent, const QString& dir, const QString& filter) {
@@ -92,6 +105,15 @@ void WindowView::ShowLevels(int level1, int level2) {
 }
 void WindowView::RebuildBackground() {
   if (window_) window_->RebuildBackground();
+}
+void WindowView::TurnEnded(const Game&) {
+  if (window_) window_->PositionShown();
+}
+void WindowView::RecordLoaded(const Game&) {
+  if (window_) window_->RecordLoaded();
+}
+void WindowView::PositionRebuilt(const Game&) {
+  if (window_) window_->PositionShown();
 }
 
 // ---- PlayfieldWidget ----
@@ -202,7 +224,7 @@ void MainWindow::BuildWidgets() {
   catcher_->onKey = [this](int vk, bool up) {
     if (up) {
       KeyUp(g_, vk);
-    } else {
+    } else if (!ReplayKeyDown(g_, vk)) {  // a replay's keys first: steering ignores them there
       KeyDown(g_, vk);
     }
   };
@@ -252,6 +274,11 @@ void MainWindow::BuildMenus() {
   for (const MenuEntry& e : kMenuTable) {
     const size_t i = static_cast<size_t>(e.id);
     QAction* action = nullptr;
+    if (std::find(std::begin(kSeparatorBefore), std::end(kSeparatorBefore), e.id) !=
+            std::end(kSeparatorBefore) &&
+        e.parent != MenuId::kNone) {
+      menus[static_cast<size_t>(e.parent)]->addSeparator();
+    }
     if (IsSubmenu(e.id)) {
       QMenu* menu = e.parent == MenuId::kNone
                         ? menuBar()->addMenu(QString())
@@ -337,6 +364,23 @@ void MainWindow::MenuClick(MenuId id) {
     case MenuId::kLoad:
       LoadClick();
       break;
+    case MenuId::kMoveList:
+      MoveListClick();
+      break;
+    case MenuId::kGoToTurn:
+      GoToTurnClick();
+      break;
+    case MenuId::kReplay:
+      break;
+    case MenuId::kStepBack:
+    case MenuId::kStepForward:
+    case MenuId::kFirstTurn:
+    case MenuId::kLastTurn:
+      ReplayKeyClick(ReplayKeyIndex(id));
+      break;
+    case MenuId::kSameDeal:
+      SameDealClick();
+      break;
     case MenuId::kHelp:
       help_->OpenHelp(g_.cfg.AppDir + "DM_help.tfh");
       BackFromDialog();
@@ -374,9 +418,7 @@ void MainWindow::MenuClick(MenuId id) {
 
 void MainWindow::MenuEJ() {
   for (const MenuEntry& e : kMenuTable) {
-    QAction* a = Action(e.id);
-    if (a)
-      a->setText(MenuText(MenuCaption(e.id, g_.cfg.EnglishUI, VariantOf(e.id)), e.accelerator));
+    if (Action(e.id)) SetVariant(e.id, VariantOf(e.id));
   }
 }
 
@@ -387,7 +429,12 @@ CaptionVariant MainWindow::VariantOf(MenuId id) const {
 void MainWindow::SetVariant(MenuId id, CaptionVariant variant) {
   variants_[static_cast<size_t>(id)] = variant;
   const MenuEntry& e = MenuEntryOf(id);
-  Action(id)->setText(MenuText(MenuCaption(id, g_.cfg.EnglishUI, variant), e.accelerator));
+  QString text = MenuText(MenuCaption(id, g_.cfg.EnglishUI, variant), e.accelerator);
+  // A replay key is no shortcut of the item (it steers in live play): the menu names it
+  // where shortcuts stand, after a tab.
+  const int key = ReplayKeyIndex(id);
+  if (key >= 0) text += QLatin1Char('\t') + QString::fromLatin1(ReplayKeys()[key].keyName);
+  Action(id)->setText(text);
 }
 
 void MainWindow::SyncEditChecks() {
@@ -452,6 +499,7 @@ void MainWindow::CommentClick() {
     lines.push_back(Utf8ToCp932(line));
   }
   StoreComment(g_, lines);
+  ShowRecordInMoveList();  // the comment is part of the record it lists
   SetVariant(MenuId::kComment, CaptionVariant::kPlain);
   FocusKeys();
   btClear_->setEnabled(false);
@@ -470,6 +518,7 @@ void MainWindow::ConfigClick() {
   const int level2 = cbx2_->currentIndex();
   if (options_.configDialog) options_.configDialog(this);
   MenuEJ();
+  ShowRecordInMoveList();  // in the language chosen
   FillLevelSelectors();
   {
     const QSignalBlocker block1(cbx1_);
@@ -479,6 +528,97 @@ void MainWindow::ConfigClick() {
   }
   field_->update();
   BackFromDialog();
+}
+
+// ---- Studying the record ----
+
+void MainWindow::MoveListClick() {
+  if (closing_) return;
+  if (!moveList_) {
+    moveList_ = new MoveListWindow(this);
+    // It opens beside the window without taking the keyboard from the game.
+    moveList_->setAttribute(Qt::WA_ShowWithoutActivating);
+    moveList_->setFont(MakeFont(GothicFace(), 11));
+    moveList_->onTurnClicked = [this](int32_t turn) {
+      if (closing_ || commentMode_) return;
+      BackFromDialog();  // the arrows step on from the turn clicked
+      GoToTurn(g_, turn);
+    };
+    PlaceMoveList();
+  }
+  moveList_->ShowRecord(g_);
+  moveList_->show();
+  moveList_->raise();
+  BackFromDialog();
+}
+
+void MainWindow::PlaceMoveList() {
+  // To the right of the window, as tall as it; on a narrow screen it takes the room left
+  // there (down to a width that still shows both moves) rather than covering the fields.
+  constexpr int kWidth = 480;
+  constexpr int kMinWidth = 340;
+  const QRect main = frameGeometry();
+  const QRect room = screen() ? screen()->availableGeometry() : QRect(0, 0, 4096, 4096);
+  const int left = main.right() + 1;
+  const int width = std::clamp(room.right() + 1 - left, kMinWidth, kWidth);
+  const int x = std::max(room.left(), std::min(left, room.right() + 1 - width));
+  moveList_->resize(width, std::max(geometry().height(), 200));
+  moveList_->move(x, main.top());
+}
+
+void MainWindow::GoToTurnClick() {
+  if (closing_ || commentMode_ || !CanStudy(g_)) return;
+  const int32_t last = LastTurn(g_);
+  const TurnQuestion q = GoToTurnQuestion(g_.cfg.EnglishUI, last);
+  const QString title = FromCp932(q.title);
+  const QString label = FromCp932(q.label);
+  const int value = std::clamp<int32_t>(StudyTurn(g_), 0, last);
+  const std::optional<int> chosen = options_.askTurn
+                                        ? options_.askTurn(this, title, label, value, 0, last)
+                                        : DefaultAskTurn(this, title, label, value, 0, last);
+  BackFromDialog();
+  if (!chosen || closing_) return;
+  GoToTurn(g_, *chosen);  // returns when the replay stops, if it was not running
+}
+
+void MainWindow::ReplayKeyClick(int i) {
+  if (closing_ || commentMode_ || i < 0 || i >= kReplayKeyCount) return;
+  FocusKeys();
+  RunStudyAction(g_, ReplayKeys()[i].action);
+}
+
+void MainWindow::SameDealClick() {
+  if (closing_ || commentMode_) return;
+  // Refused, like Start, while the loop still finishes its turn after Stop.
+  StartSameDeal(g_, cbx1_->currentIndex(), cbx2_->currentIndex());
+}
+
+void MainWindow::RefreshRecordItems(bool running) {
+  for (const MenuEntry& e : kMenuTable) {
+    if (const std::optional<bool> on = RecordItemEnabled(g_, e.id, running)) {
+      Action(e.id)->setEnabled(*on);
+    }
+  }
+}
+
+void MainWindow::ShowRecordInMoveList() {
+  if (moveList_) moveList_->ShowRecord(g_);
+}
+
+void MainWindow::RecordLoaded() {
+  RefreshRecordItems(g_.ctl.MatchRunning);
+  ShowRecordInMoveList();
+}
+
+void MainWindow::PositionShown() {
+  RefreshRecordItems(g_.ctl.MatchRunning);
+  if (!moveList_) return;
+  // Once live play has written over the record the list would show moves no longer in it.
+  if (!CanStudy(g_) && moveList_->Table()->rowCount() > 0) {
+    moveList_->ShowRecord(g_);
+  } else {
+    moveList_->Follow(g_);
+  }
 }
 
 // ---- Level selectors ----
@@ -532,6 +672,7 @@ void MainWindow::SetMatchRunning(bool running) {
   cbx1_->setEnabled(!running);
   cbx2_->setEnabled(!running);
   SetVariant(MenuId::kStopContinue, running ? CaptionVariant::kStop : CaptionVariant::kContinue);
+  RefreshRecordItems(running);
   if (running && !commentMode_) FocusKeys();
 }
 
@@ -600,6 +741,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   closing_ = true;
   commentMode_ = false;
   paintTimer_.stop();
+  if (moveList_) moveList_->close();
   CloseRequested(g_);
   host_.FinishQuickly();
   // The last window closing ends the application's event loop once the handlers below

@@ -36,6 +36,7 @@ struct FieldPictures;
 class HelpForm;
 class ImageCanvas;
 class MainWindow;
+class MoveListWindow;
 class QtHost;
 
 // Where the main window sends what the match loop tells it. Made before the game (which
@@ -52,6 +53,9 @@ class WindowView final : public MatchView {
   void EnableReplayButtons(bool enabled) override;
   void ShowLevels(int level1, int level2) override;
   void RebuildBackground() override;
+  void TurnEnded(const Game& g) override;
+  void RecordLoaded(const Game& g) override;
+  void PositionRebuilt(const Game& g) override;
 
  private:
   MainWindow* window_ = nullptr;
@@ -90,6 +94,11 @@ class KeyCatcher : public QWidget {
 using FileAsker =
     std::function<QString(QWidget* parent, const QString& dir, const QString& filter)>;
 
+// The Go to turn dialog: returns the turn chosen in min..max (starting at `value`), or
+// nothing when the user cancelled.
+using TurnAsker = std::function<std::optional<int>(
+    QWidget* parent, const QString& title, const QString& label, int value, int min, int max)>;
+
 struct WindowOptions {
   std::string exePath;            // the executable; the program directory is found from it
   std::vector<std::string> args;  // command-line arguments after the program's name
@@ -100,6 +109,8 @@ struct WindowOptions {
   // The open and save dialogs; QFileDialog when unset.
   FileAsker askOpenFile;
   FileAsker askSaveFile;
+  // The Go to turn dialog; QInputDialog when unset.
+  TurnAsker askTurn;
 };
 
 class MainWindow : public QMainWindow {
@@ -128,6 +139,12 @@ class MainWindow : public QMainWindow {
   void CommentClick();
   void ConfigClick();
   void ClearClick();
+  // The record's study: the move list window (made on first use), Go to turn, the replay
+  // keys' items (entry i of ReplayKeys()), and a new match on the record's deal.
+  void MoveListClick();
+  void GoToTurnClick();
+  void ReplayKeyClick(int i);
+  void SameDealClick();
   // Sets every caption of the menu in the current language (MenuEJ).
   void MenuEJ();
   // Fills both level lists in the current language; the choices are not kept.
@@ -142,6 +159,10 @@ class MainWindow : public QMainWindow {
   void EnableReplayButtons(bool enabled);
   void ShowLevels(int level1, int level2);
   void RebuildBackground();
+  // The record was loaded, a turn ended, a jump drew a position: the study items and the
+  // move list follow.
+  void RecordLoaded();
+  void PositionShown();
 
   // ---- For tests ----
   QAction* Action(MenuId id) const { return actions_[static_cast<size_t>(id)]; }
@@ -153,6 +174,7 @@ class MainWindow : public QMainWindow {
   QPushButton* EndReplayButton() const { return btLoadEnd_; }
   QPushButton* ClearButton() const { return btClear_; }
   KeyCatcher* Catcher() const { return catcher_; }
+  MoveListWindow* MoveList() const { return moveList_; }  // null until first opened
   PlayfieldWidget* Playfield() const { return field_; }
   bool InCommentMode() const { return commentMode_; }
   bool Closing() const { return closing_; }
@@ -173,6 +195,9 @@ class MainWindow : public QMainWindow {
   void FocusKeys();
   void BackFromDialog();
   QString RecordDirectory() const;
+  void RefreshRecordItems(bool running);
+  void ShowRecordInMoveList();
+  void PlaceMoveList();
   QAction* ShortcutAction(const QKeyEvent& key) const;
 
   Game& g_;
@@ -193,6 +218,7 @@ class MainWindow : public QMainWindow {
   QPushButton* btClear_ = nullptr;    // "消"
   KeyCatcher* catcher_ = nullptr;
   HelpForm* help_ = nullptr;
+  MoveListWindow* moveList_ = nullptr;
   QTimer paintTimer_;
   std::array<QAction*, kMenuItemCount> actions_{};
   std::array<CaptionVariant, kMenuItemCount> variants_{};

@@ -12,8 +12,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -90,6 +92,11 @@ struct WindowRig {
       askedFilters.push_back(filter);
       return saveAnswer;
     };
+    options.askTurn = [this](QWidget*, const QString&, const QString&, int value, int min,
+                             int max) {
+      askedTurn = {value, min, max};
+      return turnAnswer;
+    };
     window = std::make_unique<MainWindow>(*game, host, pictures, canvas, view, options);
     host.onStuck = [this] { window->close(); };
     window->show();
@@ -136,6 +143,8 @@ struct WindowRig {
   std::function<void()> onConfig;
   QString openAnswer;
   QString saveAnswer;
+  std::optional<int> turnAnswer;             // the Go to turn dialog's answer; nothing: cancelled
+  std::array<int, 3> askedTurn{-1, -1, -1};  // the value, minimum and maximum it offered
   QStringList askedDirs;
   QStringList askedFilters;
 };
