@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "engine/field_draw.h"
 #include "engine/ui/image_canvas.h"
 #include "match/game.h"
 #include "records/ui/bitmaps.h"
@@ -260,11 +261,20 @@ void TF_CFG::done(int result) {
 }
 
 void RunConfigDialog(Game& g, FieldPictures& pictures, QWidget* parent) {
+  const int32_t width = g.eng.FieldWidth;
+  const int32_t height = g.eng.FieldHeight;
   TF_CFG dialog(g, parent);
   dialog.exec();
   if (dialog.closeResult().RebuildBackground) {
     TF_File_BGPLoad(g, pictures);
-    g.canvas.RestoreAll();
+    // A stopped match of the same size is drawn again over the new background: wiping its
+    // fields would leave beads the boards still hold invisible when the match is continued.
+    // After a change of size the boards no longer fit the picture, so it stays empty.
+    if (g.ctl.MatchReady && g.eng.FieldWidth == width && g.eng.FieldHeight == height) {
+      DrawPosition(g.eng, g.canvas);
+    } else {
+      g.canvas.RestoreAll();
+    }
     g.canvas.Present();
   }
 }

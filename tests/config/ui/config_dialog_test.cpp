@@ -168,6 +168,23 @@ TEST_F(ConfigDialogTest, BackgroundIsRebuiltOnlyWhenSizeOrDrawingChanged) {
   EXPECT_EQ(canvas.ops[1].kind, RecordingCanvas::Kind::kPresent);
   EXPECT_EQ(pictures.Im_Back.size(), QSize(kImageWidth, kImageHeight));
   EXPECT_EQ(g->cfg.Cfg[kDrawFieldLines], 1);
+
+  // A stopped match keeps its beads on the screen; after a change of size it does not.
+  g->ctl.MatchReady = true;
+  g->eng.Boards[1].Cells[3][1] = 2;
+  const auto drawsBeads = [&] {
+    for (const auto& op : canvas.ops) {
+      if (op.kind == RecordingCanvas::Kind::kImage) return true;
+    }
+    return false;
+  };
+  canvas.ops.clear();
+  Run([](TF_CFG& dlg) { Click(dlg, "ChB1"); });
+  EXPECT_TRUE(drawsBeads());
+  canvas.ops.clear();
+  Run([](TF_CFG& dlg) { Click(dlg, "Button1"); });
+  EXPECT_FALSE(drawsBeads());
+  EXPECT_EQ(canvas.ops.front().kind, RecordingCanvas::Kind::kRestoreAll);
 }
 
 TEST_F(ConfigDialogTest, RateListsAndLanguageAreApplied) {
