@@ -26,8 +26,8 @@ QString FilePath(const Game& g, const char* name) {
 void ReportOnce(Game& g, bool& shown, const char* name) {
   if (shown) return;
   shown = true;
-  g.host.ShowError(Utf8ToCp932("Cannot read the picture file " + g.cfg.AppDir + name +
-                               ". The field is drawn with plain cells instead."));
+  g.host.ShowError("Cannot read the picture file " + PathText(g.cfg.AppDir + name) +
+                   ". The field is drawn with plain cells instead.");
 }
 
 // One 20 x 20 cell of the sheet with the mask colour made transparent. Parts of the cell
