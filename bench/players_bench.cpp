@@ -30,6 +30,7 @@
 #include "engine/field_canvas.h"
 #include "engine/twins.h"
 #include "match/game.h"
+#include "match/match_loop.h"
 #include "players/levels.h"
 #include "players/think.h"
 #include "util/host.h"

@@ -7,24 +7,21 @@
 #include <string>
 #include <string_view>
 
-#include "engine/field_canvas.h"
+#include "engine/engine.h"
 #include "fuzz_check.h"
-#include "match/game.h"
+#include "records/battle_record.h"
 #include "records/record_file.h"
 #include "records/record_loader.h"
-#include "util/host.h"
-#include "util/sound.h"
 
 using namespace dalu;
 using dalu::fuzz::Check;
 
 namespace {
 
+// The conversion needs an engine and a record only, no game.
 struct World {
-  VirtualHost host;
-  NullCanvas canvas;
-  NullSound sound;
-  std::unique_ptr<Game> game = std::make_unique<Game>(host, canvas, sound);
+  std::unique_ptr<Engine> eng = std::make_unique<Engine>();
+  std::unique_ptr<BattleRecord> rec = std::make_unique<BattleRecord>();
   std::unique_ptr<LoadedRecord> old = std::make_unique<LoadedRecord>();
   std::unique_ptr<LoadedRecord> converted = std::make_unique<LoadedRecord>();
 };
@@ -44,12 +41,13 @@ void Convert(World& w, std::string_view bytes, int32_t colourCount) {
             o.PlayerLevel[2] <= 9,
         "levels");
 
-  Game& g = *w.game;
-  g.eng.ColourCount = colourCount;
-  ApplyConverted(o, "old.DBD", g.eng, g.rec);
-  Check(g.rec.RecFileName == "nw_old.DBD", "name");
-  Check(g.eng.FieldWidth == 7 && g.eng.FieldHeight == 11, "old field size");
-  const std::string text = RecordText(g.rec, g.eng, T, "Buried", T);
+  Engine& e = *w.eng;
+  BattleRecord& rec = *w.rec;
+  e.ColourCount = colourCount;
+  ApplyConverted(o, "old.DBD", e, rec);
+  Check(rec.RecFileName == "nw_old.DBD", "name");
+  Check(e.FieldWidth == 7 && e.FieldHeight == 11, "old field size");
+  const std::string text = RecordText(rec, e, T, "Buried", T);
   Check(ParseCurrentRecord(text, *w.converted, err), "converted record reads back");
   const LoadedRecord& c = *w.converted;
   Check(c.rec.RecTurns == T && c.SequenceRows == o.SequenceRows, "same shape");

@@ -1,6 +1,12 @@
 // dalu_artgen: draws the playfield pictures into the directory given as the argument:
 //   DaluChar.bmp   the 480 x 120 sheet of 20 x 20 cell images (6 rows of 24),
-//   DaluBGPic.bmp  the 673 x 529 background of the playing area.
+//   DaluBGPic.bmp  the 673 x 529 background of the playing area,
+// and the same two pictures drawn at twice the resolution for high-density screens:
+//   DaluChar@2x.bmp (960 x 240, 40 x 40 cells) and DaluBGPic@2x.bmp (1346 x 1058).
+//
+// Every shape is laid out in the coordinates of the 1x picture (a cell is 20 units wide)
+// and drawn at the picture's own resolution, so the 2x pictures hold the same scenes with
+// twice the detail rather than an enlargement.
 //
 // Beads are rendered as small 3-D scenes: a bead is a sphere, a join toward a neighbour of the
 // same colour is a tube to that neighbour's sphere, and a smooth minimum melts them into one
@@ -172,11 +178,22 @@ Rgb Shade(V3 n, Rgb albedo, const Material& m) {
   return c * (1 - m.outline + m.outline * rim);
 }
 
-// A layer is a 20 x 20 premultiplied ARGB image; shapes are composited onto it.
-QImage NewLayer() {
-  QImage img(kCell, kCell, QImage::Format_ARGB32_Premultiplied);
+// A layer is one cell, 20 x 20 units, as a premultiplied ARGB image of 20 scale pixels
+// square; shapes are composited onto it.
+QImage NewLayer(int scale) {
+  QImage img(kCell * scale, kCell * scale, QImage::Format_ARGB32_Premultiplied);
   img.fill(Qt::transparent);
   return img;
+}
+
+// Pixels per unit of a layer.
+int ScaleOf(const QImage& layer) {
+  return layer.width() / kCell;
+}
+
+// A painter on the layer that takes cell units.
+void UseCellUnits(QPainter& p, const QImage& layer) {
+  p.scale(ScaleOf(layer), ScaleOf(layer));
 }
 
 // Composites a colour with coverage a over the layer pixel. The layer is read and written
@@ -201,14 +218,16 @@ void Over(QImage& layer, int x, int y, Rgb colour, double a) {
 void Render(QImage& layer, const Scene& scene, const Material& m) {
   constexpr int kSub = 4;
   constexpr double kDepth = 14;  // no scene reaches further toward the viewer
-  for (int py = 0; py < kCell; ++py) {
-    for (int px = 0; px < kCell; ++px) {
+  const int scale = ScaleOf(layer);
+  const int size = layer.width();
+  for (int py = 0; py < size; ++py) {
+    for (int px = 0; px < size; ++px) {
       Rgb sum{0, 0, 0};
       int hits = 0;
       for (int j = 0; j < kSub; ++j) {
         for (int i = 0; i < kSub; ++i) {
-          const double x = px + (i + 0.5) / kSub;
-          const double y = py + (j + 0.5) / kSub;
+          const double x = (px + (i + 0.5) / kSub) / scale;
+          const double y = (py + (j + 0.5) / kSub) / scale;
           // Every shape is symmetric about z = 0 and grows no thicker away from it, so a ray
           // that misses the middle plane misses the shape.
           if (scene.Distance({x, y, 0}) > 0) continue;
@@ -237,8 +256,9 @@ void Render(QImage& layer, const Scene& scene, const Material& m) {
 // Turns a layer into sheet pixels: covered pixels blended toward the field colour, the rest
 // magenta.
 void Flatten(QImage& layer, QImage& sheet, int cellX, int cellY) {
-  for (int y = 0; y < kCell; ++y) {
-    for (int x = 0; x < kCell; ++x) {
+  const int size = layer.width();
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) {
       const QRgb s = LayerPixel(layer, x, y);  // premultiplied
       const int a = qAlpha(s);
       QRgb out = kMagenta;
@@ -249,7 +269,7 @@ void Flatten(QImage& layer, QImage& sheet, int cellX, int cellY) {
                    std::min(255, qBlue(s) + static_cast<int>(std::lround(kMatteB * k))));
         if (out == kMagenta) out = qRgb(254, 0, 255);  // never the transparent colour by chance
       }
-      sheet.setPixel(cellX * kCell + x, cellY * kCell + y, out);
+      sheet.setPixel(cellX * size + x, cellY * size + y, out);
     }
   }
 }
@@ -388,6 +408,7 @@ void DrawSquashed(QImage& layer, const Group& look, double rx, double ry, Rgb ti
 // A four-pointed glint.
 void DrawGlint(QImage& layer, double x, double y, double size, QColor colour) {
   QPainter p(&layer);
+  UseCellUnits(p, layer);
   p.setRenderHint(QPainter::Antialiasing);
   p.setPen(Qt::NoPen);
   p.setBrush(colour);
@@ -450,10 +471,10 @@ void DrawVanish(QImage& layer, const Group& look, int frame) {
 
 // The whole row of one bead group: variants 0..15 settled, 16 and 17 squashed (17 is also
 // vanish frame 1), 18..22 vanish frames 2..6. Variant 23 stays transparent.
-void DrawGroupRow(QImage& sheet, int row, const Group& look, bool joins) {
+void DrawGroupRow(QImage& sheet, int scale, int row, const Group& look, bool joins) {
   for (int v = 0; v <= 22; ++v) {
     if (!joins && v >= 1 && v <= 15) continue;  // the obstruct row keeps these for others
-    QImage layer = NewLayer();
+    QImage layer = NewLayer(scale);
     if (v <= 15) {
       DrawSettled(layer, look, v);
     } else if (v == 16) {
@@ -481,6 +502,7 @@ void DrawBall(QImage& layer, Rgb base, double cx, double cy, double r, double ou
 // Notice for 100 incoming points: a gold star.
 void DrawStarNotice(QImage& layer) {
   QPainter p(&layer);
+  UseCellUnits(p, layer);
   p.setRenderHint(QPainter::Antialiasing);
   QPainterPath star;
   for (int i = 0; i < 10; ++i) {
@@ -506,6 +528,7 @@ void DrawStarNotice(QImage& layer) {
 // top and left edges and two dark ones along the bottom and right.
 void DrawBevelTile(QImage& layer, QColor light, QColor dark, QColor top, QColor bottom) {
   QPainter p(&layer);
+  UseCellUnits(p, layer);
   QLinearGradient face(0, 0, 0, kCell);
   face.setColorAt(0, top);
   face.setColorAt(1, bottom);
@@ -525,6 +548,7 @@ void DrawWall(QImage& layer) {
   DrawBevelTile(layer, QColor(132, 148, 184), QColor(30, 34, 50), QColor(86, 99, 132),
                 QColor(62, 72, 100));
   QPainter p(&layer);
+  UseCellUnits(p, layer);
   p.setRenderHint(QPainter::Antialiasing);
   p.setPen(Qt::NoPen);
   p.setBrush(QColor(255, 255, 255, 22));
@@ -536,6 +560,7 @@ void DrawBurial(QImage& layer) {
   DrawBevelTile(layer, QColor(92, 92, 106), QColor(20, 20, 26), QColor(58, 58, 70),
                 QColor(44, 44, 54));
   QPainter p(&layer);
+  UseCellUnits(p, layer);
   p.setRenderHint(QPainter::Antialiasing);
   p.setPen(QPen(QColor(30, 30, 38), 1.0));
   p.drawLine(QPointF(4.5, 4.5), QPointF(15.5, 15.5));
@@ -558,6 +583,7 @@ void DrawRail(QPainter& p) {
 
 void DrawColumnMarker(QImage& layer) {
   QPainter p(&layer);
+  UseCellUnits(p, layer);
   DrawRail(p);
   p.setRenderHint(QPainter::Antialiasing);
   p.setPen(Qt::NoPen);
@@ -569,6 +595,7 @@ void DrawColumnMarker(QImage& layer) {
 
 void DrawNextDropMarker(QImage& layer) {
   QPainter p(&layer);
+  UseCellUnits(p, layer);
   DrawRail(p);
   p.setRenderHint(QPainter::Antialiasing);
   QPolygonF arrow;
@@ -581,14 +608,14 @@ void DrawNextDropMarker(QImage& layer) {
   p.drawPolygon(arrow);
 }
 
-void DrawObstructRow(QImage& sheet) {
+void DrawObstructRow(QImage& sheet, int scale) {
   const int row = 5;
   const Group look = GroupLook(6);
-  DrawGroupRow(sheet, row, look, false);  // 120, 136, 137..142
+  DrawGroupRow(sheet, scale, row, look, false);  // 120, 136, 137..142
 
   const Rgb grey = look.base;
   auto cell = [&](int v, auto draw) {
-    QImage layer = NewLayer();
+    QImage layer = NewLayer(scale);
     draw(layer);
     Flatten(layer, sheet, v, row);
   };
@@ -602,11 +629,11 @@ void DrawObstructRow(QImage& sheet) {
   cell(15, [](QImage& l) { DrawNextDropMarker(l); });                            // 135
 }
 
-QImage DrawSheet() {
-  QImage sheet(kSheetCols * kCell, kSheetRows * kCell, QImage::Format_RGB32);
+QImage DrawSheet(int scale) {
+  QImage sheet(kSheetCols * kCell * scale, kSheetRows * kCell * scale, QImage::Format_RGB32);
   sheet.fill(kMagenta);
-  for (int g = 1; g <= 5; ++g) DrawGroupRow(sheet, g - 1, GroupLook(g), true);
-  DrawObstructRow(sheet);
+  for (int g = 1; g <= 5; ++g) DrawGroupRow(sheet, scale, g - 1, GroupLook(g), true);
+  DrawObstructRow(sheet, scale);
   return sheet;
 }
 
@@ -623,21 +650,23 @@ struct Lcg {
 
 // Deep blue dusk with soft out-of-focus lights, faint ripples at the bottom and a vignette.
 // Low contrast everywhere, because the fields are only darkened on top of it.
-QImage DrawBackground() {
-  QImage img(kBackWidth, kBackHeight, QImage::Format_RGB32);
+QImage DrawBackground(int scale) {
+  QImage img(kBackWidth * scale, kBackHeight * scale, QImage::Format_RGB32);
+  const QRect area(0, 0, kBackWidth, kBackHeight);  // in 1x pixels, as everything below
   QPainter p(&img);
+  p.scale(scale, scale);
   p.setRenderHint(QPainter::Antialiasing);
 
   QLinearGradient sky(0, 0, 0, kBackHeight);
   sky.setColorAt(0.0, QColor(30, 32, 70));
   sky.setColorAt(0.55, QColor(24, 44, 84));
   sky.setColorAt(1.0, QColor(14, 52, 70));
-  p.fillRect(img.rect(), sky);
+  p.fillRect(area, sky);
 
   QRadialGradient glow(QPointF(336, 210), 330);
   glow.setColorAt(0.0, QColor(90, 110, 190, 70));
   glow.setColorAt(1.0, QColor(90, 110, 190, 0));
-  p.fillRect(img.rect(), glow);
+  p.fillRect(area, glow);
 
   // Out-of-focus lights.
   Lcg rng{20240611u};
@@ -679,14 +708,14 @@ QImage DrawBackground() {
   vignette.setColorAt(0.55, QColor(0, 0, 0, 0));
   vignette.setColorAt(1.0, QColor(0, 0, 10, 120));
   p.setPen(Qt::NoPen);
-  p.fillRect(img.rect(), vignette);
+  p.fillRect(area, vignette);
   p.end();
 
   // A little noise breaks up banding in the gradients.
   Lcg noise{7u};
-  for (int y = 0; y < kBackHeight; ++y) {
+  for (int y = 0; y < img.height(); ++y) {
     QRgb* line = reinterpret_cast<QRgb*>(img.scanLine(y));
-    for (int x = 0; x < kBackWidth; ++x) {
+    for (int x = 0; x < img.width(); ++x) {
       const int d = static_cast<int>(noise.Next() * 5) - 2;
       const QRgb c = line[x];
       line[x] = qRgb(std::clamp(qRed(c) + d, 0, 255), std::clamp(qGreen(c) + d, 0, 255),
@@ -711,7 +740,9 @@ int main(int argc, char** argv) {
   }
   std::string dir = argv[1];
   if (!dir.empty() && dir.back() != '/') dir += '/';
-  const bool ok =
-      Save(DrawSheet(), dir + "DaluChar.bmp") && Save(DrawBackground(), dir + "DaluBGPic.bmp");
+  const bool ok = Save(DrawSheet(1), dir + "DaluChar.bmp") &&
+                  Save(DrawBackground(1), dir + "DaluBGPic.bmp") &&
+                  Save(DrawSheet(2), dir + "DaluChar@2x.bmp") &&
+                  Save(DrawBackground(2), dir + "DaluBGPic@2x.bmp");
   return ok ? 0 : 1;
 }

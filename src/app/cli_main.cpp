@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "match/cli.h"
+#include "app/cli.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);

@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "match/game.h"
-#include "records/file_io.h"
+#include "util/file_io.h"
 #include "util/host.h"
 #include "util/text.h"
 
@@ -15,11 +14,11 @@ namespace {
 // A configuration file is a few hundred bytes; anything this large is not one.
 inline constexpr size_t kMaxConfigBytes = 1024 * 1024;
 
-std::string ConfigPath(const Game& g) {
+std::string ConfigPath(const ConfigContext& g) {
   return g.cfg.AppDir + kConfigFileName;
 }
 
-void ReportFailure(Game& g, bool reading, const std::string& systemText) {
+void ReportFailure(const ConfigContext& g, bool reading, const std::string& systemText) {
   const std::string path = PathText(ConfigPath(g));
   if (g.cfg.EnglishUI) {
     g.host.ShowError((reading ? "Cannot read " : "Cannot write ") + path + ": " + systemText);
@@ -89,7 +88,7 @@ std::string ConfigText(const std::string (&labels)[kCfgItems], const int32_t (&c
   return out;
 }
 
-void ConfigLoad(Game& g) {
+void ConfigLoad(const ConfigContext& g) {
   Config& c = g.cfg;
   DefaultConfig(c.Cfg);
   const ReadResult file = ReadWholeFile(ConfigPath(g), kMaxConfigBytes);
@@ -118,7 +117,7 @@ void ConfigLoad(Game& g) {
   c.EnglishUI = c.Cfg[kLanguage] == 0;
 }
 
-bool ConfigWrite(Game& g) {
+bool ConfigWrite(const ConfigContext& g) {
   Config& c = g.cfg;
   auto parsed = std::make_unique<ParsedConfig>();
   const ReadResult file = ReadWholeFile(ConfigPath(g), kMaxConfigBytes);

@@ -11,7 +11,14 @@
 
 namespace dalu {
 
-struct Game;
+class Host;
+
+// What the configuration file's reader and writer work with: the settings (the program
+// directory and the language of messages among them) and the host that shows failures.
+struct ConfigContext {
+  Config& cfg;
+  Host& host;
+};
 
 inline constexpr const char* kConfigFileName = "DaluCfg.txt";
 inline constexpr int kConfigLines = 2 * kCfgItems;
@@ -32,12 +39,12 @@ std::string CurDirLoad(const std::string& exePath);
 // 8..14 are otherwise kept as read. Missing lines take their defaults. A missing file is
 // written with the defaults and English labels, and start-up goes on; a file that cannot
 // be read is reported with the system's error text and the defaults are used.
-void ConfigLoad(Game& g);
+void ConfigLoad(const ConfigContext& g);
 
 // Rewrites the file with g.cfg.Cfg, keeping every label line of the existing file (a label
 // it lacks gets the English default), atomically. Item 13 is written as 0 (English) or 1.
 // Failures show the system's error text and return false.
-bool ConfigWrite(Game& g);
+bool ConfigWrite(const ConfigContext& g);
 
 // ---- The parts, for tests and fuzzing --------------------------------------------------
 

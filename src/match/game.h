@@ -4,11 +4,13 @@
 #pragma once
 
 #include "config/config.h"
+#include "config/config_file.h"
 #include "engine/engine.h"
 #include "match/match_control.h"
 #include "match/match_view.h"
-#include "players/think_state.h"
+#include "players/think_context.h"
 #include "records/battle_record.h"
+#include "records/record_file.h"
 
 namespace dalu {
 
@@ -23,6 +25,12 @@ struct Game {
       : host(h), canvas(c), sound(s), view(v) {}
   Game(const Game&) = delete;
   Game& operator=(const Game&) = delete;
+
+  // What a computer player of this game may use: the engine, its scratch and the event pump.
+  operator ThinkContext() { return ThinkContext(eng, think, host); }
+  // What the configuration file's reader and writer, and the record files' glue, may use.
+  operator ConfigContext() { return {cfg, host}; }
+  operator RecordContext() { return {rec, eng, cfg, host}; }
 
   Engine eng;
   ThinkState think;

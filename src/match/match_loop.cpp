@@ -1,6 +1,7 @@
 #include "match/match_loop.h"
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
 
 #include "engine/chain.h"
@@ -534,6 +535,11 @@ bool PlayTurn(Game& g) {
 }
 
 }  // namespace
+
+void ThinkMove(Game& g, int player, const TwinMove& current) {
+  const std::optional<TwinMove> move = ThinkMove(ThinkContext(g), player, current);
+  if (move) g.ctl.TurnMove[player] = *move;
+}
 
 bool IsBuried(const Engine& e, int side) {
   const Board& b = e.Boards[side];

@@ -26,6 +26,11 @@ inline constexpr int kPersonWaitMs = 100;
 // a call while a loop is active returns at once.
 void Main(Game& g);
 
+// The dispatch as a turn runs it: asks the side's computer player for its move and stores
+// the move in g.ctl.TurnMove[player]. Leaves TurnMove as it was for the user's side, a side
+// without a level or a side other than 1..2.
+void ThinkMove(Game& g, int player, const TwinMove& current);
+
 // A side is buried when rows H and H-1 are full.
 bool IsBuried(const Engine& e, int side);
 

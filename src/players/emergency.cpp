@@ -8,20 +8,20 @@
 
 namespace dalu {
 
-void GetAllPSsSet(Game& g, int player) {
-  Engine& e = g.eng;
+void GetAllPSsSet(const ThinkContext& ctx, int player) {
+  Engine& e = ctx.eng;
   // TwinIndex already names the twin after the one being placed.
   for (int k = 1; k <= 3; ++k) {
     int32_t c1, c2;
     players::TwinColours(e, player, e.TwinIndex[player] - 2 + k, c1, c2);
     EnumeratePlacements(e, 100 * k, c1, c2);
-    g.think.PSCount[k] = e.PlacementCount;
+    ctx.think.PSCount[k] = e.PlacementCount;
   }
 }
 
-void Emergency(Game& g, int player, TwinMove& result) {
-  Engine& e = g.eng;
-  ThinkState& t = g.think;
+void Emergency(const ThinkContext& ctx, int player, TwinMove& result) {
+  Engine& e = ctx.eng;
+  ThinkState& t = ctx.think;
   const Board& live = e.Boards[player];
   const int W = e.FieldWidth;
   const int H = e.FieldHeight;

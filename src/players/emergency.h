@@ -4,14 +4,14 @@
 #pragma once
 
 #include "engine/types.h"
-#include "match/game.h"
+#include "players/think_context.h"
 
 namespace dalu {
 
 // Lists every placement of the twin being placed (Placements 101..), the next twin (201..)
-// and the one after (301..), with their counts in g.think.PSCount[1..3]. Must run right
+// and the one after (301..), with their counts in ctx.think.PSCount[1..3]. Must run right
 // before Emergency; nothing may overwrite those entries in between.
-void GetAllPSsSet(Game& g, int player);
+void GetAllPSsSet(const ThinkContext& ctx, int player);
 
 // Sets result to a full copy of the chosen placement, or only result.Column to 0 when there
 // is no emergency move (its other fields then stay as they were).
@@ -19,9 +19,9 @@ void GetAllPSsSet(Game& g, int player);
 //     Fill > 80; queued obstruct points add to Threat and the first consignment's turn sets
 //     the deadline. Threat <= 4: no move, nothing simulated.
 //  2. Every sequence of one, two and three placements is resolved (no pruning) and listed in
-//     g.think.Candidates; a candidate too late for the deadline keeps no attack.
+//     ctx.think.Candidates; a candidate too late for the deadline keeps no attack.
 //  3. The first candidate of the best attack - 5 x time is chosen; it is played when it
 //     reaches the threat, or when the deadline is 3 turns or less away.
-void Emergency(Game& g, int player, TwinMove& result);
+void Emergency(const ThinkContext& ctx, int player, TwinMove& result);
 
 }  // namespace dalu

@@ -20,10 +20,10 @@ int32_t NeighboursOf(const Board& b, int x, int y, int32_t ck) {
 
 }  // namespace
 
-TwinMove GeneralGutya(Game& g, int player, const TwinMove& current, int CrowdLimit, int MaxSurplus,
-                      int MinPoints, int MaxChains, int MinChains, int Mode) {
-  Engine& e = g.eng;
-  ThinkState& t = g.think;
+TwinMove GeneralGutya(const ThinkContext& ctx, int player, const TwinMove& current, int CrowdLimit,
+                      int MaxSurplus, int MinPoints, int MaxChains, int MinChains, int Mode) {
+  Engine& e = ctx.eng;
+  ThinkState& t = ctx.think;
   const Board& live = e.Boards[player];
   const int H = e.FieldHeight;
 
@@ -31,9 +31,9 @@ TwinMove GeneralGutya(Game& g, int player, const TwinMove& current, int CrowdLim
 
   // 1. The stronger modes answer an emergency first.
   if (Mode >= 5) {
-    GetAllPSsSet(g, player);
+    GetAllPSsSet(ctx, player);
     TwinMove urgent = current;
-    Emergency(g, player, urgent);
+    Emergency(ctx, player, urgent);
     if (urgent.Column > 0) return urgent;
   }
 
@@ -57,7 +57,7 @@ TwinMove GeneralGutya(Game& g, int player, const TwinMove& current, int CrowdLim
   const int queued =
       e.ObstructQueueLen[player] < kQueueCapacity ? e.ObstructQueueLen[player] : kQueueCapacity;
   for (int k = 1; k <= queued; ++k) incoming += e.ObstructQueueAmount[player][k];
-  const int32_t crowd = players::FillPercent(e, CountFilled(g)) + 2 * incoming;
+  const int32_t crowd = players::FillPercent(e, CountFilled(ctx)) + 2 * incoming;
 
   // Resolutions keep a settled board settled, so this look covers the next twin's boards.
   const bool settled = players::IsSettled(e, live);
@@ -79,7 +79,7 @@ TwinMove GeneralGutya(Game& g, int player, const TwinMove& current, int CrowdLim
     e.WorkBoard = live;
     LandingRows(e, move);
     const int land[3] = {0, e.LandRow[1], e.LandRow[2]};
-    int32_t s = players::ShapeNoise(g) + 3 * (2 * H - land[1]) - 3 * land[2];
+    int32_t s = players::ShapeNoise(ctx) + 3 * (2 * H - land[1]) - 3 * land[2];
 
     // 4.3 The group board: the work board with both beads at their landing cells.
     Board& gb = t.GroupBoard;
@@ -108,7 +108,7 @@ TwinMove GeneralGutya(Game& g, int player, const TwinMove& current, int CrowdLim
       }
       if (r > 0 && u != ck && u < kObstruct && Mode >= 2) {
         // A single bead of another colour under ours counts half as much as a larger group.
-        const int32_t d = P2GetGroup(g, x, r).MemberCount == 1 ? 2 : 1;
+        const int32_t d = P2GetGroup(ctx, x, r).MemberCount == 1 ? 2 : 1;
         // Down the run of u to its lowest bead (or to an obstruct bead under it). On a
         // settled board the floor ends the walk; CellAt keeps odd boards inside the grid.
         int b = r - 1;
@@ -161,7 +161,7 @@ TwinMove GeneralGutya(Game& g, int player, const TwinMove& current, int CrowdLim
 
     // 4.7 Reading replaces the attack score from turn 4 on. It reads the work board that
     // step 4.5 left, which the attack scoring (skipped then) would have overwritten.
-    if (readDepth > 0) s = ReadAhead(g, s, readDepth);
+    if (readDepth > 0) s = ReadAhead(ctx, s, readDepth);
 
     // 4.8
     players::KeepBest(t, i, s, best, chosen);

@@ -4,8 +4,8 @@
 
 namespace dalu {
 
-GroupInfo P2GetGroup(Game& g, int column, int row) {
-  Board& b = g.think.GroupBoard;
+GroupInfo P2GetGroup(const ThinkContext& ctx, int column, int row) {
+  Board& b = ctx.think.GroupBoard;
   GroupInfo info;
   info.GroupColour = b.Cells[column][row];
   // Only the first four cells are reported, and they come first in discovery order whether

@@ -3,14 +3,13 @@
 #include "engine/twins.h"
 #include "players/search_util.h"
 #include "players/think.h"
-#include "util/host.h"
 
 namespace dalu {
 
 using players::CellAt;
 
-int32_t CountFilled(const Game& g) {
-  const Engine& e = g.eng;
+int32_t CountFilled(const ThinkContext& ctx) {
+  const Engine& e = ctx.eng;
   int32_t n = 0;
   for (int x = 1; x <= e.FieldWidth; ++x) {
     for (int y = 1; y <= e.FieldHeight; ++y) n += e.WorkBoard.Cells[x][y] > 0;
@@ -18,9 +17,9 @@ int32_t CountFilled(const Game& g) {
   return n;
 }
 
-int32_t LookAhead(Game& g, int32_t crowd, int32_t shapeScore, int32_t threshold) {
-  Engine& e = g.eng;
-  const int p = g.think.LookAheadPlayer;
+int32_t LookAhead(const ThinkContext& ctx, int32_t crowd, int32_t shapeScore, int32_t threshold) {
+  Engine& e = ctx.eng;
+  const int p = ctx.think.LookAheadPlayer;
 
   // 1. The position after the candidate.
   Board after1 = e.WorkBoard;
@@ -82,11 +81,11 @@ int32_t LookAhead(Game& g, int32_t crowd, int32_t shapeScore, int32_t threshold)
   return best;
 }
 
-TwinMove Thinking2p(Game& g, int player, const TwinMove& current, int Depth) {
-  Engine& e = g.eng;
+TwinMove Thinking2p(const ThinkContext& ctx, int player, const TwinMove& current, int Depth) {
+  Engine& e = ctx.eng;
   const Board& live = e.Boards[player];
   const int H = e.FieldHeight;
-  ThinkState& t = g.think;
+  ThinkState& t = ctx.think;
   t.LookAheadPlayer = player;
   t.ScoredCount = 0;
 
@@ -101,20 +100,20 @@ TwinMove Thinking2p(Game& g, int player, const TwinMove& current, int Depth) {
 
   // 2. Crowding: filled cells in percent plus the incoming points shown.
   e.WorkBoard = live;
-  const int32_t crowd = players::FillPercent(e, CountFilled(g)) + live.PendingShown;
+  const int32_t crowd = players::FillPercent(e, CountFilled(ctx)) + live.PendingShown;
   const int32_t threshold = Depth * 3 / 2;
 
   // 3.
   for (int i = 1; i <= count; ++i) {
     const TwinMove& move = e.Placements[i];
     if (IsBlocked(e, live, move)) continue;
-    g.host.ProcessEvents();
+    ctx.ProcessEvents();
     e.WorkBoard = live;
     LandingRows(e, move);
 
     // 3.1 Low placements score higher.
     const int land[3] = {0, e.LandRow[1], e.LandRow[2]};
-    int32_t s = players::ShapeNoise(g) + 2 * H - land[1] - land[2];
+    int32_t s = players::ShapeNoise(ctx) + 2 * H - land[1] - land[2];
 
     // 3.2 Own colours around each bead and around the bottom of the run it rests on.
     const int xs[3] = {0, move.Column, move.Column + DX[move.Rotation]};
@@ -145,7 +144,7 @@ TwinMove Thinking2p(Game& g, int player, const TwinMove& current, int Depth) {
 
     // 3.3-3.5
     ResolveChains(e, move, 2);
-    s = LookAhead(g, crowd, s, threshold);
+    s = LookAhead(ctx, crowd, s, threshold);
     players::KeepBest(t, i, s, best, chosen);
   }
 

@@ -6,7 +6,6 @@
 #include "engine/chain.h"
 #include "engine/twins.h"
 #include "players/search_util.h"
-#include "util/host.h"
 
 namespace dalu {
 
@@ -47,10 +46,10 @@ int32_t PlacementValue(Engine& e, Board& b, const TwinMove& move, bool settled) 
   return players::ResolutionValue(e);
 }
 
-// Best value of the single-bead triggers on g.think.ReadBoard; INT32_MIN when there is none.
-int32_t BestTrigger(Game& g, bool settled) {
-  Engine& e = g.eng;
-  Board& rb = g.think.ReadBoard;
+// Best value of the single-bead triggers on ctx.think.ReadBoard; INT32_MIN when there is none.
+int32_t BestTrigger(const ThinkContext& ctx, bool settled) {
+  Engine& e = ctx.eng;
+  Board& rb = ctx.think.ReadBoard;
   const int W = e.FieldWidth;
   const int H = e.FieldHeight;
   const int V = e.VanishCount;
@@ -80,12 +79,12 @@ int32_t BestTrigger(Game& g, bool settled) {
 
 }  // namespace
 
-int32_t ReadAhead(Game& g, int32_t score, int depth) {
-  Engine& e = g.eng;
-  ThinkState& t = g.think;
+int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
+  Engine& e = ctx.eng;
+  ThinkState& t = ctx.think;
 
   // 1. The reading is long: let the window handle what is pending first.
-  g.host.ProcessEvents();
+  ctx.ProcessEvents();
 
   // 2. A candidate that fires a chain itself is marked down and not read.
   if (e.WorkBoard.ResultChains > 0) return score - 1111;
@@ -120,7 +119,7 @@ int32_t ReadAhead(Game& g, int32_t score, int depth) {
         const int x2 = third.Column + DX[third.Rotation];
         const int32_t old1 = rb.Cells[x1][r1];
         const int32_t old2 = rb.Cells[x2][r2];
-        if (QuietDropAt(e, rb, third, r1, r2)) best = std::max(best, BestTrigger(g, settled));
+        if (QuietDropAt(e, rb, third, r1, r2)) best = std::max(best, BestTrigger(ctx, settled));
         rb.Cells[x2][r2] = old2;  // reverse order: right also when both share a cell
         rb.Cells[x1][r1] = old1;
       }
@@ -129,18 +128,18 @@ int32_t ReadAhead(Game& g, int32_t score, int depth) {
   return best;
 }
 
-bool IsQuietDrop(Game& g, const TwinMove& move) {
-  Engine& e = g.eng;
+bool IsQuietDrop(const ThinkContext& ctx, const TwinMove& move) {
+  Engine& e = ctx.eng;
   LandingRows(e, move);
   return QuietDropAt(e, e.WorkBoard, move, e.LandRow[1], e.LandRow[2]);
 }
 
-int32_t GroupSizeAt(Game& g, int x, int y) {
-  return SizeAt(g.eng, g.eng.WorkBoard, x, y, kGroupCapacity);
+int32_t GroupSizeAt(const ThinkContext& ctx, int x, int y) {
+  return SizeAt(ctx.eng, ctx.eng.WorkBoard, x, y, kGroupCapacity);
 }
 
-int32_t GroupSizeWith(Game& g, int x, int y, int32_t colour) {
-  return players::CountGroup(g.think.ReadBoard, x, y, colour, kGroupCapacity, nullptr);
+int32_t GroupSizeWith(const ThinkContext& ctx, int x, int y, int32_t colour) {
+  return players::CountGroup(ctx.think.ReadBoard, x, y, colour, kGroupCapacity, nullptr);
 }
 
 }  // namespace dalu

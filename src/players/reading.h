@@ -5,13 +5,13 @@
 #include <cstdint>
 
 #include "engine/types.h"
-#include "match/game.h"
+#include "players/think_context.h"
 
 namespace dalu {
 
-// Replaces a candidate's score by what it leads to. Expects g.eng.WorkBoard to hold the
+// Replaces a candidate's score by what it leads to. Expects ctx.eng.WorkBoard to hold the
 // candidate resolved on the player's board, and Placements 101.. / 201.. to hold the
-// placements of the next twin and the one after (g.think.NextTwinCount / ThirdTwinCount).
+// placements of the next twin and the one after (ctx.think.NextTwinCount / ThirdTwinCount).
 //  - A candidate that fires a chain itself: score - 1111, nothing read.
 //  - depth 1: the best value (chains x 10000 + points) of every next-twin placement and,
 //    behind each next-twin placement that vanishes nothing, of every placement after it.
@@ -19,19 +19,19 @@ namespace dalu {
 //    a column sets off.
 // Apart from the first case the result is never below score. Lets the host run pending
 // events once, first, in every case.
-// Overwrites g.eng.WorkBoard and g.think.ReadBoard.
-int32_t ReadAhead(Game& g, int32_t score, int depth);
+// Overwrites ctx.eng.WorkBoard and ctx.think.ReadBoard.
+int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth);
 
-// Writes the twin's beads on g.eng.WorkBoard at their landing rows (a bead landing above row
+// Writes the twin's beads on ctx.eng.WorkBoard at their landing rows (a bead landing above row
 // H is not written), without resolving, and tells whether neither bead's group reaches the
-// vanish count. Sets g.eng.LandRow. The twin stays written.
-bool IsQuietDrop(Game& g, const TwinMove& move);
+// vanish count. Sets ctx.eng.LandRow. The twin stays written.
+bool IsQuietDrop(const ThinkContext& ctx, const TwinMove& move);
 
-// Size of the group of the cell (x, y) of g.eng.WorkBoard; 1 when y is above row H.
-int32_t GroupSizeAt(Game& g, int x, int y);
+// Size of the group of the cell (x, y) of ctx.eng.WorkBoard; 1 when y is above row H.
+int32_t GroupSizeAt(const ThinkContext& ctx, int x, int y);
 
-// 1 + the sizes of the distinct groups of colour c on g.think.ReadBoard that touch (x, y),
+// 1 + the sizes of the distinct groups of colour c on ctx.think.ReadBoard that touch (x, y),
 // whatever (x, y) itself holds.
-int32_t GroupSizeWith(Game& g, int x, int y, int32_t colour);
+int32_t GroupSizeWith(const ThinkContext& ctx, int x, int y, int32_t colour);
 
 }  // namespace dalu

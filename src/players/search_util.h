@@ -10,16 +10,16 @@
 #include "engine/chain.h"
 #include "engine/engine.h"
 #include "engine/types.h"
-#include "match/game.h"
+#include "players/think_context.h"
 
 namespace dalu::players {
 
 // The random addition 0..9 of a shape score, or the fixed value tests and analysis set.
-inline int32_t ShapeNoise(Game& g) {
-  const int32_t fixed = g.think.FixedNoise;
+inline int32_t ShapeNoise(const ThinkContext& ctx) {
+  const int32_t fixed = ctx.think.FixedNoise;
   if (fixed >= 0 && fixed <= 9) [[unlikely]]
     return fixed;
-  return g.eng.rng.Below(10);
+  return ctx.eng.rng.Below(10);
 }
 
 // Colours of twin n of side p. A twin outside the sequence reads as colours 0, which land

@@ -4,9 +4,11 @@
 #include <cerrno>
 #include <cstring>
 
-#include "match/game.h"
-#include "records/file_io.h"
+#include "config/config.h"
+#include "engine/engine.h"
+#include "records/battle_record.h"
 #include "records/record_labels.h"
+#include "util/file_io.h"
 #include "util/host.h"
 #include "util/text.h"
 
@@ -50,7 +52,7 @@ void SetUpHeader(BattleRecord& rec, const Engine& e) {
   h[20] = labels::kSpare;
 }
 
-void TF_File_SetUp(Game& g) {
+void TF_File_SetUp(const RecordContext& g) {
   SetUpHeader(g.rec, g.eng);
   std::fill(std::begin(g.rec.CommentCount), std::end(g.rec.CommentCount), 0);
 }
@@ -102,11 +104,11 @@ std::string RecordText(const BattleRecord& rec, const Engine& e, int32_t savedTu
   return out;
 }
 
-std::string RecordDir(const Game& g) {
+std::string RecordDir(const RecordContext& g) {
   return g.cfg.AppDir + "GameData/";
 }
 
-bool WriteRecordFile(Game& g, const std::string& fileName, const std::string& text) {
+bool WriteRecordFile(const RecordContext& g, const std::string& fileName, const std::string& text) {
   const std::string dir = RecordDir(g);
   const std::string path = PathText(dir + fileName);
   auto report = [&](const std::string& systemText) {
@@ -127,16 +129,17 @@ bool WriteRecordFile(Game& g, const std::string& fileName, const std::string& te
   return true;
 }
 
-bool TF_File_SaveRows(Game& g, int32_t SavedTurns, const std::string& Reason, int32_t RowTurns) {
+bool TF_File_SaveRows(const RecordContext& g, int32_t SavedTurns, const std::string& Reason,
+                      int32_t RowTurns) {
   return WriteRecordFile(g, g.rec.RecFileName,
                          RecordText(g.rec, g.eng, SavedTurns, Reason, RowTurns));
 }
 
-bool TF_File_Save(Game& g, int32_t SavedTurns, const std::string& Reason) {
+bool TF_File_Save(const RecordContext& g, int32_t SavedTurns, const std::string& Reason) {
   return TF_File_SaveRows(g, SavedTurns, Reason, g.eng.TurnNumber);
 }
 
-bool TF_File_SaveAs(Game& g, const std::string& chosenPath, bool Running) {
+bool TF_File_SaveAs(const RecordContext& g, const std::string& chosenPath, bool Running) {
   g.rec.RecFileName = EnsureExtension(ExtractName(chosenPath), kRecordExtension);
   const int64_t turns = Running ? int64_t{g.eng.TurnNumber} - 1 : g.eng.TurnNumber;
   return TF_File_Save(g, static_cast<int32_t>(std::clamp<int64_t>(turns, 0, kMaxTurns)),

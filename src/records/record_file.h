@@ -13,8 +13,18 @@
 namespace dalu {
 
 struct BattleRecord;
+struct Config;
 struct Engine;
-struct Game;
+class Host;
+
+// What the record glue works with: the record, the engine, the configuration (the program
+// directory and the language of messages) and the host that shows failures and notices.
+struct RecordContext {
+  BattleRecord& rec;
+  Engine& eng;
+  const Config& cfg;
+  Host& host;
+};
 
 inline constexpr const char* kRecordExtension = ".DBD";
 
@@ -22,7 +32,7 @@ inline constexpr const char* kRecordExtension = ".DBD";
 
 // Rebuilds g.rec.RecHeader[1..20] from the current record and engine values and clears
 // every CommentCount (indices 0..1000).
-void TF_File_SetUp(Game& g);
+void TF_File_SetUp(const RecordContext& g);
 // The header part of TF_File_SetUp, on any record and engine (comments untouched).
 void SetUpHeader(BattleRecord& rec, const Engine& e);
 
@@ -40,25 +50,26 @@ std::string RecordText(const BattleRecord& rec, const Engine& e, int32_t savedTu
                        const std::string& reason, int32_t rowTurns);
 
 // AppDir + "GameData/".
-std::string RecordDir(const Game& g);
+std::string RecordDir(const RecordContext& g);
 
 // Writes RecordDir(g) + g.rec.RecFileName with R computed from g.eng.TurnNumber, creating
 // GameData/ when it is missing. On failure shows the system's error text in the error box,
 // leaves the earlier file intact and no temporary file behind, and returns false.
-bool TF_File_Save(Game& g, int32_t SavedTurns, const std::string& Reason);
+bool TF_File_Save(const RecordContext& g, int32_t SavedTurns, const std::string& Reason);
 // The same with R computed from RowTurns instead of TurnNumber (the old-format conversion
 // writes the rows it read, R from its turn count).
-bool TF_File_SaveRows(Game& g, int32_t SavedTurns, const std::string& Reason, int32_t RowTurns);
+bool TF_File_SaveRows(const RecordContext& g, int32_t SavedTurns, const std::string& Reason,
+                      int32_t RowTurns);
 
 // Writes text as RecordDir(g) + fileName, with the same checks, directory creation and
 // error report as TF_File_Save.
-bool WriteRecordFile(Game& g, const std::string& fileName, const std::string& text);
+bool WriteRecordFile(const RecordContext& g, const std::string& fileName, const std::string& text);
 
 // Save As after the dialog: RecFileName := the chosen name after its last "/", with ".DBD"
 // appended unless it already ends in ".DBD" byte for byte; the file always goes to
 // GameData/. While Running, TurnNumber - 1 turns and "Halt" (the turn in progress is left
 // out); otherwise TurnNumber turns and "Buried". RecFileName keeps the new name even when
 // the write fails.
-bool TF_File_SaveAs(Game& g, const std::string& chosenPath, bool Running);
+bool TF_File_SaveAs(const RecordContext& g, const std::string& chosenPath, bool Running);
 
 }  // namespace dalu

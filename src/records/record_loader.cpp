@@ -5,10 +5,10 @@
 #include <memory>
 #include <vector>
 
-#include "match/game.h"
-#include "records/file_io.h"
+#include "config/config.h"
 #include "records/record_file.h"
 #include "records/record_labels.h"
+#include "util/file_io.h"
 #include "util/host.h"
 #include "util/text.h"
 
@@ -439,7 +439,7 @@ std::string Detail(const RecordError& err, bool en) {
   return "";
 }
 
-void Refuse(Game& g, const std::string& path, const RecordError& err) {
+void Refuse(const RecordContext& g, const std::string& path, const RecordError& err) {
   // One "Please input Integer." per load at most: the load stops at its first problem.
   if (err.kind == Kind::kNotNumber) g.host.ShowError(kPleaseInputInteger);
   g.host.ShowError(DescribeRecordError(err, path, g.cfg.EnglishUI));
@@ -531,7 +531,7 @@ std::string DescribeRecordError(const RecordError& err, const std::string& path,
   return s;
 }
 
-LoadOutcome LoadRecord(Game& g, const std::string& path, bool* fieldSizeChanged) {
+LoadOutcome LoadRecord(const RecordContext& g, const std::string& path, bool* fieldSizeChanged) {
   if (fieldSizeChanged) *fieldSizeChanged = false;
   RecordError err;
   const ReadResult file = ReadWholeFile(path, kMaxRecordBytes);

@@ -13,10 +13,9 @@
 
 #include "engine/engine.h"
 #include "records/battle_record.h"
+#include "records/record_file.h"
 
 namespace dalu {
-
-struct Game;
 
 // Files above this size are refused unread: a record of 1000 turns with three long
 // comments at every index stays far below it.
@@ -48,7 +47,8 @@ enum class LoadOutcome {
 //
 // fieldSizeChanged (optional) tells whether FieldWidth or FieldHeight now differ from
 // before the call (after kConverted the field is 7 x 11).
-LoadOutcome LoadRecord(Game& g, const std::string& path, bool* fieldSizeChanged = nullptr);
+LoadOutcome LoadRecord(const RecordContext& g, const std::string& path,
+                       bool* fieldSizeChanged = nullptr);
 
 // ---- The parts, for tests and fuzzing ---------------------------------------------------
 

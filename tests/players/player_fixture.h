@@ -14,6 +14,7 @@
 #include "engine/field_canvas.h"
 #include "engine/twins.h"
 #include "match/game.h"
+#include "match/match_loop.h"
 #include "util/host.h"
 #include "util/random.h"
 #include "util/sound.h"

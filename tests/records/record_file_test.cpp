@@ -8,7 +8,7 @@
 
 #include "engine/field_canvas.h"
 #include "match/game.h"
-#include "records/file_io.h"
+#include "util/file_io.h"
 #include "records/file_test_helpers.h"
 #include "records/record_labels.h"
 #include "records/record_loader.h"

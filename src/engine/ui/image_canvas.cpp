@@ -18,7 +18,9 @@ constexpr int kDotsPerMeter96Dpi = 3780;
 ImageCanvas::ImageCanvas(const FieldPictures& pictures, QObject* parent)
     : QObject(parent),
       pictures_(pictures),
-      image_(kImageWidth, kImageHeight, QImage::Format_RGB32) {
+      image_(kImageWidth * pictures.scale, kImageHeight * pictures.scale, QImage::Format_RGB32) {
+  // Painters on the image then take logical coordinates and draw at its full resolution.
+  image_.setDevicePixelRatio(pictures.scale);
   image_.setDotsPerMeterX(kDotsPerMeter96Dpi);
   image_.setDotsPerMeterY(kDotsPerMeter96Dpi);
   image_.fill(Qt::black);
@@ -29,7 +31,7 @@ void ImageCanvas::DrawImage(int n, int x, int y) {
   const QImage& cell = pictures_.IL_ch[n];
   if (cell.isNull()) return;
   QPainter p(&image_);
-  p.drawImage(x, y, cell);
+  p.drawImage(QRectF(x, y, kCellSize, kCellSize), cell);
 }
 
 void ImageCanvas::RestoreCell(int x, int y) {
@@ -38,7 +40,10 @@ void ImageCanvas::RestoreCell(int x, int y) {
   if (pictures_.Im_Back.isNull()) {
     p.fillRect(x, y, kCellSize, kCellSize, Qt::black);
   } else {
-    p.drawImage(QPoint(x, y), pictures_.Im_Back, QRect(x, y, kCellSize, kCellSize));
+    // The source rectangle counts the background's own pixels.
+    const qreal k = pictures_.Im_Back.devicePixelRatio();
+    p.drawImage(QRectF(x, y, kCellSize, kCellSize), pictures_.Im_Back,
+                QRectF(x * k, y * k, kCellSize * k, kCellSize * k));
   }
 }
 
@@ -62,9 +67,9 @@ void ImageCanvas::RestoreAll() {
   QPainter p(&image_);
   p.setCompositionMode(QPainter::CompositionMode_Source);
   if (pictures_.Im_Back.isNull()) {
-    p.fillRect(image_.rect(), Qt::black);
+    p.fillRect(QRect(0, 0, kImageWidth, kImageHeight), Qt::black);
   } else {
-    p.drawImage(0, 0, pictures_.Im_Back);
+    p.drawImage(QRectF(0, 0, kImageWidth, kImageHeight), pictures_.Im_Back);
   }
 }
 

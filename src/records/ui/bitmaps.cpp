@@ -23,6 +23,46 @@ QString FilePath(const Game& g, const char* name) {
   return QFile::decodeName(QByteArray::fromStdString(g.cfg.AppDir + name));
 }
 
+// A picture file for the given scale. Scale 1 reads the file itself; a larger scale reads
+// "<name>@<scale>x.bmp", drawn for it, and without one enlarges the 1x picture by whole
+// pixels (never blurred). Returns a null image when neither can be read. The result's device
+// pixel ratio is 1 whatever the file's name says: the callers set it.
+QImage LoadPicture(const Game& g, const char* name, int scale) {
+  QImage img;
+  if (scale > 1) {
+    std::string scaled = name;
+    scaled.insert(scaled.rfind('.'), "@" + std::to_string(scale) + "x");
+    if (img.load(FilePath(g, scaled.c_str()))) {
+      img.setDevicePixelRatio(1);
+      return img;
+    }
+  }
+  if (!img.load(FilePath(g, name))) return QImage();
+  img.setDevicePixelRatio(1);
+  if (scale == 1) return img;
+  return img.scaled(img.width() * scale, img.height() * scale, Qt::IgnoreAspectRatio,
+                    Qt::FastTransformation);
+}
+
+// Image n's plain stand-in at the given scale.
+QImage PlainCellImageAt(int n, int scale) {
+  QImage img = PlainCellImage(n);
+  if (scale > 1) {
+    img = img.scaled(kCellSize * scale, kCellSize * scale, Qt::IgnoreAspectRatio,
+                     Qt::FastTransformation);
+  }
+  img.setDevicePixelRatio(scale);
+  return img;
+}
+
+// Darkens the logical pixel rectangle with corners a and b, both included, on a background
+// of the given scale: every device pixel of those logical pixels.
+void DarkenLogical(QImage& img, int scale, QPoint a, QPoint b, bool checkerboard) {
+  const QPoint lo(std::min(a.x(), b.x()), std::min(a.y(), b.y()));
+  const QPoint hi(std::max(a.x(), b.x()), std::max(a.y(), b.y()));
+  Darken(img, lo * scale, hi * scale + QPoint(scale - 1, scale - 1), checkerboard);
+}
+
 void ReportOnce(Game& g, bool& shown, const char* name) {
   if (shown) return;
   shown = true;
@@ -30,17 +70,21 @@ void ReportOnce(Game& g, bool& shown, const char* name) {
                    ". The field is drawn with plain cells instead.");
 }
 
-// One 20 x 20 cell of the sheet with the mask colour made transparent. Parts of the cell
-// beyond the edge of a sheet that is too small stay transparent.
-QImage CutCell(const QImage& Im_File, int row, int column) {
-  QImage Im_Local = Im_File.copy(column * kCellSize, row * kCellSize, kCellSize, kCellSize);
-  for (int y = 0; y < kCellSize; ++y) {
+// One 20 x 20 cell of the sheet (20 scale pixels square) with the mask colour made
+// transparent. Parts of the cell beyond the edge of a sheet that is too small stay
+// transparent.
+QImage CutCell(const QImage& Im_File, int row, int column, int scale) {
+  const int size = kCellSize * scale;
+  QImage Im_Local = Im_File.copy(column * size, row * size, size, size);
+  for (int y = 0; y < size; ++y) {
     QRgb* line = reinterpret_cast<QRgb*>(Im_Local.scanLine(y));
-    for (int x = 0; x < kCellSize; ++x) {
+    for (int x = 0; x < size; ++x) {
       if (line[x] == kMaskColour) line[x] = 0;
     }
   }
-  return Im_Local.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  Im_Local = Im_Local.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  Im_Local.setDevicePixelRatio(scale);
+  return Im_Local;
 }
 
 }  // namespace
@@ -107,18 +151,19 @@ void Darken(QImage& img, QPoint a, QPoint b, bool checkerboard) {
 }
 
 bool TF_File_BmpLoad(Game& g, FieldPictures& pictures) {
-  QImage Im_File;
-  const bool loaded = Im_File.load(FilePath(g, "DaluChar.bmp"));
+  const int scale = pictures.scale;
+  QImage Im_File = LoadPicture(g, "DaluChar.bmp", scale);
+  const bool loaded = !Im_File.isNull();
   if (loaded) {
     Im_File = Im_File.convertToFormat(QImage::Format_ARGB32);
     for (int r = 0; r < kSheetRows; ++r) {
       for (int c = 0; c < kSheetColumns; ++c) {
-        pictures.IL_ch[r * kSheetColumns + c] = CutCell(Im_File, r, c);
+        pictures.IL_ch[r * kSheetColumns + c] = CutCell(Im_File, r, c, scale);
       }
     }
   } else {
     ReportOnce(g, pictures.sheetFailureShown, "DaluChar.bmp");
-    for (int n = 0; n < kSheetImages; ++n) pictures.IL_ch[n] = PlainCellImage(n);
+    for (int n = 0; n < kSheetImages; ++n) pictures.IL_ch[n] = PlainCellImageAt(n, scale);
   }
   pictures.imagesReady = true;
   const bool background = TF_File_BGPLoad(g, pictures);
@@ -130,12 +175,15 @@ bool TF_File_BGPLoad(Game& g, FieldPictures& pictures) {
   const int W = e.FieldWidth;
   const int H = e.FieldHeight;
 
+  const int s = pictures.scale;
+
   // 1. The picture file as it is, at the top left and without scaling. Whatever it does not
-  //    cover (a smaller picture, or none at all) is a plain dark blue.
-  QImage back(kImageWidth, kImageHeight, QImage::Format_RGB32);
+  //    cover (a smaller picture, or none at all) is a plain dark blue. All that follows is
+  //    laid out in logical pixels and drawn on every device pixel they cover.
+  QImage back(kImageWidth * s, kImageHeight * s, QImage::Format_RGB32);
   back.fill(QColor(22, 30, 52));
-  QImage file;
-  const bool loaded = file.load(FilePath(g, "DaluBGPic.bmp"));
+  const QImage file = LoadPicture(g, "DaluBGPic.bmp", s);
+  const bool loaded = !file.isNull();
   if (loaded) {
     QPainter p(&back);
     p.setCompositionMode(QPainter::CompositionMode_Source);
@@ -151,15 +199,16 @@ bool TF_File_BGPLoad(Game& g, FieldPictures& pictures) {
   };
   for (int p = 1; p <= 2; ++p) {
     // 2. The field with the three rows above it.
-    Darken(back, at(p, 1, H + 3), at(p, W + 1, 0), checkerboard);
+    DarkenLogical(back, s, at(p, 1, H + 3), at(p, W + 1, 0), checkerboard);
     // 3. The notice row above the field.
-    Darken(back, at(p, 0, H + 6), at(p, W + 2, H + 5), checkerboard);
+    DarkenLogical(back, s, at(p, 0, H + 6), at(p, W + 2, H + 5), checkerboard);
   }
   // 4. The twin previews: three cells high, two wide, with a margin of five pixels.
   const QPoint preview[3] = {{}, at(1, W + 3, 12), at(2, -3, 12)};
   for (int p = 1; p <= 2; ++p) {
     const QPoint q = preview[p];
-    Darken(back, q - QPoint(5, 5), q + QPoint(2 * kCellSize + 5, 3 * kCellSize + 5), checkerboard);
+    DarkenLogical(back, s, q - QPoint(5, 5), q + QPoint(2 * kCellSize + 5, 3 * kCellSize + 5),
+                  checkerboard);
   }
   // 5. The left edge of every column but the first, over the field's height, both ends
   //    included.
@@ -169,13 +218,16 @@ bool TF_File_BGPLoad(Game& g, FieldPictures& pictures) {
       for (int x = 2; x <= W; ++x) {
         const QPoint bottom = at(p, x, 0);
         const QPoint top = at(p, x, H);
-        if (bottom.x() < 0 || bottom.x() >= back.width()) continue;
-        const int y0 = std::max(top.y(), 0);
-        const int y1 = std::min(bottom.y(), back.height() - 1);
-        for (int y = y0; y <= y1; ++y) back.setPixel(bottom.x(), y, grey);
+        if (bottom.x() < 0 || bottom.x() >= kImageWidth) continue;
+        const int y0 = std::max(top.y(), 0) * s;
+        const int y1 = std::min((bottom.y() + 1) * s, back.height()) - 1;
+        for (int y = y0; y <= y1; ++y) {
+          for (int dx = 0; dx < s; ++dx) back.setPixel(bottom.x() * s + dx, y, grey);
+        }
       }
     }
   }
+  back.setDevicePixelRatio(s);
   pictures.Im_Back = back;
   return loaded;
 }

@@ -2,6 +2,10 @@
 // image list of the field drawing, and the background "DaluBGPic.bmp", prepared for the
 // current field size: darkened where the fields, the notice rows and the twin previews lie,
 // and optionally with grey column lines.
+//
+// At a picture scale above 1 (FieldPictures::scale) the files drawn for it are read,
+// "DaluChar@2x.bmp" and "DaluBGPic@2x.bmp" for scale 2, and everything is prepared at that
+// resolution; without them the 1x files are enlarged by whole pixels.
 #pragma once
 
 #include "engine/ui/image_canvas.h"

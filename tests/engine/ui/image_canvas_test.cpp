@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cmath>
 #include <memory>
 #include <string>
 #include <utility>
@@ -135,22 +139,10 @@ void DrawBoard(Engine& e, FieldCanvas& cv, int p) {
   }
 }
 
-TEST(SampleField, DrawsAMatchInProgress) {
-  testing::EnsureQtApp();
-  VirtualHost host;
-  NullCanvas nullCanvas;
-  NullSound sound;
-  auto game = std::make_unique<Game>(host, nullCanvas, sound);
-  game->cfg.AppDir = DALU_APP_DIR;
-  game->cfg.Cfg[kBrickTone] = 0;
-  game->cfg.Cfg[kDrawFieldLines] = 0;
-  FieldPictures pictures;
-  ASSERT_TRUE(TF_File_BmpLoad(*game, pictures)) << "run the build first: dalu_art";
-  ImageCanvas canvas(pictures);
-  Engine& e = game->eng;
+// Both fields of a match in progress, with every kind of image the field drawing uses.
+void DrawSampleScene(Engine& e, FieldCanvas& canvas) {
   for (int c = 1; c <= 5; ++c) e.ColourImage[c] = c;
   e.ColourCount = 5;
-
   canvas.RestoreAll();
   InitBoards(e, canvas);
   testing::SetRows(e, 1, kSide1);
@@ -180,6 +172,28 @@ TEST(SampleField, DrawsAMatchInProgress) {
   const Pixel num = CellPixel(e, 1, 4, 5);
   canvas.DrawChainNumber(num.x + 5, num.y, 2, 11);
   DrawBead(e, canvas, 1, 2, 5, kVariantSquash1, 3);
+}
+
+class SampleField : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing::EnsureQtApp();
+    game->cfg.AppDir = DALU_APP_DIR;
+    game->cfg.Cfg[kBrickTone] = 0;
+    game->cfg.Cfg[kDrawFieldLines] = 0;
+  }
+  VirtualHost host;
+  NullCanvas nullCanvas;
+  NullSound sound;
+  std::unique_ptr<Game> game = std::make_unique<Game>(host, nullCanvas, sound);
+};
+
+TEST_F(SampleField, DrawsAMatchInProgress) {
+  FieldPictures pictures;
+  ASSERT_TRUE(TF_File_BmpLoad(*game, pictures)) << "run the build first: dalu_art";
+  ImageCanvas canvas(pictures);
+  Engine& e = game->eng;
+  DrawSampleScene(e, canvas);
 
   // The drawing really happened where the engine says: a settled bead is not background.
   const Pixel bead = CellPixel(e, 1, 1, 1);
@@ -205,6 +219,120 @@ TEST(SampleField, DrawsAMatchInProgress) {
   EXPECT_TRUE(checker.image()
                   .scaled(kImageWidth * 2, kImageHeight * 2)
                   .save(QStringLiteral(DALU_TEST_OUTPUT_DIR "sample_field_checker_2x.png")));
+}
+
+// ---- High-density screens ----------------------------------------------------------------
+
+// Image i drawn at scale 2 is the 40 x 40 cell of the 2x sheet, pixel for pixel, wherever
+// the sheet is not transparent.
+TEST_F(SampleField, AtScaleTwoBeadsAreThePixelsOfTheTwoTimesSheet) {
+  FieldPictures pictures(2);
+  ASSERT_TRUE(TF_File_BmpLoad(*game, pictures));
+  EXPECT_TRUE(host.errors.empty());
+  ImageCanvas canvas(pictures);
+  ASSERT_EQ(canvas.image().size(), QSize(2 * kImageWidth, 2 * kImageHeight));
+  EXPECT_EQ(canvas.image().devicePixelRatio(), 2.0);
+  RecordingCanvas drawn;
+  DrawSampleScene(game->eng, drawn);
+  DrawSampleScene(game->eng, canvas);
+
+  QImage sheet(QStringLiteral(DALU_APP_DIR "DaluChar@2x.bmp"));
+  ASSERT_EQ(sheet.size(), QSize(960, 240));
+  sheet = sheet.convertToFormat(QImage::Format_RGB32);
+  int checked = 0, detailed = 0;
+  for (const RecordingCanvas::Op& op : drawn.ops) {
+    if (op.kind != RecordingCanvas::Kind::kImage || drawn.ImageAt(op.x, op.y) != op.value) continue;
+    const int sx = 40 * (op.value % 24), sy = 40 * (op.value / 24);
+    for (int y = 0; y < 40; ++y) {
+      for (int x = 0; x < 40; ++x) {
+        const QRgb want = sheet.pixel(sx + x, sy + y);
+        if (want == qRgb(255, 0, 255)) continue;
+        ASSERT_EQ(canvas.image().pixel(2 * op.x + x, 2 * op.y + y), want)
+            << "image " << op.value << " at " << op.x << "," << op.y;
+      }
+    }
+    // Drawn at its own resolution, not enlarged: some 2 x 2 blocks hold different pixels.
+    for (int y = 0; y < 40; y += 2) {
+      for (int x = 0; x < 40; x += 2) {
+        const QRgb a = sheet.pixel(sx + x, sy + y);
+        detailed += a != sheet.pixel(sx + x + 1, sy + y) || a != sheet.pixel(sx + x, sy + y + 1);
+      }
+    }
+    ++checked;
+  }
+  EXPECT_GT(checked, 100);
+  EXPECT_GT(detailed, 20 * checked);
+
+  QDir().mkpath(QStringLiteral(DALU_TEST_OUTPUT_DIR));
+  EXPECT_TRUE(canvas.image().save(QStringLiteral(DALU_TEST_OUTPUT_DIR "sample_field_hd.png")));
+}
+
+// The 2x picture averaged back down to 1x shows the same things in the same places: every
+// 20 x 20 cell of the playfield has nearly the same mean colour at both scales.
+TEST_F(SampleField, AtScaleTwoTheLayoutIsTheSame) {
+  FieldPictures pictures1;
+  FieldPictures pictures2(2);
+  ASSERT_TRUE(TF_File_BmpLoad(*game, pictures1));
+  ASSERT_TRUE(TF_File_BmpLoad(*game, pictures2));
+  ImageCanvas canvas1(pictures1);
+  ImageCanvas canvas2(pictures2);
+  DrawSampleScene(game->eng, canvas1);
+  DrawSampleScene(game->eng, canvas2);
+  const QImage& one = canvas1.image();
+  const QImage& two = canvas2.image();
+
+  // Mean of one colour channel over the cell at (cx, cy), at scale s, shifted by dx pixels.
+  auto mean = [](const QImage& img, int s, int cx, int cy, int channel, int dx = 0) {
+    long sum = 0;
+    for (int y = cy * s; y < (cy + 20) * s; ++y)
+      for (int x = (cx + dx) * s; x < (cx + dx + 20) * s; ++x) {
+        const QRgb c = img.pixel(std::clamp(x, 0, img.width() - 1), y);
+        sum += channel == 0 ? qRed(c) : channel == 1 ? qGreen(c) : qBlue(c);
+      }
+    return static_cast<double>(sum) / (400 * s * s);
+  };
+  double worst = 0, worstShifted = 0;
+  for (int cy = 0; cy + 20 <= kImageHeight; cy += 20) {
+    for (int cx = 0; cx + 20 <= kImageWidth; cx += 20) {
+      for (int ch = 0; ch < 3; ++ch) {
+        const double m1 = mean(one, 1, cx, cy, ch);
+        worst = std::max(worst, std::abs(m1 - mean(two, 2, cx, cy, ch)));
+        // A picture one cell out of place would differ by far more.
+        worstShifted = std::max(worstShifted, std::abs(m1 - mean(two, 2, cx, cy, ch, 20)));
+      }
+    }
+  }
+  EXPECT_LT(worst, 8.0);
+  EXPECT_GT(worstShifted, 60.0);
+}
+
+// Without the 2x files the 1x pictures are enlarged by whole pixels: each pixel becomes a
+// 2 x 2 block of the same colour, darkened areas and column lines included.
+TEST_F(SampleField, AtScaleTwoWithoutTwoTimesFilesThePicturesAreEnlargedPixelForPixel) {
+  QTemporaryDir dir;
+  for (const char* name : {"DaluChar.bmp", "DaluBGPic.bmp"}) {
+    ASSERT_TRUE(QFile::copy(QStringLiteral(DALU_APP_DIR) + name, dir.filePath(name)));
+  }
+  game->cfg.AppDir = dir.path().toStdString() + "/";
+  game->eng.FieldWidth = 6;
+  game->eng.FieldHeight = 12;
+  FieldPictures pictures1;
+  FieldPictures pictures2(2);
+  ASSERT_TRUE(TF_File_BmpLoad(*game, pictures1));
+  ASSERT_TRUE(TF_File_BmpLoad(*game, pictures2));
+  EXPECT_TRUE(host.errors.empty());
+
+  auto enlarged = [](const QImage& small, const QImage& big) {
+    if (big.size() != small.size() * 2 || big.devicePixelRatio() != 2.0) return false;
+    for (int y = 0; y < big.height(); ++y)
+      for (int x = 0; x < big.width(); ++x)
+        if (big.pixel(x, y) != small.pixel(x / 2, y / 2)) return false;
+    return true;
+  };
+  for (int n : {0, 15, 37, 120, 121, 130, 131, 135}) {
+    EXPECT_TRUE(enlarged(pictures1.IL_ch[n], pictures2.IL_ch[n])) << n;
+  }
+  EXPECT_TRUE(enlarged(pictures1.Im_Back, pictures2.Im_Back));
 }
 
 }  // namespace

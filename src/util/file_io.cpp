@@ -1,4 +1,4 @@
-#include "records/file_io.h"
+#include "util/file_io.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

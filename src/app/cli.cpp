@@ -1,4 +1,4 @@
-#include "match/cli.h"
+#include "app/cli.h"
 
 #include <algorithm>
 #include <atomic>
@@ -23,9 +23,8 @@
 #include "match/replay.h"
 #include "players/levels.h"
 #include "players/think.h"
-#include "players/think_state.h"
-#include "records/file_io.h"
 #include "records/record_file.h"
+#include "util/file_io.h"
 #include "util/host.h"
 #include "util/sound.h"
 #include "util/text.h"
@@ -414,9 +413,7 @@ int CmdAnalyse(const std::vector<std::string>& args, const std::string& exePath,
   }
   game.think.FixedNoise = 0;
   e.PlayerLevel[side] = level;
-  game.ctl.TurnMove[side] = {};
-  ThinkMove(game, side, current);
-  const TwinMove chosen = game.ctl.TurnMove[side];
+  const TwinMove chosen = ThinkMove(ThinkContext(game), side, current).value_or(TwinMove{});
 
   out << "position: turn " << turn << ", side " << side << ", twin " << current.Colour1 << ' '
       << current.Colour2 << '\n';
@@ -446,83 +443,95 @@ int CmdAnalyse(const std::vector<std::string>& args, const std::string& exePath,
   return kCliOk;
 }
 
-int CmdTournament(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+// ---- Tournament: parsing, planning, running, reporting ----
+
+struct TournamentOptions {
+  int lo = 1, hi = 9, games = 2, jobs = 1;
+  uint64_t seed = 1;
+  std::string recordsDir;  // empty: no records are written
+};
+
+// Reads the tournament's options. Returns an error text, empty when all is well.
+std::string ParseTournament(const std::vector<std::string>& args, TournamentOptions& o) {
   Args a;
   const std::string bad =
       ParseArgs(args, {"--levels", "--games", "--seed", "--jobs", "--records"}, {}, a);
-  if (!bad.empty()) return BadInput(err, bad);
-  if (!a.positional.empty()) return BadInput(err, "tournament takes no file or level here");
-  int lo = 1, hi = 9, games = 2, jobs = static_cast<int>(std::thread::hardware_concurrency());
-  if (jobs < 1) jobs = 1;
-  uint64_t seed = 1;
+  if (!bad.empty()) return bad;
+  if (!a.positional.empty()) return "tournament takes no file or level here";
+  o.jobs = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
   if (a.values.count("--levels")) {
     const std::string& v = a.values["--levels"];
     const size_t dash = v.find('-');
-    if (dash == std::string::npos || !ToInt(v.substr(0, dash), 1, 9, lo) ||
-        !ToInt(v.substr(dash + 1), 1, 9, hi) || lo > hi) {
-      return BadInput(err, "--levels needs A-B with 1 <= A <= B <= 9, not '" + v + "'");
+    if (dash == std::string::npos || !ToInt(v.substr(0, dash), 1, 9, o.lo) ||
+        !ToInt(v.substr(dash + 1), 1, 9, o.hi) || o.lo > o.hi) {
+      return "--levels needs A-B with 1 <= A <= B <= 9, not '" + v + "'";
     }
   }
-  if (a.values.count("--games") && !ToInt(a.values["--games"], 1, 100000, games)) {
-    return BadInput(err, "--games needs a number from 1 up");
+  if (a.values.count("--games") && !ToInt(a.values["--games"], 1, 100000, o.games)) {
+    return "--games needs a number from 1 up";
   }
-  if (a.values.count("--jobs") && !ToInt(a.values["--jobs"], 1, 256, jobs)) {
-    return BadInput(err, "--jobs needs a number from 1 to 256");
+  if (a.values.count("--jobs") && !ToInt(a.values["--jobs"], 1, 256, o.jobs)) {
+    return "--jobs needs a number from 1 to 256";
   }
-  if (a.values.count("--seed") && !ToSeed(a.values["--seed"], seed)) {
-    return BadInput(err, "a seed is a number from 0 up, not '" + a.values["--seed"] + "'");
+  if (a.values.count("--seed") && !ToSeed(a.values["--seed"], o.seed)) {
+    return "a seed is a number from 0 up, not '" + a.values["--seed"] + "'";
   }
-  std::string recordsDir;
-  if (a.values.count("--records")) {
-    recordsDir = a.values["--records"];
-    std::error_code ec;
-    fs::create_directories(recordsDir, ec);
-    if (!fs::is_directory(recordsDir, ec)) {
-      return BadInput(err, "cannot make the records directory '" + recordsDir + "'");
-    }
-  }
+  if (a.values.count("--records")) o.recordsDir = a.values["--records"];
+  return "";
+}
 
-  // Every pair of different levels (one level alone plays itself), N matches each, the
-  // sides swapped in every other match.
-  struct Planned {
-    int left, right;
-    uint64_t seed;
-  };
+struct Planned {
+  int left, right;
+  uint64_t seed;
+};
+
+// Every pair of different levels (one level alone plays itself), N matches each, the
+// sides swapped in every other match; match i plays with seed + i.
+std::vector<Planned> PlanTournament(const TournamentOptions& o) {
   std::vector<Planned> plan;
-  for (int i = lo; i <= hi; ++i) {
-    for (int j = (lo == hi ? i : i + 1); j <= hi; ++j) {
-      for (int k = 0; k < games; ++k) {
-        const uint64_t s = seed + plan.size();
+  for (int i = o.lo; i <= o.hi; ++i) {
+    for (int j = (o.lo == o.hi ? i : i + 1); j <= o.hi; ++j) {
+      for (int k = 0; k < o.games; ++k) {
+        const uint64_t s = o.seed + plan.size();
         plan.push_back(k % 2 == 0 ? Planned{i, j, s} : Planned{j, i, s});
       }
     }
   }
-  out << "tournament: levels " << lo << "-" << hi << ", " << games << " games per pair, "
-      << plan.size() << " matches, seed " << seed << ", " << jobs << " jobs\n";
-  out.flush();
+  return plan;
+}
 
-  std::vector<Outcome> results(plan.size());
+struct TournamentResults {
+  std::vector<Outcome> outcomes;      // one per planned match, in plan order
+  std::vector<std::string> failures;  // records that could not be written
+};
+
+// Plays the plan on o.jobs threads, each match in a fresh game, and writes each record into
+// o.recordsDir when one is given. Progress goes to err.
+TournamentResults RunTournament(const std::vector<Planned>& plan, const TournamentOptions& o,
+                                std::ostream& err) {
+  TournamentResults r;
+  r.outcomes.resize(plan.size());
   std::atomic<size_t> next{0};
   std::atomic<size_t> done{0};
   std::mutex io;
-  std::vector<std::string> failures;
   const Config cfg;  // pacing does not matter on the virtual clock; texts in English
   auto worker = [&] {
     for (;;) {
       const size_t i = next++;
       if (i >= plan.size()) return;
       Headless h;
-      results[i] = PlayQuietly(h, plan[i].left, plan[i].right, plan[i].seed, cfg);
-      if (!recordsDir.empty()) {
+      r.outcomes[i] = PlayQuietly(h, plan[i].left, plan[i].right, plan[i].seed, cfg);
+      if (!o.recordsDir.empty()) {
         // A name of its own for every match, so parallel matches never share a file.
         char name[64];
         std::snprintf(name, sizeof name, "T%06zu_L%dvL%d_s%llu.DBD", i + 1, plan[i].left,
                       plan[i].right, static_cast<unsigned long long>(plan[i].seed));
         std::string error;
-        const std::string reason = results[i].endReason.empty() ? "Halt" : results[i].endReason;
-        if (!WriteRecordAs(*h.game, recordsDir, name, reason, error)) {
+        const std::string reason =
+            r.outcomes[i].endReason.empty() ? "Halt" : r.outcomes[i].endReason;
+        if (!WriteRecordAs(*h.game, o.recordsDir, name, reason, error)) {
           std::lock_guard lock(io);
-          failures.push_back(error);
+          r.failures.push_back(error);
         }
       }
       const size_t d = ++done;
@@ -531,18 +540,24 @@ int CmdTournament(const std::vector<std::string>& args, std::ostream& out, std::
     }
   };
   std::vector<std::thread> threads;
-  for (int t = 0; t < std::min<int>(jobs, static_cast<int>(plan.size())); ++t) {
+  for (int t = 0; t < std::min<int>(o.jobs, static_cast<int>(plan.size())); ++t) {
     threads.emplace_back(worker);
   }
   for (std::thread& t : threads) t.join();
   err << '\n';
+  return r;
+}
 
+// The table of wins between the levels and the ranking by wins, then fewer losses.
+void ReportTournament(const TournamentOptions& o, const std::vector<Planned>& plan,
+                      const std::vector<Outcome>& outcomes, std::ostream& out) {
+  const int lo = o.lo, hi = o.hi;
   // wins[a][b]: matches level a won against level b.
   int wins[10][10] = {};
   int draws[10] = {}, losses[10] = {}, total[10] = {};
   for (size_t i = 0; i < plan.size(); ++i) {
     const int l = plan[i].left, r = plan[i].right;
-    const int w = results[i].winner;
+    const int w = outcomes[i].winner;
     if (w == 0) {
       ++draws[l];
       if (r != l) ++draws[r];
@@ -581,9 +596,27 @@ int CmdTournament(const std::vector<std::string>& args, std::ostream& out, std::
     out << ' ' << k + 1 << ". level " << l << " (" << LevelName(l, true) << "): " << total[l]
         << " wins, " << losses[l] << " losses, " << draws[l] << " draws\n";
   }
-  if (!recordsDir.empty()) out << "records: " << recordsDir << '\n';
-  for (const std::string& f : failures) err << "dalumaster-cli: " << f << '\n';
-  return failures.empty() ? kCliOk : kCliFailed;
+  if (!o.recordsDir.empty()) out << "records: " << o.recordsDir << '\n';
+}
+
+int CmdTournament(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  TournamentOptions o;
+  if (const std::string bad = ParseTournament(args, o); !bad.empty()) return BadInput(err, bad);
+  if (!o.recordsDir.empty()) {
+    std::error_code ec;
+    fs::create_directories(o.recordsDir, ec);
+    if (!fs::is_directory(o.recordsDir, ec)) {
+      return BadInput(err, "cannot make the records directory '" + o.recordsDir + "'");
+    }
+  }
+  const std::vector<Planned> plan = PlanTournament(o);
+  out << "tournament: levels " << o.lo << "-" << o.hi << ", " << o.games << " games per pair, "
+      << plan.size() << " matches, seed " << o.seed << ", " << o.jobs << " jobs\n";
+  out.flush();
+  const TournamentResults results = RunTournament(plan, o, err);
+  ReportTournament(o, plan, results.outcomes, out);
+  for (const std::string& f : results.failures) err << "dalumaster-cli: " << f << '\n';
+  return results.failures.empty() ? kCliOk : kCliFailed;
 }
 
 int CmdBench(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {

@@ -1,5 +1,5 @@
 // dalumaster-cli's commands and their fixed output formats, run in-process.
-#include "match/cli.h"
+#include "app/cli.h"
 
 #include <gtest/gtest.h>
 
