@@ -27,6 +27,7 @@
 #include "players/levels.h"
 #include "players/think.h"
 #include "records/record_file.h"
+#include "util/file_io.h"
 #include "util/host.h"
 #include "util/sound.h"
 #include "util/text.h"
@@ -260,28 +261,15 @@ Outcome PlayQuietly(Headless& h, int left, int right, uint64_t seed, const Confi
   return o;
 }
 
-// Writes a finished match's record as dir/name, through a temporary file.
+// Writes a finished match's record as dir/name with the careful writer of the autosave.
 bool WriteRecordAs(const Game& g, const std::string& dir, const std::string& name,
                    const std::string& reason, std::string& error) {
   const std::string text = RecordText(g.rec, g.eng, g.eng.TurnNumber, reason, g.eng.TurnNumber);
-  const fs::path target = fs::path(dir) / name;
-  const fs::path tmp = fs::path(dir) / (name + ".tmp");
-  {
-    std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
-    f.write(text.data(), static_cast<std::streamsize>(text.size()));
-    if (!f) {
-      error = "cannot write " + tmp.string();
-      return false;
-    }
-  }
-  std::error_code ec;
-  fs::rename(tmp, target, ec);
-  if (ec) {
-    error = "cannot write " + target.string() + ": " + ec.message();
-    fs::remove(tmp, ec);
-    return false;
-  }
-  return true;
+  const std::string folder = dir.empty() || dir.back() == '/' ? dir : dir + "/";
+  const std::string systemText = WriteFileAtomically(folder, name, text);
+  if (systemText.empty()) return true;
+  error = "cannot save " + folder + name + ": " + systemText;
+  return false;
 }
 
 // ---- Commands ----

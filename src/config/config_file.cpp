@@ -19,7 +19,7 @@ std::string ConfigPath(const ConfigContext& g) {
 }
 
 void ReportFailure(const ConfigContext& g, bool reading, const std::string& systemText) {
-  const std::string path = ConfigPath(g);
+  const std::string path = PathText(ConfigPath(g));
   if (g.cfg.EnglishUI) {
     g.host.ShowError((reading ? "Cannot read " : "Cannot write ") + path + ": " + systemText);
   } else {

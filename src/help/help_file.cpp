@@ -119,7 +119,7 @@ HelpReadResult ReadHelpFile(Host& host, HelpStore& store) {
   std::ifstream in(store.HelpFileName, std::ios::binary);
   if (!in) {
     const int err = errno;
-    host.ShowError("I/O error: cannot open " + Utf8ToCp932(store.HelpFileName) + " (" +
+    host.ShowError("I/O error: cannot open " + PathText(store.HelpFileName) + " (" +
                    std::strerror(err) + ")");
     return {HelpReadStatus::kCannotOpen, 0};
   }

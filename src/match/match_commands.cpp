@@ -3,6 +3,7 @@
 #include "engine/field_draw.h"
 #include "match/game.h"
 #include "match/match_loop.h"
+#include "util/text.h"
 
 namespace dalu {
 
@@ -17,7 +18,7 @@ void MMEnable(Game& g) {
 }
 
 std::string CaptionText(const Game& g) {
-  std::string caption = g.rec.RecFileName + " ( " + g.rec.RecTitle + " )";
+  std::string caption = PathText(g.rec.RecFileName) + " ( " + g.rec.RecTitle + " )";
   if (g.ctl.ReplayMode) caption += "  :replay";
   return caption;
 }

@@ -110,7 +110,7 @@ std::string RecordDir(const RecordContext& g) {
 
 bool WriteRecordFile(const RecordContext& g, const std::string& fileName, const std::string& text) {
   const std::string dir = RecordDir(g);
-  const std::string path = dir + fileName;
+  const std::string path = PathText(dir + fileName);
   auto report = [&](const std::string& systemText) {
     g.host.ShowError(g.cfg.EnglishUI ? "Cannot save " + path + ": " + systemText
                                      : path + Utf8ToCp932(" を保存できません: ") + systemText);

@@ -516,13 +516,13 @@ std::string DescribeRecordError(const RecordError& err, const std::string& path,
   const bool withLine = err.line > 0 && err.kind != Kind::kEndsEarly;
   std::string s;
   if (english) {
-    s = "Cannot load " + path;
+    s = "Cannot load " + PathText(path);
     if (err.oldFormat) s += " (read as a record of the old format)";
     s += ": ";
     if (withLine) s += "line " + IntToText(err.line) + ": ";
     s += Detail(err, true) + ".";
   } else {
-    s = path;
+    s = PathText(path);
     if (err.oldFormat) s += Utf8ToCp932(" (旧形式の棋譜として読み込み)");
     s += Utf8ToCp932(" を読み込めません: ");
     if (withLine) s += IntToText(err.line) + Utf8ToCp932("行目: ");
@@ -578,7 +578,8 @@ LoadOutcome LoadRecord(const RecordContext& g, const std::string& path, bool* fi
   g.eng = *eng;
   g.rec = std::move(*rec);
   sizeChanged();
-  g.host.ShowInfo(name + " is now converted to nw_" + name + ", version 2.00 format.");
+  g.host.ShowInfo(PathText(name) + " is now converted to nw_" + PathText(name) +
+                  ", version 2.00 format.");
   return LoadOutcome::kConverted;
 }
 

@@ -140,7 +140,8 @@ void ApplyRecord(const LoadedRecord& in, const std::string& fileName, Engine& e,
 void ApplyConverted(const LoadedRecord& in, const std::string& oldName, Engine& e,
                     BattleRecord& rec);
 
-// The message shown for a refused file, in English or Japanese (CP932).
+// The message shown for a refused file, in English or Japanese (CP932). path is the file
+// system's path; it enters the message through PathText.
 std::string DescribeRecordError(const RecordError& err, const std::string& path, bool english);
 
 }  // namespace dalu

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 
@@ -14,6 +15,36 @@ namespace {
 
 std::string SystemText(int err) {
   return std::strerror(err);
+}
+
+// Follows symbolic links from path until it names no link, the way opening the path would.
+// Afterwards path is the final name, exists tells whether it names an existing file and st
+// holds that file's status. A link to a missing file ends at the missing name, which a
+// write then creates. Returns the system's error text, or "".
+std::string FollowLinks(std::string& path, struct stat& st, bool& exists) {
+  constexpr int kMaxLinks = 40;  // the kernel's own limit before ELOOP
+  for (int hop = 0; hop <= kMaxLinks; ++hop) {
+    if (::lstat(path.c_str(), &st) != 0) {
+      if (errno != ENOENT) return SystemText(errno);
+      exists = false;
+      return "";
+    }
+    if (!S_ISLNK(st.st_mode)) {
+      exists = true;
+      return "";
+    }
+    std::string link(static_cast<size_t>(st.st_size > 0 ? st.st_size : 256) + 1, '\0');
+    const ssize_t n = ::readlink(path.c_str(), link.data(), link.size());
+    if (n < 0) return SystemText(errno);
+    if (static_cast<size_t>(n) >= link.size()) return SystemText(ENAMETOOLONG);
+    link.resize(static_cast<size_t>(n));
+    // A relative link is relative to the directory that holds it.
+    const size_t slash = path.rfind('/');
+    path = (link.empty() || link.front() == '/' || slash == std::string::npos)
+               ? link
+               : path.substr(0, slash + 1) + link;
+  }
+  return SystemText(ELOOP);
 }
 
 }  // namespace
@@ -66,12 +97,33 @@ ReadResult ReadWholeFile(const std::string& path, size_t maxBytes) {
 
 std::string WriteFileAtomically(const std::string& dir, const std::string& name,
                                 std::string_view bytes) {
-  // One temporary name per process: the program writes from one thread, and two running
-  // copies of the program do not share it. A leftover of a crashed run that had the same
-  // process id is ours to replace. The name does not end in ".DBD" or ".txt", so it never
-  // shows in the open dialog.
-  const std::string tmp = dir + ".dalu-" + std::to_string(::getpid()) + ".tmp";
-  const std::string target = dir + name;
+  // 1. Find the file a write in place would change: links are followed, so a link keeps
+  //    pointing where the user pointed it and its target gets the new bytes.
+  std::string target = dir + name;
+  struct stat st {};
+  bool exists = false;
+  if (std::string err = FollowLinks(target, st, exists); !err.empty()) return err;
+
+  // 2. Replace only what writing in place would have replaced.
+  if (exists) {
+    if (S_ISDIR(st.st_mode)) return SystemText(EISDIR);
+    // Devices, pipes and sockets have no contents to replace; a file would take their place.
+    if (!S_ISREG(st.st_mode)) return SystemText(EINVAL);
+    // A file without any write bit is one the user made read-only, and it is refused with
+    // the text of EACCES for everyone. The kernel's own check below does not stop root, who
+    // may write anything, but a read-only record is a wish to keep it, whoever runs us.
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return SystemText(EACCES);
+    if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return SystemText(errno);
+  }
+
+  // 3. The new bytes go into a temporary file beside the target (a rename does not cross
+  //    file systems). Its name is unique in this process (the tournament writes from several
+  //    threads) and does not end in ".DBD" or ".txt", so it never shows in the open dialog.
+  //    A leftover of a crashed run that had the same process id is ours to replace.
+  static std::atomic<unsigned> serial{0};
+  const size_t slash = target.rfind('/');
+  const std::string tmp = target.substr(0, slash == std::string::npos ? 0 : slash + 1) + ".dalu-" +
+                          std::to_string(::getpid()) + "-" + std::to_string(serial++) + ".tmp";
   ::unlink(tmp.c_str());
   const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) return SystemText(errno);
@@ -81,6 +133,16 @@ std::string WriteFileAtomically(const std::string& dir, const std::string& name,
     ::unlink(tmp.c_str());
     return SystemText(err);
   };
+  // 4. The replaced file keeps its permissions and, where we may give it, its owner.
+  if (exists) {
+    if (st.st_uid != ::geteuid() || st.st_gid != ::getegid()) {
+      // Only root may give a file away; for others the new file stays theirs, so a refusal
+      // here is no failure. (Owner first: a change of owner clears set-id bits.)
+      [[maybe_unused]] const int given = ::fchown(fd, st.st_uid, st.st_gid);
+    }
+    if (::fchmod(fd, st.st_mode & 07777) != 0) return fail(errno);
+  }
+  // 5. Write, flush to the disk, rename over the target.
   size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);

@@ -24,9 +24,16 @@ struct ReadResult {
 ReadResult ReadWholeFile(const std::string& path, size_t maxBytes);
 
 // Writes bytes to dir + name so that the target holds either its old contents or all the
-// new bytes, never a part: the bytes go into a temporary file in dir, are flushed to the
-// disk and the temporary file is renamed over the target. On failure the temporary file is
-// removed and the system's error text is returned; "" means success. dir ends with "/".
+// new bytes, never a part: the bytes go into a temporary file beside the target, are
+// flushed to the disk and the temporary file is renamed over the target. On failure the
+// temporary file is removed and the system's error text is returned; "" means success.
+// dir ends with "/" (or is empty for the current directory).
+//
+// It replaces only what writing in place would change: a symbolic link is followed and its
+// target written (a link to a missing file creates that file); a replaced file keeps its
+// permission bits (and its owner, when we run as root); an existing file without any write
+// bit is refused with EACCES's text, for root too; a directory, device or pipe is never
+// replaced (EISDIR, EINVAL).
 std::string WriteFileAtomically(const std::string& dir, const std::string& name,
                                 std::string_view bytes);
 

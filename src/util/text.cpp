@@ -93,6 +93,25 @@ std::string Convert(std::string_view in, const char* to, const char* from,
   return out;
 }
 
+// Byte length of the UTF-8 character at s[i], or 1 when s[i] does not start a whole,
+// well-formed character, so that a broken sequence is replaced on its own and never takes
+// the bytes after it (such as a "/") with it.
+size_t Utf8CharLen(std::string_view s, size_t i) {
+  const unsigned char b = static_cast<unsigned char>(s[i]);
+  size_t len = 1;
+  if (b >= 0xC2 && b <= 0xDF)
+    len = 2;
+  else if (b >= 0xE0 && b <= 0xEF)
+    len = 3;
+  else if (b >= 0xF0 && b <= 0xF4)
+    len = 4;
+  if (i + len > s.size()) return 1;
+  for (size_t k = 1; k < len; ++k) {
+    if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return 1;
+  }
+  return len;
+}
+
 }  // namespace
 
 std::string Cp932ToUtf8(std::string_view cp932) {
@@ -108,22 +127,17 @@ std::string Utf8ToCp932(std::string_view utf8) {
   std::string out;
   size_t i = 0;
   while (i < utf8.size()) {
-    size_t len = 1;
-    const unsigned char b = static_cast<unsigned char>(utf8[i]);
-    if (b >= 0xF0)
-      len = 4;
-    else if (b >= 0xE0)
-      len = 3;
-    else if (b >= 0xC0)
-      len = 2;
-    if (i + len > utf8.size()) len = utf8.size() - i;
-    const std::string_view ch = utf8.substr(i, len);
+    const std::string_view ch = utf8.substr(i, Utf8CharLen(utf8, i));
     bool bad = false;
     std::string conv = Convert(ch, "CP932", "UTF-8", "?", &bad);
     out += bad ? std::string("?") : conv;
-    i += len;
+    i += ch.size();
   }
   return out;
+}
+
+std::string PathText(std::string_view path) {
+  return Utf8ToCp932(path);
 }
 
 }  // namespace dalu

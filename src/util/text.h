@@ -47,6 +47,14 @@ inline int32_t MaxOf(int32_t a, int32_t b) {
 std::string Cp932ToUtf8(std::string_view cp932);
 std::string Utf8ToCp932(std::string_view utf8);
 
+// How a file's path enters a message. A path is the file system's bytes, UTF-8 on the
+// systems we run on, while messages are CP932: pasting the bytes in would show them
+// garbled once the message is converted for the screen. Every UTF-8 character is
+// converted to its CP932 form; a character CP932 lacks ("ü") and a byte that is not part
+// of a UTF-8 character (a name written under another encoding) become one "?" each, the
+// same stand-in the program writes wherever CP932 has no form for a character.
+std::string PathText(std::string_view path);
+
 // Byte length of the CP932 character that starts at s[i]: 2 for a lead byte above 127
 // followed by another byte, else 1.
 inline int Cp932CharLen(std::string_view s, size_t i) {

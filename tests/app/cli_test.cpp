@@ -3,11 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <limits>
 #include <regex>
 #include <sstream>
+
+#include "records/file_test_helpers.h"
 
 namespace dalu {
 namespace {
@@ -175,6 +178,35 @@ TEST_F(CliFixture, TournamentSavesEveryMatchUnderANameOfItsOwn) {
   EXPECT_NE(t.err.find("3/3 matches played"), std::string::npos);
 }
 
+TEST_F(CliFixture, ATournamentThatCannotWriteItsRecordsSaysSoAndLeavesNoEmptyRecord) {
+  // No file of this process may grow while the limit lives, as on a full disk; it holds
+  // for root too.
+  const fs::path records = dir / "records";
+  fs::create_directories(records);
+  CliRun t;
+  {
+    dalu::testing::FileSizeLimit full(0);
+    t = Cli({"tournament", "--levels", "1-2", "--games", "2", "--jobs", "2", "--records",
+             records.string()},
+            false);
+  }
+  EXPECT_EQ(t.code, kCliFailed);
+  EXPECT_NE(t.out.find("ranking:\n"), std::string::npos);
+  // One line per lost record, each with the system's reason.
+  const std::string lost = "dalumaster-cli: cannot save " + records.string() + "/T00000";
+  const std::string reason = std::string(": ") + std::strerror(EFBIG) + "\n";
+  size_t lines = 0, reasons = 0;
+  for (size_t at = t.err.find(lost); at != std::string::npos; at = t.err.find(lost, at + 1)) {
+    ++lines;
+  }
+  for (size_t at = t.err.find(reason); at != std::string::npos; at = t.err.find(reason, at + 1)) {
+    ++reasons;
+  }
+  EXPECT_EQ(lines, 2u) << t.err;
+  EXPECT_EQ(reasons, 2u) << t.err;
+  EXPECT_TRUE(fs::is_empty(records));  // no empty record, no temporary file
+}
+
 TEST_F(CliFixture, BadInputGetsOneLineAndExitCodeTwo) {
   const std::vector<std::vector<std::string>> bad = {
       {"dance"},
@@ -214,7 +246,9 @@ TEST_F(CliFixture, BadInputGetsOneLineAndExitCodeTwo) {
 }
 
 TEST_F(CliFixture, ARefusedRecordIsReportedAndNothingIsReplayed) {
-  const fs::path file = dir / "broken.DBD";
+  // In a folder with a Japanese name, which the message shows as it is spelled.
+  const fs::path file = dir / "棋譜" / "broken.DBD";
+  fs::create_directories(file.parent_path());
   {
     std::ofstream f(file, std::ios::binary);
     f << "TrueDalu BattleData  format version 2.00\r\nshort\r\n";
@@ -223,7 +257,7 @@ TEST_F(CliFixture, ARefusedRecordIsReportedAndNothingIsReplayed) {
   EXPECT_EQ(r.code, kCliBadInput);
   EXPECT_EQ(r.out.find("turns: "), std::string::npos);
   EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-  EXPECT_NE(r.err.find("broken.DBD"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("/棋譜/broken.DBD: "), std::string::npos) << r.err;
 
   // A number that is not one: the loader names the line, and that is the one line shown.
   {

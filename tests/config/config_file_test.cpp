@@ -192,5 +192,31 @@ TEST(ConfigText, RoundTripsLabelsAndValues) {
   }
 }
 
+TEST_F(ConfigFileTest, ALinkedFileStaysALinkAndAReadOnlyFileIsKept) {
+  namespace fs = std::filesystem;
+  fs::create_directory(dir.path() + "dotfiles");
+  WriteFile(dir.path() + "dotfiles/dalu.txt", ReadFile(kData + "hand_edited.txt"));
+  fs::create_symlink("dotfiles/dalu.txt", Path());
+  ConfigLoad(*g);
+  g->cfg.Cfg[0] = 999;
+  ASSERT_TRUE(ConfigWrite(*g));
+  EXPECT_TRUE(fs::is_symlink(Path()));
+  EXPECT_EQ(CrLfLines(ReadFile(dir.path() + "dotfiles/dalu.txt"))[1], "999");
+  EXPECT_EQ(Listing(dir.path() + "dotfiles"), (std::set<std::string>{"dalu.txt"}));
+
+  // Made read-only by the user: kept as it is, and the message names the folder as the
+  // user sees it.
+  g->cfg.AppDir = dir.path() + "設定/";
+  fs::create_directory(g->cfg.AppDir);
+  const std::string path = g->cfg.AppDir + "DaluCfg.txt";
+  WriteFile(path, ReadFile(kData + "hand_edited.txt"));
+  fs::permissions(path, fs::perms::owner_read);
+  g->cfg.EnglishUI = true;
+  EXPECT_FALSE(ConfigWrite(*g));
+  EXPECT_EQ(ReadFile(path), ReadFile(kData + "hand_edited.txt"));
+  ASSERT_EQ(host.errors.size(), 1u);
+  EXPECT_EQ(Cp932ToUtf8(host.errors[0]), "Cannot write " + path + ": " + std::strerror(EACCES));
+}
+
 }  // namespace
 }  // namespace dalu

@@ -327,5 +327,50 @@ TEST(FileIo, SplitLinesReadsCrLfAndBareLfAlike) {
   EXPECT_EQ(SplitLines("a\rb\r"), (V{"a\rb"}));
 }
 
+TEST_F(RecordFileTest, ASaveReplacesOnlyWhatWritingInPlaceWould) {
+  // A folder with a Japanese name, so the message is checked for the name the user sees.
+  g->cfg.AppDir = dir.path() + "棋譜/";
+  const std::string gameData = g->cfg.AppDir + "GameData/";
+  namespace fs = std::filesystem;
+  fs::create_directories(gameData);
+  FreshMatch();
+  g->eng.TurnNumber = 2;
+  const auto perms = [](const std::string& p) { return fs::status(p).permissions(); };
+
+  // A record the user made read-only survives, for root too, with the system's text.
+  const std::string kept = gameData + "kept.DBD";
+  WriteFile(kept, "old");
+  fs::permissions(kept, fs::perms::owner_read | fs::perms::group_read);
+  EXPECT_FALSE(TF_File_SaveAs(*g, "kept.DBD", false));
+  EXPECT_EQ(ReadFile(kept), "old");
+  ASSERT_EQ(host.errors.size(), 1u);
+  EXPECT_EQ(Cp932ToUtf8(host.errors[0]), "Cannot save " + kept + ": " + std::strerror(EACCES));
+
+  // A replaced record keeps its permissions.
+  const std::string shared = gameData + "shared.DBD";
+  WriteFile(shared, "old");
+  fs::permissions(shared, fs::perms::owner_write | fs::perms::owner_read | fs::perms::group_read |
+                              fs::perms::others_write);
+  ASSERT_TRUE(TF_File_SaveAs(*g, "shared.DBD", false));
+  EXPECT_EQ(ReadFile(shared).rfind(kRecordMagic, 0), 0u);
+  EXPECT_EQ(perms(shared), fs::perms::owner_write | fs::perms::owner_read | fs::perms::group_read |
+                               fs::perms::others_write);
+
+  // A link is written through to its target, and a link to a missing file creates it.
+  fs::create_directory(dir.path() + "elsewhere");
+  fs::create_symlink("../../elsewhere/linked.DBD", gameData + "link.DBD");
+  fs::create_symlink(dir.path() + "elsewhere/new.DBD", gameData + "dangling.DBD");
+  ASSERT_TRUE(TF_File_SaveAs(*g, "link.DBD", false));
+  ASSERT_TRUE(TF_File_SaveAs(*g, "dangling.DBD", false));
+  EXPECT_TRUE(fs::is_symlink(gameData + "link.DBD"));
+  EXPECT_TRUE(fs::is_symlink(gameData + "dangling.DBD"));
+  EXPECT_EQ(ReadFile(dir.path() + "elsewhere/linked.DBD"), ReadFile(shared));
+  EXPECT_EQ(ReadFile(dir.path() + "elsewhere/new.DBD"), ReadFile(shared));
+  EXPECT_EQ(Listing(dir.path() + "elsewhere"), (std::set<std::string>{"linked.DBD", "new.DBD"}));
+  EXPECT_EQ(Listing(gameData),
+            (std::set<std::string>{"kept.DBD", "shared.DBD", "link.DBD", "dangling.DBD"}));
+  EXPECT_EQ(host.errors.size(), 1u);
+}
+
 }  // namespace
 }  // namespace dalu

@@ -345,5 +345,21 @@ TEST_F(RecordLoaderTest, MessagesFollowTheLanguage) {
   EXPECT_EQ(host.errors[0], path + Sj(" を読み込めません: 3行目: 横サイズが 3 です (範囲 4..9)。"));
 }
 
+TEST_F(RecordLoaderTest, ARefusalNamesAFolderWithAJapaneseNameAsTheUserSeesIt) {
+  // The file system spells the folder in UTF-8; the message is CP932.
+  const std::string folder = dir.path() + "棋譜";
+  std::filesystem::create_directory(folder);
+  const std::string path = folder + "/bad.DBD";
+  WriteFile(path, WithLine(golden, 3, "0003"));
+  ASSERT_EQ(LoadRecord(*g, path), LoadOutcome::kFailed);
+  g->cfg.EnglishUI = false;
+  ASSERT_EQ(LoadRecord(*g, path), LoadOutcome::kFailed);
+  ASSERT_EQ(host.errors.size(), 2u);
+  EXPECT_EQ(Cp932ToUtf8(host.errors[0]).rfind("Cannot load " + path + ": line 3: ", 0), 0u)
+      << Cp932ToUtf8(host.errors[0]);
+  EXPECT_EQ(Cp932ToUtf8(host.errors[1]),
+            path + " を読み込めません: 3行目: 横サイズが 3 です (範囲 4..9)。");
+}
+
 }  // namespace
 }  // namespace dalu

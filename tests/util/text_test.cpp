@@ -60,5 +60,14 @@ TEST(Cp932, RoundTripsJapaneseAndSurvivesBadBytes) {
   EXPECT_EQ(Cp932CharLen("a", 0), 1);
 }
 
+TEST(PathText, ShowsAFileSystemPathAsTheUserSeesIt) {
+  EXPECT_EQ(PathText("/home/u/GameData/a.DBD"), "/home/u/GameData/a.DBD");
+  EXPECT_EQ(Cp932ToUtf8(PathText("/home/u/棋譜/対局.DBD")), "/home/u/棋譜/対局.DBD");
+  // CP932 has no "ü"; a byte that starts no UTF-8 character (a Latin-1 name) is replaced
+  // alone and never takes the "/" after it along.
+  EXPECT_EQ(PathText("/dir \xC3\xBC/x"), "/dir ?/x");
+  EXPECT_EQ(PathText("/caf\xE9/\xE3/x"), "/caf?/?/x");
+}
+
 }  // namespace
 }  // namespace dalu

@@ -316,7 +316,6 @@ void MainWindow::StartUp() {
   if (started_) return;
   started_ = true;
   g_.cfg.AppDir = CurDirLoad(options_.exePath);
-  host_.AddLiteralPath(g_.cfg.AppDir);
   ConfigLoad(g_);
   g_.eng.ConstSet();
   MenuEJ();
@@ -454,7 +453,6 @@ void MainWindow::SaveAsClick() {
   BackFromDialog();
   if (chosen.isEmpty()) return;
   const std::string path = QFile::encodeName(chosen).toStdString();
-  host_.AddLiteralPath(RecordDir(g_) + EnsureExtension(ExtractName(path), kRecordExtension));
   TF_File_SaveAs(g_, path, g_.ctl.MatchRunning);
 }
 
@@ -470,7 +468,6 @@ void MainWindow::LoadClick() {
 }
 
 void MainWindow::LoadFromPath(const std::string& path) {
-  host_.AddLiteralPath(path);
   host_.HoldErrors();
   const LoadOutcome outcome = LoadFile(g_, path);
   host_.ReleaseErrors(outcome == LoadOutcome::kFailed);
@@ -654,15 +651,8 @@ void MainWindow::AddMemoLine(const std::string& line) {
 }
 
 void MainWindow::SetCaption(const std::string& caption) {
-  // The caption starts with the record's file name, which is spelled in the file system's
-  // encoding; the title after it is CP932.
-  const std::string& name = g_.rec.RecFileName;
-  if (!name.empty() && caption.compare(0, name.size(), name) == 0) {
-    setWindowTitle(QFile::decodeName(QByteArray::fromStdString(name)) +
-                   FromCp932(caption.substr(name.size())));
-  } else {
-    setWindowTitle(FromCp932(caption));
-  }
+  // The core has already turned the record's file name into CP932 like the title.
+  setWindowTitle(FromCp932(caption));
 }
 
 void MainWindow::SetMatchRunning(bool running) {

@@ -66,8 +66,8 @@ void DarkenLogical(QImage& img, int scale, QPoint a, QPoint b, bool checkerboard
 void ReportOnce(Game& g, bool& shown, const char* name) {
   if (shown) return;
   shown = true;
-  g.host.ShowError(Utf8ToCp932("Cannot read the picture file " + g.cfg.AppDir + name +
-                               ". The field is drawn with plain cells instead."));
+  g.host.ShowError("Cannot read the picture file " + PathText(g.cfg.AppDir + name) +
+                   ". The field is drawn with plain cells instead.");
 }
 
 // One 20 x 20 cell of the sheet (20 scale pixels square) with the mask colour made

@@ -13,8 +13,6 @@ namespace dalu {
 
 namespace {
 
-constexpr size_t kLiteralPathsKept = 8;  // the most recent paths are enough
-
 QString FromCp932(std::string_view bytes) {
   return QString::fromStdString(Cp932ToUtf8(bytes));
 }
@@ -72,13 +70,6 @@ void QtHost::ShowInfo(const std::string& text) {
   InfoBox(MessageText(text));
 }
 
-void QtHost::AddLiteralPath(const std::string& path) {
-  if (path.empty()) return;
-  std::erase(literalPaths_, path);
-  literalPaths_.push_back(path);
-  if (literalPaths_.size() > kLiteralPathsKept) literalPaths_.erase(literalPaths_.begin());
-}
-
 void QtHost::HoldErrors() {
   holding_ = true;
 }
@@ -93,26 +84,7 @@ void QtHost::ReleaseErrors(bool lastOnly) {
 }
 
 QString QtHost::MessageText(const std::string& cp932) const {
-  // The longest registered path at each position is a file name; the rest is CP932.
-  QString out;
-  size_t plainStart = 0;
-  size_t i = 0;
-  while (i < cp932.size()) {
-    const std::string* found = nullptr;
-    for (const std::string& p : literalPaths_) {
-      if ((!found || p.size() > found->size()) && cp932.compare(i, p.size(), p) == 0) found = &p;
-    }
-    if (!found) {
-      i += static_cast<size_t>(Cp932CharLen(cp932, i));
-      continue;
-    }
-    out += FromCp932(std::string_view(cp932).substr(plainStart, i - plainStart));
-    out += QFile::decodeName(QByteArray::fromStdString(*found));
-    i += found->size();
-    plainStart = i;
-  }
-  out += FromCp932(std::string_view(cp932).substr(plainStart));
-  return out;
+  return FromCp932(cp932);
 }
 
 void QtHost::ErrorBox(const QString& text) {

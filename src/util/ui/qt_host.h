@@ -1,10 +1,8 @@
 // The host of the window program: a monotonic millisecond clock, Qt's event processing, a
 // wait that sleeps in the event loop until something happens, and message boxes.
 //
-// Texts from the core are CP932; they are converted here. File paths inside a message are
-// bytes in the file system's encoding, not CP932: paths the window registers with
-// AddLiteralPath are recognised inside a message and decoded as file names, so a path
-// shows correctly whatever its characters.
+// Texts from the core are CP932; they are converted here. The core puts a file path into
+// a message already converted to CP932 (PathText), so a message is converted as a whole.
 #pragma once
 
 #include <QElapsedTimer>
@@ -37,8 +35,6 @@ class QtHost : public Host {
 
   // ---- The window's settings ----
   void SetParentWidget(QWidget* parent) { parent_ = parent; }
-  // Registers a file path (file-system bytes) that messages may contain.
-  void AddLiteralPath(const std::string& path);
   // The program is closing: from now on waits end at once and nothing sleeps.
   void FinishQuickly() { finishing_ = true; }
   bool Finishing() const { return finishing_; }
@@ -69,7 +65,6 @@ class QtHost : public Host {
   uint32_t skippedMs_ = 0;
   bool finishing_ = false;
   QPointer<QWidget> parent_;
-  std::vector<std::string> literalPaths_;
   bool holding_ = false;
   std::vector<std::string> heldErrors_;
 };

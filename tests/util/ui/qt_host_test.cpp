@@ -21,15 +21,13 @@ class BoxRecorder final : public QtHost {
   void InfoBox(const QString& text) override { infos.push_back(text); }
 };
 
-TEST(QtHost, MessagesConvertCp932AndKeepRegisteredPathsAsFileNames) {
+TEST(QtHost, MessagesConvertCp932WithThePathsTheyName) {
   testing::EnsureQtApp();
   BoxRecorder host;
   const std::string appDir = "/home/ユーザー/DALU/";  // file-system bytes (UTF-8)
   const std::string record = appDir + "GameData/対局.DBD";
-  host.AddLiteralPath(appDir);
-  host.AddLiteralPath(record);
-  host.ShowError(record + Utf8ToCp932(" を読み込めません: ") + "line 3");
-  host.ShowInfo(Utf8ToCp932("設定 ") + appDir + "DaluCfg.txt");
+  host.ShowError(PathText(record) + Utf8ToCp932(" を読み込めません: ") + "line 3");
+  host.ShowInfo(Utf8ToCp932("設定 ") + PathText(appDir + "DaluCfg.txt"));
   ASSERT_EQ(host.errors.size(), 1u);
   EXPECT_EQ(host.errors[0],
             QStringLiteral("/home/ユーザー/DALU/GameData/対局.DBD を読み込めません: line 3"));
