@@ -1,6 +1,7 @@
 #include "engine/field_draw.h"
 
 #include <cmath>
+#include <vector>
 
 namespace dalu {
 
@@ -184,6 +185,32 @@ void DrawLanded(Engine& e, FieldCanvas& cv, const FallingBead& f) {
   }
 }
 
+// A bead that gravity moves leaves a settled cell behind. Its same-colour neighbours were
+// drawn joined toward it, and nothing else redraws them, so without this they would show a
+// join into an empty cell until the field is drawn whole again. They are redrawn from the
+// board once every bead has landed, when the board and the picture agree again.
+struct Vacated {
+  int owner, column, row;
+};
+
+std::vector<Vacated> VacatedCells(const Engine& e) {
+  std::vector<Vacated> out;
+  for (int i = 1; i <= e.FallCount; ++i) {
+    const FallingBead& f = e.FallList[i];
+    const double row = std::trunc(f.Position);
+    // Twins and obstruct beads start above the field; only a bead resting in it vacates a cell.
+    if (row != f.Position || row < 1 || row > e.FieldHeight || row == f.TargetRow) continue;
+    out.push_back({f.Owner, f.Column, static_cast<int>(row)});
+  }
+  return out;
+}
+
+void RedrawAroundVacated(const Engine& e, FieldCanvas& cv, const std::vector<Vacated>& cells) {
+  for (const Vacated& v : cells) {
+    for (int d = 0; d < 4; ++d) DrawSettled(e, cv, v.owner, v.column + DX[d], v.row + DY[d]);
+  }
+}
+
 // Frames after which a fall is cut short. With the configuration limits the longest fall
 // takes a few hundred frames; only an out-of-range configuration comes near this.
 constexpr int kMaxFallFrames = 20000;
@@ -196,6 +223,7 @@ void AnimateFalls(Engine& e, FieldCanvas& cv, Host& host, const Config& cfg) {
   const double gravity = cfg.Cfg[kGravityPower] / 100.0;
   const double separated = cfg.Cfg[kSeparatedSpeed] / 100.0;
   const double topRow = e.FieldHeight + 3;
+  const std::vector<Vacated> vacated = VacatedCells(e);
   for (int frame = 0;; ++frame) {
     if (frame == kMaxFallFrames) {
       // The configuration never lets these beads settle: put them where they land.
@@ -211,6 +239,7 @@ void AnimateFalls(Engine& e, FieldCanvas& cv, Host& host, const Config& cfg) {
         f.BounceState = bounding;
         DrawLanded(e, cv, f);
       }
+      RedrawAroundVacated(e, cv, vacated);
       cv.Present();
       return;
     }
@@ -257,6 +286,7 @@ void AnimateFalls(Engine& e, FieldCanvas& cv, Host& host, const Config& cfg) {
       }
       if (f.BounceState == bounding) DrawLanded(e, cv, f);
     }
+    if (settled) RedrawAroundVacated(e, cv, vacated);
     cv.Present();
     const int32_t wait = cfg.Cfg[kAnimationWait];
     host.WaitFromMark(static_cast<uint32_t>(wait < 0 ? 0 : wait));

@@ -173,6 +173,22 @@ TEST_F(FieldDrawTest, ObstructBeadsAboveTheFieldAreNotDrawnWhenTheyLand) {
   EXPECT_EQ(cv.ImageAt(p.x, p.y), -1);
 }
 
+TEST_F(FieldDrawTest, NeighboursOfABeadThatFellAwayLoseTheirJoin) {
+  // Column 1 holds a colour-3 support and on it a colour-1 bead, drawn joined to the
+  // colour-1 bead at its right. That one falls from row 2 to the floor.
+  e.Boards[1].Cells[1][1] = 3;
+  e.Boards[1].Cells[1][2] = 1;
+  e.Boards[1].Cells[2][1] = 1;
+  DrawBead(e, cv, 1, 1, 2, 1, 1);
+  e.FallCount = 1;
+  e.FallList[1] = {1, 2, 2.0, 1, 0.0, 1, 0};
+  AnimateFalls(e, cv, host, cfg);
+  const Pixel left = CellPixel(e, 1, 1, 2);
+  EXPECT_EQ(cv.ImageAt(left.x, left.y), 0);
+  const Pixel landed = CellPixel(e, 1, 2, 1);
+  EXPECT_EQ(cv.ImageAt(landed.x, landed.y), 0);
+}
+
 // The drawing operations of AnimateFalls, frame by frame, for positions worked out by hand.
 // Each op is (kind, column, row, pixels shifted up, image); kPresent ends a frame.
 class FallFramesTest : public FieldDrawTest {
