@@ -110,17 +110,6 @@ Position Snap(Viewer& v) {
   return p;
 }
 
-// A settled colour bead's picture without its joins. The fall animation redraws the
-// neighbours of a bead where it lands, not where it left, so a bead that gravity moved away
-// can leave a neighbour drawn joined toward an empty cell for a while; a position drawn
-// whole joins exactly what the board joins. Everything else must match exactly.
-int32_t Unjoined(int32_t pixel) {
-  if (pixel < 0) return pixel;
-  const int32_t image = pixel / 400;
-  if (image >= kImgObstruct || image % 24 >= 16) return pixel;
-  return (image - image % 24) * 400 + pixel % 400;
-}
-
 // Names the first difference, so a failure says what differs.
 std::string Differ(const Position& a, const Position& b) {
   if (std::memcmp(a.boards, b.boards, sizeof a.boards) != 0) return "boards";
@@ -135,7 +124,7 @@ std::string Differ(const Position& a, const Position& b) {
   if (a.replay != b.replay || a.running != b.running) return "replay state";
   if (a.memo != b.memo) return "memo";
   for (size_t i = 0; i < a.pixels.size(); ++i) {
-    if (Unjoined(a.pixels[i]) == Unjoined(b.pixels[i])) continue;
+    if (a.pixels[i] == b.pixels[i]) continue;
     const int x = static_cast<int>(i) % PixelCanvas::kWidth;
     const int y = static_cast<int>(i) / PixelCanvas::kWidth;
     return "picture at (" + std::to_string(x) + ", " + std::to_string(y) +
