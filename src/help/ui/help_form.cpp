@@ -14,14 +14,11 @@
 #include "util/host.h"
 #include "util/text.h"
 #include "util/ui/fonts.h"
+#include "util/ui/qt_text.h"
 
 namespace dalu {
 
 namespace {
-
-QString FromCp932(std::string_view bytes) {
-  return QString::fromStdString(Cp932ToUtf8(bytes));
-}
 
 // The part after the last "/", up to its last dot (the whole part when it has no dot).
 QString BaseName(const std::string& path) {

@@ -39,14 +39,11 @@
 #include "util/text.h"
 #include "util/ui/fonts.h"
 #include "util/ui/qt_host.h"
+#include "util/ui/qt_text.h"
 
 namespace dalu {
 
 namespace {
-
-QString FromCp932(const std::string& bytes) {
-  return QString::fromStdString(Cp932ToUtf8(bytes));
-}
 
 // A caption as a Qt menu text: the accelerator letter in parentheses gets its "&".
 QString MenuText(const std::string& cp932, char accelerator) {
@@ -320,12 +317,7 @@ void MainWindow::StartUp() {
   g_.eng.ConstSet();
   MenuEJ();
   FillLevelSelectors();
-  {
-    const QSignalBlocker block1(cbx1_);
-    const QSignalBlocker block2(cbx2_);
-    cbx1_->setCurrentIndex(1);  // "No Attack"
-    cbx2_->setCurrentIndex(5);  // "Weaker Gutcha"
-  }
+  ShowLevels(1, 5);  // "No Attack" against "Weaker Gutcha"
   LevelChanged();
   g_.eng.rng.Seed(options_.seed ? *options_.seed : QRandomGenerator::system()->generate64());
   g_.ctl.LastKeyTime = 0;
@@ -491,11 +483,7 @@ void MainWindow::CommentClick() {
   commentMode_ = false;
   memo_->setReadOnly(true);
   memo_->setFocusPolicy(Qt::NoFocus);
-  std::vector<std::string> lines;
-  for (const std::string& line : MemoLines(memo_->toPlainText().toStdString())) {
-    lines.push_back(Utf8ToCp932(line));
-  }
-  StoreComment(g_, lines);
+  StoreComment(g_, MemoLines(ToCp932(memo_->toPlainText())));
   ShowRecordInMoveList();  // the comment is part of the record it lists
   SetVariant(MenuId::kComment, CaptionVariant::kPlain);
   FocusKeys();
@@ -517,12 +505,7 @@ void MainWindow::ConfigClick() {
   MenuEJ();
   ShowRecordInMoveList();  // in the language chosen
   FillLevelSelectors();
-  {
-    const QSignalBlocker block1(cbx1_);
-    const QSignalBlocker block2(cbx2_);
-    cbx1_->setCurrentIndex(level1);
-    cbx2_->setCurrentIndex(level2);
-  }
+  ShowLevels(level1, level2);
   field_->update();
   BackFromDialog();
 }
@@ -621,18 +604,15 @@ void MainWindow::PositionShown() {
 // ---- Level selectors ----
 
 void MainWindow::FillLevelSelectors() {
-  fillingLevels_ = true;
   const QSignalBlocker block1(cbx1_);
   const QSignalBlocker block2(cbx2_);
   cbx1_->clear();
   for (int i = 0; i < kLevelCount; ++i) cbx1_->addItem(FromCp932(LevelName(i, g_.cfg.EnglishUI)));
   cbx2_->clear();
   for (int i = 0; i < cbx1_->count(); ++i) cbx2_->addItem(cbx1_->itemText(i));
-  fillingLevels_ = false;
 }
 
 void MainWindow::LevelChanged() {
-  if (fillingLevels_) return;
   const int left = LevelSelectorsChanged(g_, cbx1_->currentIndex(), cbx2_->currentIndex());
   if (left != cbx1_->currentIndex()) {
     const QSignalBlocker block(cbx1_);

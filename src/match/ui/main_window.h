@@ -227,7 +227,6 @@ class MainWindow : public QMainWindow {
   bool firstPaintPending_ = true;
   bool commentMode_ = false;
   bool closing_ = false;
-  bool fillingLevels_ = false;
 };
 
 }  // namespace dalu

@@ -7,16 +7,13 @@
 #include "match/game.h"
 #include "match/study.h"
 #include "util/text.h"
+#include "util/ui/qt_text.h"
 
 namespace dalu {
 
 namespace {
 
 constexpr int kColumns = 4;  // turn, side 1, side 2, comments
-
-QString FromCp932(const std::string& text) {
-  return QString::fromStdString(Cp932ToUtf8(text));
-}
 
 }  // namespace
 

@@ -8,16 +8,9 @@
 #include <algorithm>
 
 #include "util/text.h"
+#include "util/ui/qt_text.h"
 
 namespace dalu {
-
-namespace {
-
-QString FromCp932(std::string_view bytes) {
-  return QString::fromStdString(Cp932ToUtf8(bytes));
-}
-
-}  // namespace
 
 QtHost::QtHost() {
   clock_.start();
