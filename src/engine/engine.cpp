@@ -52,17 +52,19 @@ void InitBoards(Engine& e, FieldCanvas& canvas) {
   e.TwinIndex[2] = 1;
 
   for (int p = 1; p <= 2; ++p) {
-    for (int x = 0; x <= W + 1; ++x) {
-      for (int y = 0; y <= H + 3; ++y) {
-        if (e.Boards[p].Cells[x][y] == kWall) {
-          const Pixel px = CellPixel(e, p, x, y);
-          canvas.DrawImage(kImgWall, px.x, px.y);
-        }
-      }
-    }
+    DrawWalls(e, canvas, p);
     DrawMarkers(e, canvas, p);
     ClearNotice(e, canvas, p);
   }
+}
+
+bool IsBuried(const Engine& e, int side) {
+  const Board& b = e.Boards[side];
+  const int H = e.FieldHeight;
+  for (int x = 1; x <= e.FieldWidth; ++x) {
+    if (b.Cells[x][H] == kEmpty || b.Cells[x][H - 1] == kEmpty) return false;
+  }
+  return true;
 }
 
 }  // namespace dalu

@@ -75,4 +75,7 @@ void InitBoards(Engine& e, FieldCanvas& canvas);
 // score with the entries of the last step, so nothing is read outside them.
 int32_t ChainPoints(const Engine& e, int32_t c, int32_t n);
 
+// A side is buried when rows H and H-1 are full.
+bool IsBuried(const Engine& e, int side);
+
 }  // namespace dalu

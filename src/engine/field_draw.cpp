@@ -92,6 +92,24 @@ void DrawNotice(const Engine& e, FieldCanvas& cv, int p) {
   }
 }
 
+void DrawWalls(const Engine& e, FieldCanvas& cv, int p) {
+  for (int x = 0; x <= e.FieldWidth + 1; ++x) {
+    for (int y = 0; y <= e.FieldHeight + 3; ++y) {
+      if (e.Boards[p].Cells[x][y] != kWall) continue;
+      const Pixel px = CellPixel(e, p, x, y);
+      cv.DrawImage(kImgWall, px.x, px.y);
+    }
+  }
+}
+
+void DrawBurialRow(const Engine& e, FieldCanvas& cv, int p, int row) {
+  for (int x = 0; x <= e.FieldWidth + 1; ++x) {
+    EraseCell(e, cv, p, x, row);
+    const Pixel px = CellPixel(e, p, x, row);
+    cv.DrawImage(kImgBurial, px.x, px.y);
+  }
+}
+
 void DrawPreviews(const Engine& e, FieldCanvas& cv, int p, int32_t n) {
   // Twins past the last one the sequence can hold are not shown.
   if (n < 1 || 2 * (n + 1) > kSequenceBeads) return;
@@ -115,13 +133,7 @@ void DrawPosition(const Engine& e, FieldCanvas& cv) {
   cv.RestoreAll();
   for (int p = 1; p <= 2; ++p) {
     const Board& b = e.Boards[p];
-    for (int x = 0; x <= W + 1; ++x) {
-      for (int y = 0; y <= H + 3; ++y) {
-        if (b.Cells[x][y] != kWall) continue;
-        const Pixel px = CellPixel(e, p, x, y);
-        cv.DrawImage(kImgWall, px.x, px.y);
-      }
-    }
+    DrawWalls(e, cv, p);
     DrawMarkers(e, cv, p);
     DrawNotice(e, cv, p);
     for (int x = 1; x <= W; ++x) {
@@ -136,18 +148,8 @@ void DrawPosition(const Engine& e, FieldCanvas& cv) {
     }
     // The previews appear with the first twin handed out.
     if (e.TwinIndex[p] > 1) DrawPreviews(e, cv, p, e.TwinIndex[p]);
-    bool buried = true;
-    for (int x = 1; x <= W; ++x) {
-      if (b.Cells[x][H] == kEmpty || b.Cells[x][H - 1] == kEmpty) buried = false;
-    }
-    if (!buried) continue;
-    for (int r = 0; r <= H + 5; ++r) {
-      for (int x = 0; x <= W + 1; ++x) {
-        EraseCell(e, cv, p, x, r);
-        const Pixel px = CellPixel(e, p, x, r);
-        cv.DrawImage(kImgBurial, px.x, px.y);
-      }
-    }
+    if (!IsBuried(e, p)) continue;
+    for (int r = 0; r <= H + 5; ++r) DrawBurialRow(e, cv, p, r);
   }
 }
 

@@ -55,7 +55,12 @@ void ClearNotice(const Engine& e, FieldCanvas& cv, int p);
 // Shows side p's PendingShown as notice icons (100, 5W, W and single points).
 void DrawNotice(const Engine& e, FieldCanvas& cv, int p);
 
-// ---- The previews and the whole position ----
+// ---- Walls, burial, the previews and the whole position ----
+
+// Image 131 at every wall cell (-1) of columns 0..W+1, rows 0..H+3 of side p.
+void DrawWalls(const Engine& e, FieldCanvas& cv, int p);
+// Row `row` of side p, columns 0..W+1, covered by the burial filler.
+void DrawBurialRow(const Engine& e, FieldCanvas& cv, int p, int row);
 
 // Picture columns of the previews, in cell coordinates of side p: side 1's stand right of
 // its field, side 2's left of its field, both in the gap between the fields. The next twin

@@ -17,6 +17,15 @@ void MMEnable(Game& g) {
   g.ctl.MatchRunning = false;
 }
 
+void ShowFieldsOnNewBackground(Game& g, bool sizeChanged) {
+  if (g.ctl.MatchReady && !sizeChanged) {
+    DrawPosition(g.eng, g.canvas);
+  } else {
+    g.canvas.RestoreAll();
+  }
+  g.canvas.Present();
+}
+
 std::string CaptionText(const Game& g) {
   std::string caption = PathText(g.rec.RecFileName) + " ( " + g.rec.RecTitle + " )";
   if (g.ctl.ReplayMode) caption += "  :replay";

@@ -20,6 +20,12 @@ void MMEnable(Game& g);
 std::string CaptionText(const Game& g);
 void FormTitle(Game& g);
 
+// After the configuration dialog rebuilt the background: a stopped match whose field size
+// is unchanged is drawn again over it, since wiping its fields would leave beads the boards
+// still hold invisible when the match is continued. After a change of size the boards no
+// longer fit the picture, so the empty playfield is shown.
+void ShowFieldsOnNewBackground(Game& g, bool sizeChanged);
+
 // ---- Stop / Continue ----
 // While a match runs: stops it after the current turn. In live play the moves still being
 // chosen become the handed twins at their start position (a side that is chaining keeps

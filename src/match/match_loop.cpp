@@ -418,11 +418,7 @@ void AnimateBurial(Game& g, int p) {
   Engine& e = g.eng;
   for (int r = 0; r <= e.FieldHeight + 5 && !g.ctl.QuitRequested; ++r) {
     g.host.MarkTime();
-    for (int x = 0; x <= e.FieldWidth + 1; ++x) {
-      EraseCell(e, g.canvas, p, x, r);
-      const Pixel px = CellPixel(e, p, x, r);
-      g.canvas.DrawImage(kImgBurial, px.x, px.y);
-    }
+    DrawBurialRow(e, g.canvas, p, r);
     g.canvas.Present();
     g.host.WaitFromMark(kBurialRowWait);
   }
@@ -525,15 +521,6 @@ bool PlayTurn(Game& g) {
 void ThinkMove(Game& g, int player, const TwinMove& current) {
   const std::optional<TwinMove> move = ThinkMove(ThinkContext(g), player, current);
   if (move) g.ctl.TurnMove[player] = *move;
-}
-
-bool IsBuried(const Engine& e, int side) {
-  const Board& b = e.Boards[side];
-  const int H = e.FieldHeight;
-  for (int x = 1; x <= e.FieldWidth; ++x) {
-    if (b.Cells[x][H] == kEmpty || b.Cells[x][H - 1] == kEmpty) return false;
-  }
-  return true;
 }
 
 std::string PlayerLabel(const std::string& recPlayerName) {

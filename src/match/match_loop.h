@@ -31,9 +31,6 @@ void Main(Game& g);
 // without a level or a side other than 1..2.
 void ThinkMove(Game& g, int player, const TwinMove& current);
 
-// A side is buried when rows H and H-1 are full.
-bool IsBuried(const Engine& e, int side);
-
 // The name shown in a chain report: RecPlayerName without its four-digit length prefix;
 // "No Info" (and any name without a readable prefix) unchanged.
 std::string PlayerLabel(const std::string& recPlayerName);

@@ -13,24 +13,17 @@
 #include <algorithm>
 #include <iterator>
 
-#include "engine/field_draw.h"
 #include "engine/ui/image_canvas.h"
 #include "match/game.h"
+#include "match/match_commands.h"
 #include "records/ui/bitmaps.h"
 #include "util/text.h"
 #include "util/ui/fonts.h"
+#include "util/ui/qt_text.h"
 
 namespace dalu {
 
 namespace {
-
-QString Q(const std::string& cp932) {
-  return QString::fromStdString(Cp932ToUtf8(cp932));
-}
-
-std::string Cp(const QString& text) {
-  return Utf8ToCp932(text.toStdString());
-}
 
 // Every control sits where the dialog was laid out; the sizes follow the 12-pixel font.
 constexpr int kEditHeight = 21;
@@ -107,10 +100,10 @@ TF_CFG::TF_CFG(Game& g, QWidget* parent) : QDialog(parent), g_(g) {
   Bt_OK_->setText(QString::fromLatin1(kOkCaption));
 
   connect(Bt_Fast_, &QPushButton::clicked, this, [this] {
-    for (int k = 1; k <= kTimingItems; ++k) edits_[k - 1]->setText(Q(FastTimingText(k)));
+    for (int k = 1; k <= kTimingItems; ++k) edits_[k - 1]->setText(FromCp932(FastTimingText(k)));
   });
   connect(Bt_Default_, &QPushButton::clicked, this, [this] {
-    for (int k = 1; k <= kTimingItems; ++k) edits_[k - 1]->setText(Q(DefaultTimingText(k)));
+    for (int k = 1; k <= kTimingItems; ++k) edits_[k - 1]->setText(FromCp932(DefaultTimingText(k)));
   });
   connect(Button1, &QPushButton::clicked, this,
           [this] { StepSize(Ed_Wd_, +1, kDialogMinWidth, kDialogMaxWidth, shown_.Width); });
@@ -131,8 +124,8 @@ TF_CFG::TF_CFG(Game& g, QWidget* parent) : QDialog(parent), g_(g) {
 }
 
 void TF_CFG::SetTexts(bool english) {
-  auto text = [english](ConfigDialogTextId id) { return Q(ConfigDialogText(id, english)); };
-  for (int k = 1; k <= kTimingItems; ++k) labels_[k - 1]->setText(Q(TimingLabel(k, english)));
+  auto text = [english](ConfigDialogTextId id) { return FromCp932(ConfigDialogText(id, english)); };
+  for (int k = 1; k <= kTimingItems; ++k) labels_[k - 1]->setText(FromCp932(TimingLabel(k, english)));
   Label21_->setText(text(ConfigDialogTextId::kWidth));
   Label22_->setText(text(ConfigDialogTextId::kHeight));
   Label23_->setText(text(ConfigDialogTextId::kObstruct));
@@ -152,17 +145,17 @@ void TF_CFG::FormActivate() {
   shown_ = ConfigDialogShown(g_);
   // 1. The edits.
   for (int k = 1; k <= kTimingItems; ++k) {
-    edits_[k - 1]->setText(Q(IntToText(shown_.Timing[k - 1])));
+    edits_[k - 1]->setText(FromCp932(IntToText(shown_.Timing[k - 1])));
   }
-  Ed_Wd_->setText(Q(IntToText(shown_.Width)));
-  Ed_Hg_->setText(Q(IntToText(shown_.Height)));
+  Ed_Wd_->setText(FromCp932(IntToText(shown_.Width)));
+  Ed_Hg_->setText(FromCp932(IntToText(shown_.Height)));
   // 2. The drawing options.
   ChB1_->setChecked(shown_.DrawFieldLines);
   ChB2_->setChecked(shown_.SolidBlack);
   // 3. The texts and the language list.
   SetTexts(shown_.English);
   CBx_Engl_->clear();
-  for (int i = 0; i < kLanguageChoices; ++i) CBx_Engl_->addItem(Q(LanguageChoiceText(i)));
+  for (int i = 0; i < kLanguageChoices; ++i) CBx_Engl_->addItem(FromCp932(LanguageChoiceText(i)));
   CBx_Engl_->setCurrentIndex(shown_.English ? 0 : 1);
   // 4. The rate lists; a rate that is none of the choices leaves its list unselected.
   QComboBox* lists[3] = {nullptr, CBx_ojp1_, CBx_ojp2_};
@@ -193,19 +186,19 @@ void TF_CFG::LeaveEdit(QLineEdit* edit) {
   if (edit == Ed_Wd_ || edit == Ed_Hg_) {
     const bool width = edit == Ed_Wd_;
     const int32_t v = FieldSizeValue(
-        g_.host, Cp(edit->text()), width ? kDialogMinWidth : kDialogMinHeight,
+        g_.host, ToCp932(edit->text()), width ? kDialogMinWidth : kDialogMinHeight,
         width ? kDialogMaxWidth : kDialogMaxHeight, width ? shown_.Width : shown_.Height);
-    edit->setText(Q(IntToText(v)));
+    edit->setText(FromCp932(IntToText(v)));
   } else {
     for (int k = 1; k <= kTimingItems; ++k) {
-      if (edits_[k - 1] == edit) edit->setText(Q(LeaveTimingEdit(g_.host, k, Cp(edit->text()))));
+      if (edits_[k - 1] == edit) edit->setText(FromCp932(LeaveTimingEdit(g_.host, k, ToCp932(edit->text()))));
     }
   }
   leaving_ = false;
 }
 
 void TF_CFG::StepSize(QLineEdit* edit, int step, int32_t min, int32_t max, int32_t fallback) {
-  edit->setText(Q(StepFieldSize(Cp(edit->text()), step, min, max, fallback)));
+  edit->setText(FromCp932(StepFieldSize(ToCp932(edit->text()), step, min, max, fallback)));
 }
 
 bool TF_CFG::eventFilter(QObject* watched, QEvent* event) {
@@ -238,13 +231,13 @@ ConfigDialogValues TF_CFG::Values() {
   // once, like every other edit's (already-settled edits show no message).
   for (QLineEdit* e : edits_) LeaveEdit(e);
   for (int i = 0; i < kTimingItems; ++i) {
-    v.Timing[i] = ParseInt(Cp(edits_[i]->text())).value_or(kCfgDefault[i]);
+    v.Timing[i] = ParseInt(ToCp932(edits_[i]->text())).value_or(kCfgDefault[i]);
   }
   v.DrawFieldLines = ChB1_->isChecked();
   v.SolidBlack = ChB2_->isChecked();
   v.Width =
-      FieldSizeValue(g_.host, Cp(Ed_Wd_->text()), kDialogMinWidth, kDialogMaxWidth, shown_.Width);
-  v.Height = FieldSizeValue(g_.host, Cp(Ed_Hg_->text()), kDialogMinHeight, kDialogMaxHeight,
+      FieldSizeValue(g_.host, ToCp932(Ed_Wd_->text()), kDialogMinWidth, kDialogMaxWidth, shown_.Width);
+  v.Height = FieldSizeValue(g_.host, ToCp932(Ed_Hg_->text()), kDialogMinHeight, kDialogMaxHeight,
                             shown_.Height);
   v.English = CBx_Engl_->currentIndex() != 1;
   v.RateEntry[1] = CBx_ojp1_->currentIndex();
@@ -267,15 +260,7 @@ void RunConfigDialog(Game& g, FieldPictures& pictures, QWidget* parent) {
   dialog.exec();
   if (dialog.closeResult().RebuildBackground) {
     TF_File_BGPLoad(g, pictures);
-    // A stopped match of the same size is drawn again over the new background: wiping its
-    // fields would leave beads the boards still hold invisible when the match is continued.
-    // After a change of size the boards no longer fit the picture, so it stays empty.
-    if (g.ctl.MatchReady && g.eng.FieldWidth == width && g.eng.FieldHeight == height) {
-      DrawPosition(g.eng, g.canvas);
-    } else {
-      g.canvas.RestoreAll();
-    }
-    g.canvas.Present();
+    ShowFieldsOnNewBackground(g, g.eng.FieldWidth != width || g.eng.FieldHeight != height);
   }
 }
 
