@@ -62,20 +62,12 @@ class ConsoleHost final : public VirtualHost {
   ConsoleHost(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
   void ShowError(const std::string& text) override {
     VirtualHost::ShowError(text);
-    if (holding_) {
-      held_.push_back(text);
-    } else {
-      Print(text);
-    }
+    if (!held_.Keep(text)) Print(text);
   }
-  void Hold() { holding_ = true; }
+  void Hold() { held_.Hold(); }
   // Prints what was held back (only the last text when lastOnly) and stops holding.
   void Release(bool lastOnly) {
-    holding_ = false;
-    for (size_t i = lastOnly && !held_.empty() ? held_.size() - 1 : 0; i < held_.size(); ++i) {
-      Print(held_[i]);
-    }
-    held_.clear();
+    for (const std::string& text : held_.Release(lastOnly)) Print(text);
   }
   void ShowInfo(const std::string& text) override {
     VirtualHost::ShowInfo(text);
@@ -87,8 +79,7 @@ class ConsoleHost final : public VirtualHost {
 
   std::ostream& out_;
   std::ostream& err_;
-  bool holding_ = false;
-  std::vector<std::string> held_;
+  HeldMessages held_;
 };
 
 // A game for one command, with the console's seams, its program directory set and that

@@ -14,6 +14,20 @@ void Host::WaitFromMark(uint32_t units) {
   }
 }
 
+bool HeldMessages::Keep(const std::string& text) {
+  if (!holding_) return false;
+  held_.push_back(text);
+  return true;
+}
+
+std::vector<std::string> HeldMessages::Release(bool lastOnly) {
+  holding_ = false;
+  std::vector<std::string> out;
+  out.swap(held_);
+  if (lastOnly && out.size() > 1) out.erase(out.begin(), out.end() - 1);
+  return out;
+}
+
 void VirtualHost::ProcessEvents() {
   ++eventPasses;
   if (onEvents) onEvents();

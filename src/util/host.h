@@ -39,6 +39,23 @@ class Host {
   uint32_t timeMark_ = 0;
 };
 
+// Error texts held back while a file is read. A refused file may produce a general error
+// and then a precise one; the user should see one report, the last and most precise.
+class HeldMessages {
+ public:
+  void Hold() { holding_ = true; }
+  bool Holding() const { return holding_; }
+  // While holding keeps the text and returns true; otherwise returns false and the caller
+  // shows it at once.
+  bool Keep(const std::string& text);
+  // Stops holding and returns what was held: all of it, or only the last when lastOnly.
+  std::vector<std::string> Release(bool lastOnly);
+
+ private:
+  bool holding_ = false;
+  std::vector<std::string> held_;
+};
+
 // A host whose clock only moves when something waits: every wait returns at once after
 // advancing the clock by the time it would have taken. Message boxes are recorded.
 // An optional hook runs on every pass of event processing, so tests can act "during" a wait

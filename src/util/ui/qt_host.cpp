@@ -28,7 +28,7 @@ uint32_t QtHost::TickMs() {
 }
 
 void QtHost::ProcessEvents() {
-  if (holding_) ReleaseErrors(false);
+  if (held_.Holding()) ReleaseErrors(false);
   QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
@@ -38,7 +38,7 @@ void QtHost::WaitForEvents(int maxMs) {
     ProcessEvents();
     return;
   }
-  if (holding_) ReleaseErrors(false);
+  if (held_.Holding()) ReleaseErrors(false);
   Sleep(maxMs);
 }
 
@@ -52,11 +52,7 @@ void QtHost::Sleep(int maxMs) {
 }
 
 void QtHost::ShowError(const std::string& text) {
-  if (holding_) {
-    heldErrors_.push_back(text);
-    return;
-  }
-  ErrorBox(MessageText(text));
+  if (!held_.Keep(text)) ErrorBox(MessageText(text));
 }
 
 void QtHost::ShowInfo(const std::string& text) {
@@ -64,16 +60,11 @@ void QtHost::ShowInfo(const std::string& text) {
 }
 
 void QtHost::HoldErrors() {
-  holding_ = true;
+  held_.Hold();
 }
 
 void QtHost::ReleaseErrors(bool lastOnly) {
-  holding_ = false;
-  std::vector<std::string> held;
-  held.swap(heldErrors_);
-  for (size_t i = lastOnly && !held.empty() ? held.size() - 1 : 0; i < held.size(); ++i) {
-    ErrorBox(MessageText(held[i]));
-  }
+  for (const std::string& text : held_.Release(lastOnly)) ErrorBox(MessageText(text));
 }
 
 QString QtHost::MessageText(const std::string& cp932) const {

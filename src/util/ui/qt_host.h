@@ -65,8 +65,7 @@ class QtHost : public Host {
   uint32_t skippedMs_ = 0;
   bool finishing_ = false;
   QPointer<QWidget> parent_;
-  bool holding_ = false;
-  std::vector<std::string> heldErrors_;
+  HeldMessages held_;
 };
 
 }  // namespace dalu
