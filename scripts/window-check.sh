@@ -36,13 +36,8 @@ for cmd in Xvfb xdotool pulseaudio pactl parec; do
   command -v "$cmd" >/dev/null || { echo "window check: $cmd is missing (scripts/install-deps.sh installs it)" >&2; exit 1; }
 done
 
-rm -rf "$out"
-mkdir -p "$out"
 source scripts/window-env.sh
-trap window_env_stop EXIT
-window_env_start
-work=$WENV_DIR/DALU
-window_workdir "$app" "$work"
+window_env_open
 
 failures=0
 fail() {

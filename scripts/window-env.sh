@@ -3,15 +3,18 @@
 # Nothing of the user's session is used or touched: the servers, their sockets and HOME
 # live in one temporary folder that is removed on exit.
 #
+#   window_env_open       empties $out, starts both servers (stopped on exit) and copies
+#                         the program directory $app into $work
 #   window_env_start      starts both servers; sets DISPLAY, XDG_RUNTIME_DIR, HOME
 #   window_record_start F records the null sink's monitor into F (raw s16le, mono 22050 Hz)
 #   window_record_stop    ends the recording
 #   window_env_stop       stops everything (also run on exit)
 #
 # Then the helpers that drive the window (start, key, click, settle, shot, compare,
-# finish, ...). They use $tool (build/tools/dalu_wincheck), $work (the program directory
-# the window runs from), $out (where screenshots and logs go) and a function `fail`, all
-# set by the script that sources this file.
+# finish, ...). They use $tool (build/tools/dalu_wincheck), $app (build/DALU), $out (where
+# screenshots and logs go) and a function `fail`, set by the script that sources this file,
+# and $work (the copy of the program directory the window runs from), set by
+# window_env_open.
 
 WENV_DIR=$(mktemp -d /tmp/dalu-window.XXXXXX)
 WENV_XVFB=""
@@ -85,6 +88,15 @@ window_record_stop() {
     wait "$WENV_PAREC" 2>/dev/null || true
     WENV_PAREC=""
   fi
+}
+
+window_env_open() {
+  rm -rf "$out"
+  mkdir -p "$out"
+  trap window_env_stop EXIT
+  window_env_start
+  work=$WENV_DIR/DALU
+  window_workdir "$app" "$work"
 }
 
 # ---- Driving the window ----------------------------------------------------------------------

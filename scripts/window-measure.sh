@@ -22,13 +22,8 @@ if [ ! -x "$app/dalumaster" ] || [ ! -x "$tool" ]; then
   echo "window-measure: build/DALU/dalumaster or build/tools/dalu_wincheck is missing" >&2
   exit 1
 fi
-rm -rf "$out"
-mkdir -p "$out"
 source scripts/window-env.sh
-trap window_env_stop EXIT
-window_env_start
-work=$WENV_DIR/DALU
-window_workdir "$app" "$work"
+window_env_open
 fail() {
   echo "window-measure: $*" >&2
   exit 1

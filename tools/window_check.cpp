@@ -132,16 +132,19 @@ struct Seen {
   double distance = 0;  // mean absolute difference per channel, 0..255
 };
 
+// Sum of the absolute differences of the three channels of two pixels.
+int ColourDiff(QRgb a, QRgb b) {
+  return std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
+         std::abs(qBlue(a) - qBlue(b));
+}
+
 // Mean absolute difference per channel between a 20 x 20 region of shot at (x, y) and img.
 double Distance(const QImage& shot, int x, int y, const QImage& img) {
   long sum = 0;
   for (int j = 0; j < kCellSize; ++j) {
     const QRgb* a = reinterpret_cast<const QRgb*>(shot.constScanLine(y + j)) + x;
     const QRgb* b = reinterpret_cast<const QRgb*>(img.constScanLine(j));
-    for (int i = 0; i < kCellSize; ++i) {
-      sum += std::abs(qRed(a[i]) - qRed(b[i])) + std::abs(qGreen(a[i]) - qGreen(b[i])) +
-             std::abs(qBlue(a[i]) - qBlue(b[i]));
-    }
+    for (int i = 0; i < kCellSize; ++i) sum += ColourDiff(a[i], b[i]);
   }
   return static_cast<double>(sum) / (3.0 * kCellSize * kCellSize);
 }
@@ -226,10 +229,7 @@ std::optional<QPoint> FindBackground(const QImage& shot, const Pictures& pics, Q
       for (int y = 40; y < 430; y += 8) {
         const QRgb* a = reinterpret_cast<const QRgb*>(shot.constScanLine(at.y() + y)) + at.x();
         const QRgb* b = reinterpret_cast<const QRgb*>(back.constScanLine(y));
-        for (int x = 4; x < kImageWidth; x += 8, ++n) {
-          sum += std::abs(qRed(a[x]) - qRed(b[x])) + std::abs(qGreen(a[x]) - qGreen(b[x])) +
-                 std::abs(qBlue(a[x]) - qBlue(b[x]));
-        }
+        for (int x = 4; x < kImageWidth; x += 8, ++n) sum += ColourDiff(a[x], b[x]);
       }
       const double mean = static_cast<double>(sum) / (3.0 * n);
       if (mean < best) {
