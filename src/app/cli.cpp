@@ -322,7 +322,7 @@ int CmdReplay(const std::vector<std::string>& args, const std::string& exePath, 
   bool jumped = false;
   host.onEvents = [&game, &host, to, &jumped, &tailAt] {
     host.Release(false);  // the file has been taken: the replay runs
-    if (!game.ctl.StepWaitActive) return;
+    if (!(game.ctl.Phase == LoopPhase::kStepWait)) return;
     if (to < 0) {
       tailAt = host.TickMs();
       TailClick(game);
@@ -380,7 +380,7 @@ int CmdAnalyse(const std::vector<std::string>& args, const std::string& exePath,
   // before it on the board.
   host.onEvents = [&game, &host, turn] {
     host.Release(false);
-    if (!game.ctl.StepWaitActive) return;
+    if (!(game.ctl.Phase == LoopPhase::kStepWait)) return;
     if (game.eng.TurnNumber < turn) {
       NextStepClick(game);
     } else {

@@ -7,7 +7,7 @@
 namespace dalu {
 
 int CommentIndex(const Game& g) {
-  const int32_t i = g.ctl.TurnInProgress ? g.eng.TurnNumber - 1 : g.eng.TurnNumber;
+  const int32_t i = g.ctl.InTurn() ? g.eng.TurnNumber - 1 : g.eng.TurnNumber;
   return std::clamp<int32_t>(i, 0, kMaxCommentIndex);
 }
 

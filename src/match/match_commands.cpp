@@ -42,7 +42,7 @@ void StopContinueClick(Game& g) {
   if (ctl.MatchRunning) {
     // Stop. Only moves that are still being chosen are replaced: once logged, the turn is
     // played as logged. A replay plays its recorded moves.
-    if (!ctl.ReplayMode && ctl.MovesOpen) {
+    if (!ctl.ReplayMode && ctl.Phase == LoopPhase::kMovesOpen) {
       const int s = ctl.InputSide;
       if ((s == 1 || s == 2) && e.PlayerLevel[s] == 0 && e.Boards[s].ChainCount == 0) {
         // The steered twin goes back to where the drop now starts.
@@ -59,9 +59,9 @@ void StopContinueClick(Game& g) {
     return;
   }
   // Continue.
-  if (!ctl.MatchReady || ctl.QuitRequested) return;
+  if (!ctl.MatchReady || ctl.Requests.Quit) return;
   MMnotEnable(g);
-  if (ctl.LoopActive) return;  // the loop still finishing its turn simply goes on
+  if (ctl.InLoop()) return;  // the loop still finishing its turn simply goes on
   Main(g);
 }
 
@@ -82,14 +82,14 @@ void EndReplayClick(Game& g) {
   MatchControl& ctl = g.ctl;
   // Only a turn that waits for its step can be taken back; at any other moment the
   // position does not fit the setting back, so the click is ignored.
-  if (!ctl.StepWaitActive || !ctl.ReplayMode || ctl.EndReplayRequested) return;
-  ctl.EndReplayRequested = true;
+  if (ctl.Phase != LoopPhase::kStepWait || !ctl.ReplayMode || ctl.Requests.EndReplay) return;
+  ctl.Requests.EndReplay = true;
   ctl.WaitForStep = false;
   MMEnable(g);
 }
 
 void CloseRequested(Game& g) {
-  g.ctl.QuitRequested = true;
+  g.ctl.Requests.Quit = true;
   g.ctl.MatchRunning = false;
   g.ctl.WaitForStep = false;
   g.ctl.InputSide = 3;

@@ -23,7 +23,53 @@ struct RecordRules {
   int32_t ColourImage[11] = {};
 };
 
+// Where the match loop stands. One value instead of a flag per question, so every handler
+// that runs nested inside the loop's waits (the enabling rules, study, Stop, closing) reads
+// the same answer, and no combination the loop never makes can be written.
+enum class LoopPhase : uint8_t {
+  kIdle,          // Main is not running
+  kBetweenTurns,  // Main runs outside a turn: before dealing, in the burial, after a rebuild
+  kTurn,          // a turn is counted and its beads have not all fallen
+  kMovesOpen,     // in a turn: its live moves are still being chosen (not yet logged)
+  kStepWait,      // in a turn: the replay waits for its step
+};
+
+// What the game's record holds, as far as studying it goes.
+enum class RecordState : uint8_t {
+  kLive,    // written by live play, or nothing yet
+  kLoaded,  // the loaded record with no live turn since its load: its positions can be rebuilt
+};
+
+// What handlers ask of the loop. Each is acted on at the loop's next wait (or when it
+// returns) and then cleared, except Quit, which lasts: the window is going away.
+struct LoopRequests {
+  bool Quit = false;       // the window is closing: the loop returns at its next wait
+  bool EndReplay = false;  // "x" was pressed during a step wait
+  bool Jump = false;       // go to the position after JumpTarget (study.h)
+  int32_t JumpTarget = 0;
+};
+
+// A yes/no view of the phase under one of the loop's questions. Reading asks the phase;
+// writing moves it to the nearest phase with that answer (tests set a moment up this way).
+class PhaseFlag {
+ public:
+  enum class Question : uint8_t { kLoopActive, kTurnInProgress, kMovesOpen, kStepWaitActive };
+  PhaseFlag(LoopPhase& phase, Question q) : phase_(phase), q_(q) {}
+  PhaseFlag(const PhaseFlag&) = delete;
+  operator bool() const;
+  PhaseFlag& operator=(bool on);
+
+ private:
+  LoopPhase& phase_;
+  Question q_;
+};
+
 struct MatchControl {
+  MatchControl() = default;
+  // The views at the end refer to this object's own phase.
+  MatchControl(const MatchControl&) = delete;
+  MatchControl& operator=(const MatchControl&) = delete;
+
   bool MatchRunning = false;   // the loop goes on while set
   bool ReplayMode = false;     // the loop plays a loaded record's moves
   bool WaitForStep = false;    // in replay, wait before the turn while set
@@ -39,19 +85,29 @@ struct MatchControl {
   bool AutoTwin = false;       // "AutoTwin" carries its check mark
 
   // ---- Kept by the loop itself, so that handlers can tell what it is doing ----
-  bool MatchReady = false;          // a match has been started or a record loaded for replay
-  bool LoopActive = false;          // Main is running (it may be finishing a turn after Stop)
-  bool TurnInProgress = false;      // a turn has been counted and its beads have not all fallen
-  bool MovesOpen = false;           // this turn's moves are still being chosen (not yet logged)
-  bool StepWaitActive = false;      // the loop is waiting for a replay step
-  bool EndReplayRequested = false;  // "x" was pressed during that wait
-  bool QuitRequested = false;       // the window is closing: the loop returns at its next wait
+  bool MatchReady = false;  // a match has been started or a record loaded for replay
+  LoopPhase Phase = LoopPhase::kIdle;
+  LoopRequests Requests;
+
+  // Main is running (it may be finishing a turn after Stop).
+  bool InLoop() const { return Phase != LoopPhase::kIdle; }
+  // A turn has been counted and its beads have not all fallen.
+  bool InTurn() const {
+    return Phase == LoopPhase::kTurn || Phase == LoopPhase::kMovesOpen ||
+           Phase == LoopPhase::kStepWait;
+  }
 
   // ---- Studying a loaded record (study.h) ----
-  bool RecordIntact = false;   // the game's record is the loaded one: no live turn since the load
-  bool JumpRequested = false;  // go to the position after JumpTarget at the loop's next step
-  int32_t JumpTarget = 0;      // wait, or when the loop returns
-  RecordRules StudyRules;      // the loaded record's rules
+  RecordState Record = RecordState::kLive;
+  RecordRules StudyRules;  // the loaded record's rules
+
+  // ---- The phase and the jump request under the loop's questions, for the tests that
+  // drive the loop through its waits ----
+  PhaseFlag LoopActive{Phase, PhaseFlag::Question::kLoopActive};
+  PhaseFlag TurnInProgress{Phase, PhaseFlag::Question::kTurnInProgress};
+  PhaseFlag MovesOpen{Phase, PhaseFlag::Question::kMovesOpen};
+  PhaseFlag StepWaitActive{Phase, PhaseFlag::Question::kStepWaitActive};
+  const bool& JumpRequested = Requests.Jump;
 
   // ---- Headless settings ----
   bool AutoSave = true;   // save the record when a match ends by itself

@@ -203,19 +203,19 @@ bool ReplayTurnStart(Game& g) {
 
   // 4.4 Wait for the step command.
   ctl.WaitForStep = !ctl.FastReplay;
-  ctl.StepWaitActive = true;
-  while (ctl.WaitForStep && ctl.MatchRunning && !ctl.QuitRequested && !ctl.JumpRequested) {
+  ctl.Phase = LoopPhase::kStepWait;
+  while (ctl.WaitForStep && ctl.MatchRunning && !ctl.Requests.Quit && !ctl.Requests.Jump) {
     g.host.WaitForEvents(kPersonWaitMs);
   }
-  ctl.StepWaitActive = false;
-  if (ctl.QuitRequested) return false;
+  ctl.Phase = LoopPhase::kTurn;
+  if (ctl.Requests.Quit) return false;
   // A jump replaces this turn: Main rebuilds the position it asks for.
-  if (ctl.JumpRequested) {
-    ctl.EndReplayRequested = false;
+  if (ctl.Requests.Jump) {
+    ctl.Requests.EndReplay = false;
     return false;
   }
-  if (ctl.EndReplayRequested) {
-    ctl.EndReplayRequested = false;
+  if (ctl.Requests.EndReplay) {
+    ctl.Requests.EndReplay = false;
     EndReplayHere(g);
     return false;
   }
@@ -235,17 +235,17 @@ bool ChooseLiveMoves(Game& g) {
   for (int p = 2; p >= 1; --p) {
     if (e.PlayerLevel[p] > 0 && !Chaining(e, p)) ThinkMove(g, p, ctl.ShownTwin[p]);
   }
-  while (!Chaining(e, 1) && ctl.InputSide == 1 && e.PlayerLevel[1] == 0 && !ctl.QuitRequested) {
+  while (!Chaining(e, 1) && ctl.InputSide == 1 && e.PlayerLevel[1] == 0 && !ctl.Requests.Quit) {
     g.host.WaitForEvents(kPersonWaitMs);
   }
   if (ctl.InputSide == 1) {
     ctl.InputSide = 2;
     ctl.InputTwin = ctl.ShownTwin[2];
   }
-  while (!Chaining(e, 2) && ctl.InputSide == 2 && e.PlayerLevel[2] == 0 && !ctl.QuitRequested) {
+  while (!Chaining(e, 2) && ctl.InputSide == 2 && e.PlayerLevel[2] == 0 && !ctl.Requests.Quit) {
     g.host.WaitForEvents(kPersonWaitMs);
   }
-  return !ctl.QuitRequested;
+  return !ctl.Requests.Quit;
 }
 
 // Before the moves are logged: every side that drops a twin drops the colours it was
@@ -416,7 +416,7 @@ void ObstructFall(Game& g, int s, int32_t fall) {
 // Step 21.1: the field and its walls fill with the burial picture from the floor upward.
 void AnimateBurial(Game& g, int p) {
   Engine& e = g.eng;
-  for (int r = 0; r <= e.FieldHeight + 5 && !g.ctl.QuitRequested; ++r) {
+  for (int r = 0; r <= e.FieldHeight + 5 && !g.ctl.Requests.Quit; ++r) {
     g.host.MarkTime();
     DrawBurialRow(e, g.canvas, p, r);
     g.canvas.Present();
@@ -435,7 +435,7 @@ void CheckBurial(Game& g) {
     any = true;
     AnimateBurial(g, p);
   }
-  if (!any || ctl.QuitRequested) return;
+  if (!any || ctl.Requests.Quit) return;
 
   const int32_t t = e.TurnNumber;
   const int32_t count = std::min<int32_t>(g.rec.CommentCount[t], kCommentsPerIndex);
@@ -462,11 +462,11 @@ bool PlayTurn(Game& g) {
 
   if (ctl.ReplayMode ? !RecordHoldsNextTwins(g) : !RoomForAnotherTurn(g)) return false;
   // A live turn writes its own moves and twins over the loaded record's.
-  if (!ctl.ReplayMode) ctl.RecordIntact = false;
+  if (!ctl.ReplayMode) ctl.Record = RecordState::kLive;
 
   // 1-3.
   e.TurnNumber += 1;
-  ctl.TurnInProgress = true;
+  ctl.Phase = LoopPhase::kTurn;
   HandOutTwins(g);
   host.MarkTime();
 
@@ -477,41 +477,41 @@ bool PlayTurn(Game& g) {
   ctl.InputSide = 1;
   ctl.InputTwin = ctl.ShownTwin[1];
   if (!ctl.ReplayMode) {
-    ctl.MovesOpen = true;
+    ctl.Phase = LoopPhase::kMovesOpen;
     const bool go = ChooseLiveMoves(g);
     if (!go) return false;
     SettleMoves(g);
   }
-  ctl.MovesOpen = false;
+  ctl.Phase = LoopPhase::kTurn;
 
   // 7. Log the turn, for a chaining side too (its entry holds the empty move).
   for (int p = 1; p <= 2; ++p) g.rec.TurnRecord[e.TurnNumber][p] = ctl.TurnMove[p];
 
   // 8-10.
   host.WaitFromMark(kMovesShownWait);
-  if (ctl.QuitRequested) return false;
+  if (ctl.Requests.Quit) return false;
   ForecastAttacks(g);
   ShowChosenMoves(g);
-  if (ctl.QuitRequested) return false;
+  if (ctl.Requests.Quit) return false;
 
   // 11-15. Drop, fall, one chain step.
   BuildDrop(g);
   AnimateFalls(e, g.canvas, host, g.cfg);
-  if (ctl.QuitRequested) return false;
+  if (ctl.Requests.Quit) return false;
   VanishStep(e, g.canvas, host, g.sound, g.cfg);
-  if (ctl.QuitRequested) return false;
+  if (ctl.Requests.Quit) return false;
 
   // 16-20. Reports, offsets, arrivals.
   ReportChains(g);
   OffsetNotices(g);
   const OffsetResult due = OffsetQueues(e);
   if (due.fall > 0) ObstructFall(g, due.side, due.fall);
-  if (ctl.QuitRequested) return false;
-  ctl.TurnInProgress = false;
+  if (ctl.Requests.Quit) return false;
+  ctl.Phase = LoopPhase::kBetweenTurns;
 
   // 21-22.
   CheckBurial(g);
-  if (ctl.QuitRequested) return false;
+  if (ctl.Requests.Quit) return false;
   g.view.TurnEnded(g);
   return true;
 }
@@ -594,8 +594,8 @@ OffsetResult OffsetQueues(Engine& e) {
 
 void Main(Game& g) {
   MatchControl& ctl = g.ctl;
-  if (ctl.LoopActive) return;
-  ctl.LoopActive = true;
+  if (ctl.InLoop()) return;
+  ctl.Phase = LoopPhase::kBetweenTurns;
   ctl.EndReason.clear();
   g.view.ShowLevels(g.eng.PlayerLevel[1], g.eng.PlayerLevel[2]);
   ctl.FastReplay = false;
@@ -603,17 +603,14 @@ void Main(Game& g) {
   // loop ran, at a replay step wait, or while the loop was finishing a turn, it rebuilds
   // the position and the replay goes on from there.
   for (;;) {
-    if (ctl.JumpRequested && !ctl.QuitRequested) ApplyRequestedJump(g);
-    while (ctl.MatchRunning && !ctl.QuitRequested) {
+    if (ctl.Requests.Jump && !ctl.Requests.Quit) ApplyRequestedJump(g);
+    while (ctl.MatchRunning && !ctl.Requests.Quit) {
       if (!PlayTurn(g)) break;
     }
-    if (!ctl.JumpRequested || ctl.QuitRequested) break;
+    if (!ctl.Requests.Jump || ctl.Requests.Quit) break;
   }
-  ctl.JumpRequested = false;
-  ctl.MovesOpen = false;
-  ctl.StepWaitActive = false;
-  ctl.TurnInProgress = false;
-  ctl.LoopActive = false;
+  ctl.Requests.Jump = false;
+  ctl.Phase = LoopPhase::kIdle;
 }
 
 }  // namespace dalu

@@ -121,9 +121,9 @@ void StartWithDeal(Game& g, int level1, int level2, const int32_t fixed[3]) {
   // 11-13.
   TF_File_SetUp(g);
   ctl.MatchReady = true;
-  ctl.EndReplayRequested = false;
-  ctl.RecordIntact = false;
-  ctl.JumpRequested = false;
+  ctl.Requests.EndReplay = false;
+  ctl.Record = RecordState::kLive;
+  ctl.Requests.Jump = false;
   MMnotEnable(g);
   Main(g);
 }
@@ -139,7 +139,7 @@ bool DealtTwin(const Engine& e, int p, int32_t n) {
 }  // namespace
 
 bool StartMatch(Game& g, int level1, int level2) {
-  if (g.ctl.LoopActive) return false;
+  if (g.ctl.InLoop()) return false;
   const int32_t none[3] = {};
   StartWithDeal(g, level1, level2, none);
   return true;
@@ -153,7 +153,7 @@ int32_t SameDealTwins(const Game& g, int side) {
   // never reaches beads the file did not set. A match dealt from a record keeps the
   // record's twins at the front of its sequence, so it can be dealt again.
   int32_t limit = 0;
-  if (g.ctl.RecordIntact) {
+  if (g.ctl.Record == RecordState::kLoaded) {
     limit = std::min<int32_t>(g.rec.RecTurns, kMaxTurns) + 3;
   } else {
     limit = e.FixedTwins[side];
@@ -165,7 +165,7 @@ int32_t SameDealTwins(const Game& g, int side) {
 }
 
 bool StartSameDeal(Game& g, int level1, int level2) {
-  if (g.ctl.LoopActive) return false;
+  if (g.ctl.InLoop()) return false;
   const int32_t fixed[3] = {0, SameDealTwins(g, 1), SameDealTwins(g, 2)};
   if (fixed[1] == 0 || fixed[2] == 0) return false;
   StartWithDeal(g, level1, level2, fixed);

@@ -9,7 +9,7 @@
 namespace dalu {
 
 LoadOutcome LoadFile(Game& g, const std::string& path) {
-  if (g.ctl.MatchRunning || g.ctl.LoopActive) return LoadOutcome::kFailed;
+  if (g.ctl.MatchRunning || g.ctl.InLoop()) return LoadOutcome::kFailed;
   const int32_t width = g.eng.FieldWidth;
   const int32_t height = g.eng.FieldHeight;
   const LoadOutcome outcome = LoadRecord(g, path);
@@ -17,7 +17,7 @@ LoadOutcome LoadFile(Game& g, const std::string& path) {
     StartReplay(g, g.eng.FieldWidth != width || g.eng.FieldHeight != height);
   } else if (outcome == LoadOutcome::kConverted) {
     // The game's record is now the converted one, which is not on the screen.
-    g.ctl.RecordIntact = false;
+    g.ctl.Record = RecordState::kLive;
     g.eng.FixedTwins[1] = g.eng.FixedTwins[2] = 0;
   }
   return outcome;
@@ -38,7 +38,7 @@ void StartReplay(Game& g, bool fieldSizeChanged) {
   e.FixedTwins[1] = e.FixedTwins[2] = 0;
   // 10.
   ctl.ReplayMode = true;
-  ctl.EndReplayRequested = false;
+  ctl.Requests.EndReplay = false;
   g.view.EnableReplayButtons(true);
   FormTitle(g);
   // 11.
@@ -46,9 +46,9 @@ void StartReplay(Game& g, bool fieldSizeChanged) {
   g.view.ClearMemo();
   g.view.EnableStopContinue();
   ctl.MatchReady = true;
-  ctl.RecordIntact = true;
+  ctl.Record = RecordState::kLoaded;
   KeepRecordRules(g);
-  ctl.JumpRequested = false;
+  ctl.Requests.Jump = false;
   g.view.RecordLoaded(g);
   MMnotEnable(g);
   // 12.

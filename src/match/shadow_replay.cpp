@@ -25,8 +25,8 @@ ShadowReplay::ShadowReplay(const Game& g)
   s.ctl.AutoSave = false;  // a rebuilt burial is not saved again
   s.ctl.ReplayMode = true;
   s.ctl.MatchReady = true;
-  s.ctl.RecordIntact = true;
-  view_.quit = &s.ctl.QuitRequested;
+  s.ctl.Record = RecordState::kLoaded;
+  view_.quit = &s.ctl.Requests.Quit;
 }
 
 ShadowReplay::~ShadowReplay() = default;
@@ -36,16 +36,16 @@ void ShadowReplay::RunTo(int32_t t, const std::function<void(Game&)>& onStep) {
   if (t <= s.eng.TurnNumber || !s.ctl.ReplayMode) return;
   view_.stopAfter = t;
   host_.onEvents = [&s, &onStep] {
-    if (!s.ctl.StepWaitActive || !s.ctl.WaitForStep) return;
+    if (s.ctl.Phase != LoopPhase::kStepWait || !s.ctl.WaitForStep) return;
     if (onStep) onStep(s);
     s.ctl.WaitForStep = false;
   };
-  s.ctl.QuitRequested = false;
+  s.ctl.Requests.Quit = false;
   s.ctl.MatchRunning = true;
   Main(s);
   host_.onEvents = nullptr;
   // The stop asked for is not the window closing.
-  s.ctl.QuitRequested = false;
+  s.ctl.Requests.Quit = false;
 }
 
 }  // namespace dalu

@@ -21,7 +21,7 @@ void KeyEvent(Game& g, int virtualKey, bool keyUp) {
   ctl.PendingKey = action;
   ctl.LastKeyTime = now;
   // Keys steer only while a live turn's moves are being chosen.
-  if (ctl.ReplayMode || !ctl.MovesOpen) {
+  if (ctl.ReplayMode || ctl.Phase != LoopPhase::kMovesOpen) {
     ctl.PendingKey = 0;
     return;
   }

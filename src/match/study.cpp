@@ -14,7 +14,7 @@
 namespace dalu {
 
 bool CanStudy(const Game& g) {
-  return g.ctl.RecordIntact && g.ctl.MatchReady && !g.ctl.QuitRequested;
+  return g.ctl.Record == RecordState::kLoaded && g.ctl.MatchReady && !g.ctl.Requests.Quit;
 }
 
 int32_t LastTurn(const Game& g) {
@@ -23,19 +23,19 @@ int32_t LastTurn(const Game& g) {
 
 int32_t ShownTurn(const Game& g) {
   const int32_t t = g.eng.TurnNumber;
-  return g.ctl.LoopActive && g.ctl.TurnInProgress ? t - 1 : t;
+  return g.ctl.InTurn() ? t - 1 : t;
 }
 
 int32_t StudyTurn(const Game& g) {
-  return g.ctl.JumpRequested ? g.ctl.JumpTarget : ShownTurn(g);
+  return g.ctl.Requests.Jump ? g.ctl.Requests.JumpTarget : ShownTurn(g);
 }
 
 bool GoToTurn(Game& g, int32_t t) {
   MatchControl& ctl = g.ctl;
   if (!CanStudy(g)) return false;
-  ctl.JumpTarget = std::clamp<int32_t>(t, 0, LastTurn(g));
-  ctl.JumpRequested = true;
-  if (ctl.LoopActive) {
+  ctl.Requests.JumpTarget = std::clamp<int32_t>(t, 0, LastTurn(g));
+  ctl.Requests.Jump = true;
+  if (ctl.InLoop()) {
     // The loop acts at its next step wait (at once if it waits now), or when it returns.
     ctl.FastReplay = false;
     ctl.WaitForStep = false;
@@ -60,12 +60,12 @@ void GoToLast(Game& g) {
 void StepForward(Game& g) {
   const MatchControl& ctl = g.ctl;
   if (!CanStudy(g)) return;
-  if (ctl.StepWaitActive && !ctl.JumpRequested) {
+  if (ctl.Phase == LoopPhase::kStepWait && !ctl.Requests.Jump) {
     NextStepClick(g);
     return;
   }
   // After the end nothing follows; going there again would only redraw it.
-  if (!ctl.LoopActive && !ctl.ReplayMode && StudyTurn(g) >= LastTurn(g)) return;
+  if (!ctl.InLoop() && !ctl.ReplayMode && StudyTurn(g) >= LastTurn(g)) return;
   GoToTurn(g, StudyTurn(g) + 1);
 }
 
@@ -119,10 +119,8 @@ bool RebuildPosition(Game& g, int32_t t) {
   ctl.ReplayMode = s.ctl.ReplayMode;
   ctl.EndReason = s.ctl.EndReason;
   ctl.WaitForStep = false;
-  ctl.StepWaitActive = false;
-  ctl.EndReplayRequested = false;
-  ctl.TurnInProgress = false;
-  ctl.MovesOpen = false;
+  ctl.Requests.EndReplay = false;
+  if (ctl.InLoop()) ctl.Phase = LoopPhase::kBetweenTurns;
   ctl.InputSide = 3;
   ctl.PendingKey = 0;
   ctl.MatchReady = true;
@@ -137,9 +135,9 @@ bool RebuildPosition(Game& g, int32_t t) {
 
 void ApplyRequestedJump(Game& g) {
   MatchControl& ctl = g.ctl;
-  ctl.JumpRequested = false;
+  ctl.Requests.Jump = false;
   if (!CanStudy(g)) return;
-  const bool goesOn = RebuildPosition(g, ctl.JumpTarget);
+  const bool goesOn = RebuildPosition(g, ctl.Requests.JumpTarget);
   g.view.EnableReplayButtons(true);
   FormTitle(g);
   if (goesOn) {

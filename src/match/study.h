@@ -10,7 +10,7 @@
 //
 // How a jump meets the match loop. All of it runs on the window thread, nested inside the
 // loop's waits like every other handler, and talks to the loop through two flags,
-// JumpRequested and JumpTarget:
+// its jump request (Requests.Jump and Requests.JumpTarget):
 //  - while the loop waits for a replay step (turn t+1 handed out), the request ends the
 //    wait; the loop drops that turn and rebuilds the position asked for, then deals the
 //    next turn from there and waits again;
@@ -82,7 +82,7 @@ void ApplyRecordRules(const RecordRules& rules, Engine& e);
 // Touches neither MatchRunning nor the window's running state.
 bool RebuildPosition(Game& g, int32_t t);
 
-// Acts on JumpRequested: rebuilds the position and sets the window state for it (replay
+// Acts on the jump request: rebuilds the position and sets the window state for it (replay
 // going on: ReplayMode, caption, replay buttons, running; ended: stopped). Called by Main.
 void ApplyRequestedJump(Game& g);
 

@@ -449,7 +449,7 @@ void MainWindow::SaveAsClick() {
 }
 
 void MainWindow::LoadClick() {
-  if (g_.ctl.MatchRunning || g_.ctl.LoopActive) return;
+  if (g_.ctl.MatchRunning || g_.ctl.InLoop()) return;
   const FileAsker& ask = options_.askOpenFile;
   const QString filter = QString::fromLatin1(kRecordFilter);
   const QString chosen = ask ? ask(this, RecordDirectory(), filter)
@@ -498,7 +498,7 @@ void MainWindow::ClearClick() {
 // ---- Configuration ----
 
 void MainWindow::ConfigClick() {
-  if (g_.ctl.MatchRunning || g_.ctl.LoopActive) return;
+  if (g_.ctl.MatchRunning || g_.ctl.InLoop()) return;
   const int level1 = cbx1_->currentIndex();
   const int level2 = cbx2_->currentIndex();
   if (options_.configDialog) options_.configDialog(this);
