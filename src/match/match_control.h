@@ -38,6 +38,7 @@ enum class LoopPhase : uint8_t {
 enum class RecordState : uint8_t {
   kLive,    // written by live play, or nothing yet
   kLoaded,  // the loaded record with no live turn since its load: its positions can be rebuilt
+  kPlayed,  // the match just played, stopped or ended: studied like a loaded record
 };
 
 // What handlers ask of the loop. Each is acted on at the loop's next wait (or when it
@@ -46,6 +47,7 @@ struct LoopRequests {
   bool Quit = false;       // the window is closing: the loop returns at its next wait
   bool EndReplay = false;  // "x" was pressed during a step wait
   bool Jump = false;       // go to the position after JumpTarget (study.h)
+  bool TakeBack = false;   // take the last keyboard turn back (just_played.h)
   int32_t JumpTarget = 0;
 };
 

@@ -9,6 +9,7 @@
 #include "engine/twins.h"
 #include "engine/vanish_step.h"
 #include "match/game.h"
+#include "match/just_played.h"
 #include "match/match_commands.h"
 #include "match/status_line.h"
 #include "match/study.h"
@@ -236,17 +237,22 @@ bool ChooseLiveMoves(Game& g) {
   for (int p = 2; p >= 1; --p) {
     if (e.PlayerLevel[p] > 0 && !Chaining(e, p)) ThinkMove(g, p, ctl.ShownTwin[p]);
   }
-  while (!Chaining(e, 1) && ctl.InputSide == 1 && e.PlayerLevel[1] == 0 && !ctl.Requests.Quit) {
+  // A take back asked for during the previous turn's animations is acted on before waiting.
+  auto waiting = [&](int p) {
+    return !Chaining(e, p) && ctl.InputSide == p && e.PlayerLevel[p] == 0 && !ctl.Requests.Quit &&
+           !ctl.Requests.TakeBack;
+  };
+  while (waiting(1)) {
     g.host.WaitForEvents(kPersonWaitMs);
   }
   if (ctl.InputSide == 1) {
     ctl.InputSide = 2;
     ctl.InputTwin = ctl.ShownTwin[2];
   }
-  while (!Chaining(e, 2) && ctl.InputSide == 2 && e.PlayerLevel[2] == 0 && !ctl.Requests.Quit) {
+  while (waiting(2)) {
     g.host.WaitForEvents(kPersonWaitMs);
   }
-  return !ctl.Requests.Quit;
+  return !ctl.Requests.Quit && !ctl.Requests.TakeBack;
 }
 
 // Before the moves are logged: every side that drops a twin drops the colours it was
@@ -610,13 +616,16 @@ void Main(Game& g) {
   // the position and the replay goes on from there.
   for (;;) {
     if (ctl.Requests.Jump && !ctl.Requests.Quit) ApplyRequestedJump(g);
+    if (ctl.Requests.TakeBack && !ctl.Requests.Quit) ApplyTakeBack(g);
     while (ctl.MatchRunning && !ctl.Requests.Quit) {
       if (!PlayTurn(g)) break;
     }
-    if (!ctl.Requests.Jump || ctl.Requests.Quit) break;
+    if (!(ctl.Requests.Jump || ctl.Requests.TakeBack) || ctl.Requests.Quit) break;
   }
   ctl.Requests.Jump = false;
+  ctl.Requests.TakeBack = false;
   ctl.Phase = LoopPhase::kIdle;
+  KeepPlayedMatch(g);
   if (!ctl.Requests.Quit) ShowStatus(g);
 }
 

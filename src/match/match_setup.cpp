@@ -8,6 +8,7 @@
 #include "match/game.h"
 #include "match/match_commands.h"
 #include "match/match_loop.h"
+#include "match/study.h"
 #include "players/levels.h"
 #include "records/record_file.h"
 #include "util/text.h"
@@ -121,6 +122,7 @@ void StartWithDeal(Game& g, int level1, int level2, const int32_t fixed[3]) {
 
   // 11-13.
   TF_File_SetUp(g);
+  KeepRecordRules(g);  // the match just played is studied under the rules it began with
   ctl.MatchReady = true;
   ctl.Requests.EndReplay = false;
   ctl.Record = RecordState::kLive;
@@ -156,6 +158,9 @@ int32_t SameDealTwins(const Game& g, int side) {
   int32_t limit = 0;
   if (g.ctl.Record == RecordState::kLoaded) {
     limit = std::min<int32_t>(g.rec.RecTurns, kMaxTurns) + 3;
+  } else if (g.ctl.Record == RecordState::kPlayed) {
+    // The match just played dealt (or showed) every twin up to two beyond its turns.
+    limit = std::min<int32_t>(g.rec.RecTurns, kMaxTurns) + 2;
   } else {
     limit = e.FixedTwins[side];
   }

@@ -15,6 +15,11 @@ ShadowReplay::ShadowReplay(const Game& g)
   Game& s = *game_;
   s.eng = g.eng;
   s.rec = g.rec;
+  if (g.ctl.Record == RecordState::kLive) {
+    // A match in play: its turns so far, to be replayed without an end message.
+    s.rec.RecTurns = LastTurn(g);
+    s.rec.RecEndReason = "Halt";
+  }
   s.cfg = g.cfg;
   ApplyRecordRules(g.ctl.StudyRules, s.eng);
   // The start of a replay, as StartReplay sets it up.

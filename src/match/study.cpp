@@ -15,11 +15,13 @@
 namespace dalu {
 
 bool CanStudy(const Game& g) {
-  return g.ctl.Record == RecordState::kLoaded && g.ctl.MatchReady && !g.ctl.Requests.Quit;
+  return g.ctl.Record != RecordState::kLive && g.ctl.MatchReady && !g.ctl.Requests.Quit;
 }
 
 int32_t LastTurn(const Game& g) {
-  return std::clamp<int32_t>(g.rec.RecTurns, 0, kMaxTurns);
+  // A live match's record ends with the turns played so far.
+  const int32_t t = g.ctl.Record == RecordState::kLive ? ShownTurn(g) : g.rec.RecTurns;
+  return std::clamp<int32_t>(t, 0, kMaxTurns);
 }
 
 int32_t ShownTurn(const Game& g) {

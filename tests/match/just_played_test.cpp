@@ -1,5 +1,7 @@
 // The match just played: its status line and result, studying it without a load, taking
 // moves back, and the history that keeps every match.
+#include "match/just_played.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -13,6 +15,7 @@
 #include "match/replay.h"
 #include "match/status_line.h"
 #include "match/study.h"
+#include "records/record_file.h"
 #include "util/host.h"
 #include "util/sound.h"
 #include "util/text.h"
@@ -76,6 +79,60 @@ TEST(JustPlayed, TheStatusLineFollowsTheMatchAndNamesTheWinnerAfterABurial) {
   EXPECT_EQ(r.view.status.substr(0, 12), "Turn " + IntToText(turns - 1) + " / " + IntToText(turns));
   g.cfg.EnglishUI = false;
   EXPECT_NE(StatusLine(g).find(Utf8ToCp932("の勝ち")), std::string::npos);
+}
+
+TEST(JustPlayed, TakeBackReturnsBeforeTheLastKeyboardDropAndTheStopKeepsTheTurnsBehindIt) {
+  Played p("take_back");
+  Game& g = *p.g;
+  int drops = 0;
+  bool tookBack = false;
+  TwinMove before[3][3] = {};
+  p.host.onEvents = [&] {
+    MatchControl& ctl = g.ctl;
+    if (ctl.Phase != LoopPhase::kMovesOpen || ctl.InputSide != 1) return;
+    if (!tookBack && g.eng.TurnNumber == 4) {
+      for (int t = 1; t <= 2; ++t) {
+        for (int s = 1; s <= 2; ++s) before[t][s] = g.rec.TurnRecord[t][s];
+      }
+      tookBack = TakeBackKeyDown(g, kBackspaceKey);
+      return;
+    }
+    if (tookBack) {
+      EXPECT_EQ(g.eng.TurnNumber, 3);  // the third turn is dealt again
+      StopContinueClick(g);
+      return;
+    }
+    ++drops;
+    ctl.TurnMove[1] = ctl.ShownTwin[1];
+    ctl.TurnMove[1].Column = 1 + drops;
+    ctl.InputSide = 2;
+  };
+  g.eng.rng.Seed(5);
+  ASSERT_TRUE(StartMatch(g, 0, 3));
+  ASSERT_TRUE(tookBack);
+  EXPECT_EQ(g.eng.TurnNumber, 3);
+  EXPECT_EQ(g.ctl.Record, RecordState::kPlayed);
+  for (int t = 1; t <= 2; ++t) {
+    for (int s = 1; s <= 2; ++s) EXPECT_EQ(g.rec.TurnRecord[t][s].Column, before[t][s].Column);
+  }
+  EXPECT_EQ(g.rec.TurnRecord[3][1].Column, 4);  // the stop's turn: the twin where it starts
+  // Saved, the record loads again and replays to the same fields.
+  ASSERT_TRUE(TF_File_SaveAs(g, "taken.DBD", false));
+  Played r("take_back_load");
+  Game& rg = *r.g;
+  r.host.onEvents = [&rg] {
+    if (rg.ctl.StepWaitActive) TailClick(rg);
+  };
+  ASSERT_EQ(LoadFile(rg, (p.dir / "GameData" / "taken.DBD").string()), LoadOutcome::kReplay);
+  EXPECT_EQ(rg.eng.TurnNumber, 3);
+  EXPECT_EQ(FieldRows(rg, 1), FieldRows(g, 1));
+  EXPECT_EQ(FieldRows(rg, 2), FieldRows(g, 2));
+  // The match just played is studied without a load.
+  p.host.onEvents = [&g] {
+    if (g.ctl.StepWaitActive) EndReplayClick(g);
+  };
+  StepBack(g);
+  EXPECT_EQ(ShownTurn(g), 2);
 }
 
 }  // namespace

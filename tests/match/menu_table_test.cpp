@@ -112,13 +112,14 @@ TEST(MenuTable, RecordItemsFollowTheLoadedRecord) {
   EXPECT_EQ(RecordItemEnabled(g, MenuId::kMoveList, false), true);
   EXPECT_EQ(deal(), true);
 
-  // Live play from the position shown: nothing left to study.
+  // Live play from the position shown, stopped: the match just played is studied instead.
   LevelSelectorsChanged(g, 3, 3);
   t.host.onEvents = [&] {
     if (g.ctl.MatchRunning && g.eng.TurnNumber >= 2) MMEnable(g);
   };
   StopContinueClick(g);
-  EXPECT_EQ(study(), false);
+  EXPECT_EQ(study(), true);
+  EXPECT_EQ(LastTurn(g), g.eng.TurnNumber);
 }
 
 TEST(MenuTable, MemoLinesDropOnlyTrailingBreaks) {

@@ -1,5 +1,6 @@
 #include "match/ui/key_map.h"
 
+#include "match/just_played.h"
 #include "match/steering.h"
 
 namespace dalu {
@@ -17,6 +18,8 @@ int VirtualKeyOf(int qtKey, Qt::KeyboardModifiers modifiers) {
       return vk::kHome;
     case Qt::Key_End:
       return vk::kEnd;
+    case Qt::Key_Backspace:  // take back
+      return kBackspaceKey;
     case Qt::Key_Clear:
       return keypad ? vk::kNumpad5 : 0;
     case Qt::Key_2:

@@ -27,6 +27,7 @@
 #include "help/ui/help_form.h"
 #include "match/comments.h"
 #include "match/game.h"
+#include "match/just_played.h"
 #include "match/match_commands.h"
 #include "match/match_loop.h"
 #include "match/match_setup.h"
@@ -226,7 +227,7 @@ void MainWindow::BuildWidgets() {
   catcher_->onKey = [this](int vk, bool up) {
     if (up) {
       KeyUp(g_, vk);
-    } else if (!ReplayKeyDown(g_, vk)) {  // a replay's keys first: steering ignores them there
+    } else if (!ReplayKeyDown(g_, vk) && !TakeBackKeyDown(g_, vk)) {  // a replay's keys first
       KeyDown(g_, vk);
     }
   };
