@@ -1,6 +1,9 @@
 #include "players/reading.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
+#include <iterator>
 #include <climits>
 
 #include "engine/chain.h"
@@ -77,6 +80,99 @@ int32_t BestTrigger(const ThinkContext& ctx, bool settled) {
   return best;
 }
 
+// The value of the trigger "one bead of colour c dropped at (x, y)" on board b, or INT32_MIN
+// when the bead completes no group of V: what BestTrigger does for one column and colour.
+// b is unchanged; the resolution runs on the work board. b must be settled.
+template <class Watch>
+int32_t TriggerOn(Engine& e, Board& b, int x, int y, int32_t c, Watch& watch) {
+  watch.Compared(x, y + 1, c);
+  watch.Compared(x - 1, y, c);
+  watch.Compared(x, y - 1, c);
+  watch.Compared(x + 1, y, c);
+  const bool touches = b.Cells[x][y + 1] == c || b.Cells[x - 1][y] == c ||
+                       b.Cells[x][y - 1] == c || b.Cells[x + 1][y] == c;
+  const int V = e.VanishCount;
+  const int size = touches ? players::CountGroupWatched(b, x, y, c, V, nullptr, watch) : 1;
+  if (size < V) return INT32_MIN;
+  e.WorkBoard = b;
+  players::ResolveSettledWatched(e, e.WorkBoard, TwinMove{c, 0, x, y, 0}, 1, watch);
+  return players::ResolutionValue(e);
+}
+
+// Every trigger of one board after the next twin, and which of them a third twin could
+// change. Trigger (x, c) has index 4 (x - 1) + c - 1.
+struct TriggerTable {
+  int top[kGridCols];  // highest occupied row 0..H of columns 1..W; kFar elsewhere
+  int32_t value[4 * kMaxWidth];
+  uint64_t any;                         // triggers with a value
+  uint64_t compared[kGridCols][2][10];  // see SlotWatch
+  uint64_t fell[kGridCols];             // see SlotWatch; also every trigger of column x
+};
+
+constexpr int kFar = 1000;
+
+void FillTriggers(Engine& e, Board& rb, TriggerTable& t) {
+  const int W = e.FieldWidth;
+  const int H = e.FieldHeight;
+  std::fill(std::begin(t.top), std::end(t.top), kFar);
+  std::memset(t.compared, 0, sizeof t.compared);
+  std::memset(t.fell, 0, sizeof t.fell);
+  t.any = 0;
+  for (int x = 1; x <= W; ++x) {
+    int top = H;
+    while (top > 0 && rb.Cells[x][top] == kEmpty) --top;
+    t.top[x] = top;
+  }
+  players::SlotWatch watch{t.top, 0, t.compared, t.fell};
+  for (int x = 1; x <= W; ++x) {
+    const int y = t.top[x] + 1;
+    if (y > H) continue;
+    // A bead on this column moves the drop cell itself.
+    t.fell[x] |= uint64_t{0xF} << (4 * (x - 1));
+    for (int32_t c = 1; c <= 4; ++c) {
+      const int k = 4 * (x - 1) + c - 1;
+      watch.bit = uint64_t{1} << k;
+      t.value[k] = TriggerOn(e, rb, x, y, c, watch);
+      if (t.value[k] != INT32_MIN) t.any |= watch.bit;
+    }
+  }
+}
+
+// Best trigger value on rb = the board of t with the third twin's beads written at (x1, r1)
+// and (x2, r2) (a row above H: not written); INT32_MIN when there is none. Only the
+// triggers the beads could change are read again.
+int32_t BestTriggerAfter(Engine& e, Board& rb, const TriggerTable& t, const TwinMove& third,
+                         int r1, int r2) {
+  const int H = e.FieldHeight;
+  const int x1 = third.Column;
+  const int x2 = third.Column + DX[third.Rotation];
+  uint64_t changed = t.fell[x1] | t.fell[x2];
+  int top1 = t.top[x1], top2 = t.top[x2];
+  if (r1 <= H) {
+    changed |= t.compared[x1][r1 - t.top[x1] - 1][third.Colour1];
+    top1 = std::max(top1, r1);
+  }
+  if (r2 <= H) {
+    changed |= t.compared[x2][r2 - t.top[x2] - 1][third.Colour2];
+    top2 = std::max(top2, r2);
+  }
+  if (x1 == x2) top1 = top2 = std::max(top1, top2);
+  int32_t best = INT32_MIN;
+  for (uint64_t rest = t.any & ~changed; rest != 0; rest &= rest - 1) {
+    best = std::max(best, t.value[std::countr_zero(rest)]);
+  }
+  players::NoWatch none;
+  for (uint64_t redo = changed; redo != 0; redo &= redo - 1) {
+    const int k = std::countr_zero(redo);
+    const int x = k / 4 + 1;
+    const int32_t c = k % 4 + 1;
+    const int y = (x == x1 ? top1 : x == x2 ? top2 : t.top[x]) + 1;
+    if (y > H) continue;
+    best = std::max(best, TriggerOn(e, rb, x, y, c, none));
+  }
+  return best;
+}
+
 }  // namespace
 
 int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
@@ -95,9 +191,14 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
   // tells whether the quick resolution applies to all of them.
   const bool settled = players::IsSettled(e, base);
   Board afterNext;
+  TriggerTable table;
   int32_t best = score;
   const int nextEnd = 100 + std::clamp(t.NextTwinCount, 0, 100);
   const int thirdEnd = 200 + std::clamp(t.ThirdTwinCount, 0, 100);
+  // The trigger table keeps one bit per column and colour, and the watch notes colours 1..9.
+  const bool twinColours = e.FieldWidth <= kMaxWidth && thirdEnd > 200 &&
+                           IsColour(e.Placements[201].Colour1) &&
+                           IsColour(e.Placements[201].Colour2);
   for (int i = 101; i <= nextEnd; ++i) {
     const TwinMove& next = e.Placements[i];
     if (IsBlocked(e, base, next)) continue;
@@ -106,7 +207,11 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
     if (!QuietDropOn(e, afterNext, next)) continue;
     // Depth 2 reads the boards afterNext + a third twin on the read board: the twin is
     // written there and taken out again after its reading, which spares a copy per twin.
+    // On a settled board the triggers of afterNext are read once, and for each third twin
+    // only those its beads could change are read again.
+    const bool cached = depth == 2 && settled && twinColours;
     if (depth == 2) t.ReadBoard = afterNext;
+    if (cached) FillTriggers(e, t.ReadBoard, table);
     for (int j = 201; j <= thirdEnd; ++j) {
       const TwinMove& third = e.Placements[j];
       if (IsBlocked(e, afterNext, third)) continue;
@@ -119,7 +224,10 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
         const int x2 = third.Column + DX[third.Rotation];
         const int32_t old1 = rb.Cells[x1][r1];
         const int32_t old2 = rb.Cells[x2][r2];
-        if (QuietDropAt(e, rb, third, r1, r2)) best = std::max(best, BestTrigger(ctx, settled));
+        if (QuietDropAt(e, rb, third, r1, r2)) {
+          best = std::max(best, cached ? BestTriggerAfter(e, rb, table, third, r1, r2)
+                                       : BestTrigger(ctx, settled));
+        }
         rb.Cells[x2][r2] = old2;  // reverse order: right also when both share a cell
         rb.Cells[x1][r1] = old1;
       }
