@@ -220,6 +220,10 @@ TEST_F(CliFixture, BadInputGetsOneLineAndExitCodeTwo) {
       {"replay"},
       {"analyse", (dir / "missing.DBD").string(), "--turn", "1", "--side", "1", "--level", "1"},
       {"analyse", "x.DBD", "--turn", "1", "--side", "3", "--level", "1"},
+      {"review"},
+      {"review", (dir / "missing.DBD").string()},
+      {"review", "x.DBD", "--playouts", "0"},
+      {"review", "x.DBD", "--playout-level", "10"},
       {"tournament", "--levels", "5-2"},
       {"bench", "now"},
   };
