@@ -1,3 +1,4 @@
+#include <memory>
 #include "coach/review.h"
 
 #include <algorithm>
@@ -103,7 +104,7 @@ std::unique_ptr<Game> LoadedCopy(const ReviewData& d, VirtualHost& host, NullCan
   g->cfg = d.cfg;
   g->ctl.StudyRules = d.rules;
   g->ctl.MatchReady = true;
-  g->ctl.RecordIntact = true;
+  g->ctl.Record = RecordState::kLoaded;
   return g;
 }
 
@@ -181,7 +182,9 @@ class PlayoutRunner {
     e.FixedTwins[1] = e.FixedTwins[2] = lastTwin;
     e.rng.Seed(PlayoutSeed(seed, t, k, 1));
 
-    g.ctl = MatchControl{};
+    // A fresh control block; it is not assignable, as its phase views point into itself.
+    std::destroy_at(&g.ctl);
+    std::construct_at(&g.ctl);
     g.ctl.AutoSave = false;
     g.ctl.MatchReady = true;
     g.think.FixedNoise = -1;
