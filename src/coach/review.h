@@ -54,8 +54,8 @@ ReviewSource TakeReviewSource(const Game& g);
 
 // Playout defaults, chosen by measurement (docs/performance.md).
 inline constexpr int kReviewDefaultLevel = 9;
-inline constexpr int kReviewDefaultPlayouts = 24;
-inline constexpr int kReviewDefaultPlayoutLevel = 3;
+inline constexpr int kReviewDefaultPlayouts = 32;
+inline constexpr int kReviewDefaultPlayoutLevel = 5;
 // A playout that has not ended this many turns after the turn it starts from counts 1/2.
 inline constexpr int kPlayoutHorizon = 150;
 
