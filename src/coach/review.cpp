@@ -336,15 +336,17 @@ double ChanceOf(int p, int64_t halfPoints1, int k) {
 
 ReviewSource TakeReviewSource(const Game& g) {
   ReviewSource s;
-  if (g.ctl.LoopActive && g.ctl.TurnInProgress) return s;
   auto d = std::make_shared<ReviewData>();
+  // A loaded record can be taken while its replay runs: the replay changes neither the
+  // record nor the deal.
   if (CanStudy(g)) {
     d->eng = g.eng;
     d->rec = g.rec;
     d->cfg = g.cfg;
     d->rules = g.ctl.StudyRules;
     s.LastTurn = LastTurn(g);
-  } else if (g.ctl.MatchReady && g.eng.TurnNumber > 0 && !g.ctl.ReplayMode) {
+  } else if (g.ctl.MatchReady && !g.ctl.LoopActive && g.eng.TurnNumber > 0 &&
+             !g.ctl.ReplayMode) {
     // The match played here: its moves so far, its deal and the engine's rules.
     const Engine& e = g.eng;
     d->eng = e;

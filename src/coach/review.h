@@ -47,9 +47,9 @@ struct ReviewSource {
   bool Valid() const { return Data != nullptr && LastTurn > 0; }
 };
 
-// The game's record: a loaded record (while no live turn has changed it), or the match
-// that was just played or stopped (its turns so far, under the engine's rules). Not Valid
-// when the game holds neither or while a turn is being played.
+// The game's record: a loaded record (while no live turn has changed it; also while its
+// replay runs), or the match that was just played or stopped (its turns so far, under the
+// engine's rules). Not Valid when the game holds neither, or while a live match runs.
 ReviewSource TakeReviewSource(const Game& g);
 
 // Playout defaults, chosen by measurement (docs/performance.md).

@@ -170,11 +170,15 @@ TEST_F(ReviewFixture, TryAgainMeetsTheReviewsDiceAndACancelStopsIt) {
   NullSound sound;
   auto g = std::make_unique<Game>(host, canvas, sound);
   g->ctl.AutoSave = false;
+  // Taken as the window takes it: while the loaded record's replay waits for a step.
+  ReviewSource source;
   host.onEvents = [&] {
-    if (g->ctl.StepWaitActive) EndReplayClick(*g);
+    if (!g->ctl.StepWaitActive) return;
+    if (g->eng.TurnNumber < 5) return NextStepClick(*g);
+    source = TakeReviewSource(*g);
+    EndReplayClick(*g);
   };
   ASSERT_EQ(LoadFile(*g, file), LoadOutcome::kReplay);
-  const ReviewSource source = TakeReviewSource(*g);
   ASSERT_TRUE(source.Valid());
   ReviewParams params;
   params.Playouts = 4;
