@@ -138,8 +138,8 @@ uint64_t Mix(uint64_t x) {
 // random additions draw from two streams, so a variant that draws more additions than
 // another still meets the same twins.
 uint64_t PlayoutSeed(uint64_t seed, int32_t turn, int k, int stream) {
-  return Mix(Mix(Mix(seed) ^ static_cast<uint64_t>(turn)) ^ (static_cast<uint64_t>(k) << 8 |
-                                                            static_cast<uint64_t>(stream)));
+  return Mix(Mix(Mix(seed) ^ static_cast<uint64_t>(turn)) ^
+             (static_cast<uint64_t>(k) << 8 | static_cast<uint64_t>(stream)));
 }
 
 // ---- Playouts ----
@@ -153,7 +153,7 @@ class PlayoutRunner {
   }
 
   struct Result {
-    int halfPoints1;  // side 1's result: 2 a win, 1 a draw or no end, 0 a loss
+    int halfPoints1;   // side 1's result: 2 a win, 1 a draw or no end, 0 a loss
     bool endedInTurn;  // a side was buried in the turn played with the given moves
   };
 
@@ -345,8 +345,7 @@ ReviewSource TakeReviewSource(const Game& g) {
     d->cfg = g.cfg;
     d->rules = g.ctl.StudyRules;
     s.LastTurn = LastTurn(g);
-  } else if (g.ctl.MatchReady && !g.ctl.LoopActive && g.eng.TurnNumber > 0 &&
-             !g.ctl.ReplayMode) {
+  } else if (g.ctl.MatchReady && !g.ctl.LoopActive && g.eng.TurnNumber > 0 && !g.ctl.ReplayMode) {
     // The match played here: its moves so far, its deal and the engine's rules.
     const Engine& e = g.eng;
     d->eng = e;
@@ -395,8 +394,8 @@ ReviewResult Review(const ReviewSource& source, const ReviewParams& params,
       if (rp.turns[static_cast<size_t>(i)].Places[p]) bestItems.push_back(2 * i + (p - 1));
     }
   }
-  ProgressCounter counter(progress, static_cast<int64_t>(bestItems.size()) +
-                                        static_cast<int64_t>(turns) * K);
+  ProgressCounter counter(progress,
+                          static_cast<int64_t>(bestItems.size()) + static_cast<int64_t>(turns) * K);
   bool going = ForEachItem(static_cast<int64_t>(bestItems.size()), params.Jobs, cancel,
                            [&](int64_t j, PlayoutRunner&) {
                              const int64_t item = bestItems[static_cast<size_t>(j)];
@@ -414,28 +413,29 @@ ReviewResult Review(const ReviewSource& source, const ReviewParams& params,
   };
   std::vector<Outcome> outcomes(static_cast<size_t>(turns) * K);
   if (going) {
-    going = ForEachItem(static_cast<int64_t>(turns) * K, params.Jobs, cancel,
-                        [&](int64_t j, PlayoutRunner& runner) {
-                          const int32_t t = static_cast<int32_t>(j / K) + 1;
-                          const int k = static_cast<int>(j % K);
-                          const TurnState& ts = rp.turns[static_cast<size_t>(t - 1)];
-                          Outcome& o = outcomes[static_cast<size_t>(j)];
-                          const PlayoutRunner::Result played =
-                              runner.Play(rp, t, ts.Recorded, params.PlayoutLevel, params.Seed, k);
-                          o.played = static_cast<int8_t>(played.halfPoints1);
-                          o.ended = played.endedInTurn;
-                          o.best1 = o.best2 = o.played;
-                          for (int p = 1; p <= 2; ++p) {
-                            const TwinMove& b = best[static_cast<size_t>(2 * (t - 1) + p - 1)];
-                            if (!ts.Places[p] || SamePlace(b, ts.Recorded[p])) continue;
-                            TwinMove moves[3] = {ts.Recorded[0], ts.Recorded[1], ts.Recorded[2]};
-                            moves[p] = b;
-                            const int h = runner.Play(rp, t, moves, params.PlayoutLevel,
-                                                      params.Seed, k).halfPoints1;
-                            (p == 1 ? o.best1 : o.best2) = static_cast<int8_t>(h);
-                          }
-                          counter.Step();
-                        });
+    going = ForEachItem(
+        static_cast<int64_t>(turns) * K, params.Jobs, cancel,
+        [&](int64_t j, PlayoutRunner& runner) {
+          const int32_t t = static_cast<int32_t>(j / K) + 1;
+          const int k = static_cast<int>(j % K);
+          const TurnState& ts = rp.turns[static_cast<size_t>(t - 1)];
+          Outcome& o = outcomes[static_cast<size_t>(j)];
+          const PlayoutRunner::Result played =
+              runner.Play(rp, t, ts.Recorded, params.PlayoutLevel, params.Seed, k);
+          o.played = static_cast<int8_t>(played.halfPoints1);
+          o.ended = played.endedInTurn;
+          o.best1 = o.best2 = o.played;
+          for (int p = 1; p <= 2; ++p) {
+            const TwinMove& b = best[static_cast<size_t>(2 * (t - 1) + p - 1)];
+            if (!ts.Places[p] || SamePlace(b, ts.Recorded[p])) continue;
+            TwinMove moves[3] = {ts.Recorded[0], ts.Recorded[1], ts.Recorded[2]};
+            moves[p] = b;
+            const int h =
+                runner.Play(rp, t, moves, params.PlayoutLevel, params.Seed, k).halfPoints1;
+            (p == 1 ? o.best1 : o.best2) = static_cast<int8_t>(h);
+          }
+          counter.Step();
+        });
   }
   if (!going) {
     result.Cancelled = true;
@@ -521,7 +521,8 @@ TryAgainResult TryAgain(const ReviewSource& source, const ReviewParams& params, 
     for (int v = 0; v < 3; ++v) sum[v] += half[static_cast<size_t>(3 * k + v)];
   }
   r.RecordedChance = ChanceOf(side, sum[0], K);
-  r.BestChance = SamePlace(r.Best, ts.Recorded[side]) ? r.RecordedChance : ChanceOf(side, sum[1], K);
+  r.BestChance =
+      SamePlace(r.Best, ts.Recorded[side]) ? r.RecordedChance : ChanceOf(side, sum[1], K);
   r.NewChance = ChanceOf(side, sum[2], K);
   return r;
 }
@@ -571,8 +572,9 @@ std::string ReviewLine(const ReviewTurn& t) {
     const ReviewSide& s = t.Side[p];
     char loss[16];
     std::snprintf(loss, sizeof loss, "%.3f", s.Loss);
-    line += " side" + std::to_string(p) + " " + MoveField(s.Placed, s.Move.Column, s.Move.Rotation) +
-            " " + MoveField(s.Placed, s.Best.Column, s.Best.Rotation) + " " + loss + " " +
+    line += " side" + std::to_string(p) + " " +
+            MoveField(s.Placed, s.Move.Column, s.Move.Rotation) + " " +
+            MoveField(s.Placed, s.Best.Column, s.Best.Rotation) + " " + loss + " " +
             MarkText(s.Mark);
   }
   return line;

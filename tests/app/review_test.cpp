@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <iterator>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <regex>
 #include <sstream>
@@ -16,9 +16,9 @@
 #include "coach/ask.h"
 #include "engine/field_canvas.h"
 #include "match/game.h"
+#include "match/match_commands.h"
 #include "match/match_setup.h"
 #include "match/replay.h"
-#include "match/match_commands.h"
 #include "records/record_file.h"
 #include "util/host.h"
 #include "util/sound.h"
@@ -36,8 +36,8 @@ struct Played {
 // A seeded match between two computer levels on a field of w x h; with hints, both sides
 // are asked for a hint at every pass of events while the turn's moves are open, also in
 // the middle of a player's search.
-Played PlayMatch(int left, int right, int w, int h, uint64_t seed, bool hints,
-                 int* asked = nullptr, ReviewSource* source = nullptr) {
+Played PlayMatch(int left, int right, int w, int h, uint64_t seed, bool hints, int* asked = nullptr,
+                 ReviewSource* source = nullptr) {
   VirtualHost host;
   NullCanvas canvas;
   NullSound sound;
@@ -146,8 +146,8 @@ TEST_F(ReviewFixture, BestIsAnalysesMoveOnEveryFieldSizeAndThreadsChangeNothing)
         const std::string& best = f[4 + 5 * (p - 1) + 2];
         if (best == "-") continue;
         const std::vector<std::string> a =
-            Lines(Cli({"analyse", file, "--turn", std::to_string(turn), "--side",
-                       std::to_string(p), "--level", "9"}));
+            Lines(Cli({"analyse", file, "--turn", std::to_string(turn), "--side", std::to_string(p),
+                       "--level", "9"}));
         std::string move = a.back().substr(6);  // "move: 3 1"
         move[move.find(' ')] = ',';
         EXPECT_EQ(best, move) << s.w << "x" << s.h << " turn " << turn << " side " << p;
