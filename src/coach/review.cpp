@@ -468,13 +468,11 @@ ReviewResult Review(const ReviewSource& source, const ReviewParams& params,
       s.Best = best[static_cast<size_t>(2 * (t - 1) + p - 1)];
       if (SamePlace(s.Move, s.Best)) continue;
       s.BestChance = ChanceOf(p, bestSum[p], K);
-      // In half points for side p, so the marks do not hang on rounding.
+      // Counted in half points for side p, so a loss is an exact multiple of 1/(2K).
       const int64_t lossHalf = p == 1 ? bestSum[1] - played : played - bestSum[2];
       if (lossHalf <= 0) continue;
       s.Loss = static_cast<double>(lossHalf) / (2.0 * K);
-      s.Mark = lossHalf * 100 >= 2LL * K * 25   ? ReviewMark::kMistake
-               : lossHalf * 100 >= 2LL * K * 10 ? ReviewMark::kDubious
-                                                : ReviewMark::kOk;
+      s.Mark = MarkForLoss(s.Loss);
     }
     result.Turns.push_back(rt);
   }
