@@ -63,13 +63,27 @@ Advice AskPlayer(const Engine& position, int side, int level, const TwinMove& cu
     }
   }
 
-  e->WorkBoard = position.Boards[side];
-  LandingRows(*e, a.Move);
-  a.LandColumn[0] = a.Move.Column;
-  a.LandColumn[1] = a.Move.Column + DX[a.Move.Rotation & 3];
-  a.LandRow[0] = e->LandRow[1];
-  a.LandRow[1] = e->LandRow[2];
+  GhostCells(position, side, a.Move, a.LandColumn, a.LandRow);
   return a;
+}
+
+void GhostCells(const Engine& position, int side, const TwinMove& move, int32_t column[2],
+                int32_t row[2]) {
+  column[0] = column[1] = row[0] = row[1] = 0;
+  if (side < 1 || side > 2 || move.Rotation < 0 || move.Rotation > 3) return;
+  const int32_t second = move.Column + DX[move.Rotation];
+  const int32_t W = position.FieldWidth;
+  if (move.Column < 1 || move.Column > W || second < 1 || second > W) return;
+  // LandingRows reads the work board; a copy of the side's board is all it needs.
+  auto e = std::make_unique<Engine>();
+  e->FieldWidth = position.FieldWidth;
+  e->FieldHeight = position.FieldHeight;
+  e->WorkBoard = position.Boards[side];
+  LandingRows(*e, move);
+  column[0] = move.Column;
+  column[1] = second;
+  row[0] = e->LandRow[1];
+  row[1] = e->LandRow[2];
 }
 
 HintRequest TakeHintRequest(const Game& g, int side, int level) {

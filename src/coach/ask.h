@@ -40,11 +40,17 @@ struct Advice {
   // first of equal candidates is the one played), blocked ones last. This is the table
   // `dalumaster-cli analyse` prints.
   std::vector<CandidateRow> Table;
-  // Where the chosen move's beads land on the side's field: [0] the pivot, [1] the second
-  // bead, as (column, row); a row above the field means the bead is lost.
+  // Where the chosen move's beads land on the side's field (see GhostCells).
   int32_t LandColumn[2] = {};
   int32_t LandRow[2] = {};
 };
+
+// Where the beads of move land on side's field in position: [0] the pivot, [1] the second
+// bead, as (column, row); a row above the field (H + 1) means the bead would be lost. What a
+// ghost twin shows, for a hint or for a move being tried again. A move outside the field
+// gives zeros.
+void GhostCells(const Engine& position, int side, const TwinMove& move, int32_t column[2],
+                int32_t row[2]);
 
 // ---- The ask-only entry ------------------------------------------------------------------
 

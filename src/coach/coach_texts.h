@@ -11,41 +11,41 @@ namespace dalu {
 
 enum class CoachText : int {
   // Menu items (the accelerator letter in parentheses, as every caption).
-  kMenuHint,        // "Hint(I)"
-  kMenuHintLevel,   // "Hint level": submenu of the levels
-  kMenuReview,      // "Review(R)"
-  kMenuNextMistake, // "Next mistake(N)"
-  kMenuTryAgain,    // "Try again(Y)"
+  kMenuHint,         // "Hint(I)"
+  kMenuHintLevel,    // "Hint level": submenu of the levels
+  kMenuReview,       // "Review(R)"
+  kMenuNextMistake,  // "Next mistake(N)"
+  kMenuTryAgain,     // "Try again(Y)"
   // The hint.
-  kHintTitle,       // title of the candidate table: %1 the level's name
-  kHintThinking,    // while the hint is computed
-  kHintEmergency,   // the level answers a threat and scores no placements
-  kColumnHeader,    // candidate table headers
+  kHintTitle,      // title of the candidate table: %1 the level's name
+  kHintThinking,   // while the hint is computed
+  kHintEmergency,  // the level answers a threat and scores no placements
+  kColumnHeader,   // candidate table headers
   kRotationHeader,
   kScoreHeader,
-  kBlocked,         // score cell of a blocked placement
+  kBlocked,  // score cell of a blocked placement
   // The review.
-  kReviewTitle,     // title of the review window
-  kReviewProgress,  // progress text: %1 done, %2 total
-  kReviewCancel,    // the cancel button
-  kReviewCancelled, // the review was cancelled
-  kReviewNothing,   // there is no record to review
-  kReviewBusy,      // a match is running: the review waits until it stops
-  kGraphTitle,      // the graph of side 1's chance
-  kChanceHeader,    // move list column: a side's chance after the turn
-  kMarkHeader,      // move list column: the mark of a side's move
-  kBestHeader,      // move list column: the review level's choice
-  kLossHeader,      // move list column: the chance the move lost
-  kNoMoreMistakes,  // Next mistake found none after the turn shown: %1 side
+  kReviewTitle,      // title of the review window
+  kReviewProgress,   // progress text: %1 done, %2 total
+  kReviewCancel,     // the cancel button
+  kReviewCancelled,  // the review was cancelled
+  kReviewNothing,    // there is no record to review
+  kReviewBusy,       // a match is running: the review waits until it stops
+  kGraphTitle,       // the graph of side 1's chance
+  kChanceHeader,     // move list column: a side's chance after the turn
+  kMarkHeader,       // move list column: the mark of a side's move
+  kBestHeader,       // move list column: the review level's choice
+  kLossHeader,       // move list column: the chance the move lost
+  kNoMoreMistakes,   // Next mistake found none after the turn shown: %1 side
   // Try again.
-  kTryAgainPrompt,  // place the twin of side %1 in turn %2
-  kTryAgainResult,  // %1 your move, %2 its chance, %3 recorded move, %4 its chance,
-                    // %5 the review level's move, %6 its chance
-  kTryAgainBetter,  // the new move is at least as good as the review level's
-  kTryAgainWorse,   // the new move is still worse than the review level's
-  kTryAgainAnother, // button: another try
-  kTryAgainNext,    // button: the next mistake
-  kTryAgainBack,    // button: back to the review
+  kTryAgainPrompt,   // place the twin of side %1 in turn %2
+  kTryAgainResult,   // %1 your move, %2 its chance, %3 recorded move, %4 its chance,
+                     // %5 the review level's move, %6 its chance
+  kTryAgainBetter,   // the new move is at least as good as the review level's
+  kTryAgainWorse,    // the new move is still worse than the review level's
+  kTryAgainAnother,  // button: another try
+  kTryAgainNext,     // button: the next mistake
+  kTryAgainBack,     // button: back to the review
   kCount
 };
 inline constexpr int kCoachTextCount = static_cast<int>(CoachText::kCount);

@@ -139,8 +139,8 @@ uint64_t Mix(uint64_t x) {
 // random additions draw from two streams, so a variant that draws more additions than
 // another still meets the same twins.
 uint64_t PlayoutSeed(uint64_t seed, int32_t turn, int k, int stream) {
-  return Mix(Mix(Mix(seed) ^ static_cast<uint64_t>(turn)) ^ (static_cast<uint64_t>(k) << 8 |
-                                                            static_cast<uint64_t>(stream)));
+  return Mix(Mix(Mix(seed) ^ static_cast<uint64_t>(turn)) ^
+             (static_cast<uint64_t>(k) << 8 | static_cast<uint64_t>(stream)));
 }
 
 // ---- Playouts ----
@@ -154,7 +154,7 @@ class PlayoutRunner {
   }
 
   struct Result {
-    int halfPoints1;  // side 1's result: 2 a win, 1 a draw or no end, 0 a loss
+    int halfPoints1;   // side 1's result: 2 a win, 1 a draw or no end, 0 a loss
     bool endedInTurn;  // a side was buried in the turn played with the given moves
   };
 
@@ -339,15 +339,16 @@ double ChanceOf(int p, int64_t halfPoints1, int k) {
 
 ReviewSource TakeReviewSource(const Game& g) {
   ReviewSource s;
-  if (g.ctl.LoopActive && g.ctl.TurnInProgress) return s;
   auto d = std::make_shared<ReviewData>();
+  // A loaded record can be taken while its replay runs: the replay changes neither the
+  // record nor the deal.
   if (CanStudy(g)) {
     d->eng = g.eng;
     d->rec = g.rec;
     d->cfg = g.cfg;
     d->rules = g.ctl.StudyRules;
     s.LastTurn = LastTurn(g);
-  } else if (g.ctl.MatchReady && g.eng.TurnNumber > 0 && !g.ctl.ReplayMode) {
+  } else if (g.ctl.MatchReady && !g.ctl.LoopActive && g.eng.TurnNumber > 0 && !g.ctl.ReplayMode) {
     // The match played here: its moves so far, its deal and the engine's rules.
     const Engine& e = g.eng;
     d->eng = e;
@@ -396,8 +397,8 @@ ReviewResult Review(const ReviewSource& source, const ReviewParams& params,
       if (rp.turns[static_cast<size_t>(i)].Places[p]) bestItems.push_back(2 * i + (p - 1));
     }
   }
-  ProgressCounter counter(progress, static_cast<int64_t>(bestItems.size()) +
-                                        static_cast<int64_t>(turns) * K);
+  ProgressCounter counter(progress,
+                          static_cast<int64_t>(bestItems.size()) + static_cast<int64_t>(turns) * K);
   bool going = ForEachItem(static_cast<int64_t>(bestItems.size()), params.Jobs, cancel,
                            [&](int64_t j, PlayoutRunner&) {
                              const int64_t item = bestItems[static_cast<size_t>(j)];
@@ -415,28 +416,29 @@ ReviewResult Review(const ReviewSource& source, const ReviewParams& params,
   };
   std::vector<Outcome> outcomes(static_cast<size_t>(turns) * K);
   if (going) {
-    going = ForEachItem(static_cast<int64_t>(turns) * K, params.Jobs, cancel,
-                        [&](int64_t j, PlayoutRunner& runner) {
-                          const int32_t t = static_cast<int32_t>(j / K) + 1;
-                          const int k = static_cast<int>(j % K);
-                          const TurnState& ts = rp.turns[static_cast<size_t>(t - 1)];
-                          Outcome& o = outcomes[static_cast<size_t>(j)];
-                          const PlayoutRunner::Result played =
-                              runner.Play(rp, t, ts.Recorded, params.PlayoutLevel, params.Seed, k);
-                          o.played = static_cast<int8_t>(played.halfPoints1);
-                          o.ended = played.endedInTurn;
-                          o.best1 = o.best2 = o.played;
-                          for (int p = 1; p <= 2; ++p) {
-                            const TwinMove& b = best[static_cast<size_t>(2 * (t - 1) + p - 1)];
-                            if (!ts.Places[p] || SamePlace(b, ts.Recorded[p])) continue;
-                            TwinMove moves[3] = {ts.Recorded[0], ts.Recorded[1], ts.Recorded[2]};
-                            moves[p] = b;
-                            const int h = runner.Play(rp, t, moves, params.PlayoutLevel,
-                                                      params.Seed, k).halfPoints1;
-                            (p == 1 ? o.best1 : o.best2) = static_cast<int8_t>(h);
-                          }
-                          counter.Step();
-                        });
+    going = ForEachItem(
+        static_cast<int64_t>(turns) * K, params.Jobs, cancel,
+        [&](int64_t j, PlayoutRunner& runner) {
+          const int32_t t = static_cast<int32_t>(j / K) + 1;
+          const int k = static_cast<int>(j % K);
+          const TurnState& ts = rp.turns[static_cast<size_t>(t - 1)];
+          Outcome& o = outcomes[static_cast<size_t>(j)];
+          const PlayoutRunner::Result played =
+              runner.Play(rp, t, ts.Recorded, params.PlayoutLevel, params.Seed, k);
+          o.played = static_cast<int8_t>(played.halfPoints1);
+          o.ended = played.endedInTurn;
+          o.best1 = o.best2 = o.played;
+          for (int p = 1; p <= 2; ++p) {
+            const TwinMove& b = best[static_cast<size_t>(2 * (t - 1) + p - 1)];
+            if (!ts.Places[p] || SamePlace(b, ts.Recorded[p])) continue;
+            TwinMove moves[3] = {ts.Recorded[0], ts.Recorded[1], ts.Recorded[2]};
+            moves[p] = b;
+            const int h =
+                runner.Play(rp, t, moves, params.PlayoutLevel, params.Seed, k).halfPoints1;
+            (p == 1 ? o.best1 : o.best2) = static_cast<int8_t>(h);
+          }
+          counter.Step();
+        });
   }
   if (!going) {
     result.Cancelled = true;
@@ -469,13 +471,11 @@ ReviewResult Review(const ReviewSource& source, const ReviewParams& params,
       s.Best = best[static_cast<size_t>(2 * (t - 1) + p - 1)];
       if (SamePlace(s.Move, s.Best)) continue;
       s.BestChance = ChanceOf(p, bestSum[p], K);
-      // In half points for side p, so the marks do not hang on rounding.
+      // Counted in half points for side p, so a loss is an exact multiple of 1/(2K).
       const int64_t lossHalf = p == 1 ? bestSum[1] - played : played - bestSum[2];
       if (lossHalf <= 0) continue;
       s.Loss = static_cast<double>(lossHalf) / (2.0 * K);
-      s.Mark = lossHalf * 100 >= 2LL * K * 25   ? ReviewMark::kMistake
-               : lossHalf * 100 >= 2LL * K * 10 ? ReviewMark::kDubious
-                                                : ReviewMark::kOk;
+      s.Mark = MarkForLoss(s.Loss);
     }
     result.Turns.push_back(rt);
   }
@@ -522,7 +522,8 @@ TryAgainResult TryAgain(const ReviewSource& source, const ReviewParams& params, 
     for (int v = 0; v < 3; ++v) sum[v] += half[static_cast<size_t>(3 * k + v)];
   }
   r.RecordedChance = ChanceOf(side, sum[0], K);
-  r.BestChance = SamePlace(r.Best, ts.Recorded[side]) ? r.RecordedChance : ChanceOf(side, sum[1], K);
+  r.BestChance =
+      SamePlace(r.Best, ts.Recorded[side]) ? r.RecordedChance : ChanceOf(side, sum[1], K);
   r.NewChance = ChanceOf(side, sum[2], K);
   return r;
 }
@@ -572,8 +573,9 @@ std::string ReviewLine(const ReviewTurn& t) {
     const ReviewSide& s = t.Side[p];
     char loss[16];
     std::snprintf(loss, sizeof loss, "%.3f", s.Loss);
-    line += " side" + std::to_string(p) + " " + MoveField(s.Placed, s.Move.Column, s.Move.Rotation) +
-            " " + MoveField(s.Placed, s.Best.Column, s.Best.Rotation) + " " + loss + " " +
+    line += " side" + std::to_string(p) + " " +
+            MoveField(s.Placed, s.Move.Column, s.Move.Rotation) + " " +
+            MoveField(s.Placed, s.Best.Column, s.Best.Rotation) + " " + loss + " " +
             MarkText(s.Mark);
   }
   return line;

@@ -47,15 +47,15 @@ struct ReviewSource {
   bool Valid() const { return Data != nullptr && LastTurn > 0; }
 };
 
-// The game's record: a loaded record (while no live turn has changed it), or the match
-// that was just played or stopped (its turns so far, under the engine's rules). Not Valid
-// when the game holds neither or while a turn is being played.
+// The game's record: a loaded record (while no live turn has changed it; also while its
+// replay runs), or the match that was just played or stopped (its turns so far, under the
+// engine's rules). Not Valid when the game holds neither, or while a live match runs.
 ReviewSource TakeReviewSource(const Game& g);
 
 // Playout defaults, chosen by measurement (docs/performance.md).
 inline constexpr int kReviewDefaultLevel = 9;
-inline constexpr int kReviewDefaultPlayouts = 24;
-inline constexpr int kReviewDefaultPlayoutLevel = 3;
+inline constexpr int kReviewDefaultPlayouts = 32;
+inline constexpr int kReviewDefaultPlayoutLevel = 5;
 // A playout that has not ended this many turns after the turn it starts from counts 1/2.
 inline constexpr int kPlayoutHorizon = 150;
 
@@ -86,7 +86,7 @@ struct ReviewSide {
 
 struct ReviewTurn {
   int32_t Turn = 0;
-  double Chance1 = 0;  // side 1's chance after the turn as played, 0..1
+  double Chance1 = 0;   // side 1's chance after the turn as played, 0..1
   bool Burial = false;  // a side was buried in this turn: Chance1 is exact
   ReviewSide Side[3];   // [1], [2]
 };
@@ -104,8 +104,7 @@ using ReviewProgress = std::function<void(int64_t done, int64_t total)>;
 // workers stop and the result comes back Cancelled. Blocks until done; run it on a thread
 // of its own to keep a window responsive.
 ReviewResult Review(const ReviewSource& source, const ReviewParams& params,
-                    const ReviewProgress& progress = {},
-                    const std::atomic<bool>* cancel = nullptr);
+                    const ReviewProgress& progress = {}, const std::atomic<bool>* cancel = nullptr);
 
 // ---- Try again ---------------------------------------------------------------------------
 
@@ -113,7 +112,7 @@ ReviewResult Review(const ReviewSource& source, const ReviewParams& params,
 // played out on the very seeds the review uses for that turn, so the three are compared
 // on the same dice (and Recorded and Best equal the review's numbers for that turn).
 struct TryAgainResult {
-  bool Valid = false;    // the side placed a twin in that turn and the move fits the field
+  bool Valid = false;  // the side placed a twin in that turn and the move fits the field
   TwinMove Best = {};
   double NewChance = 0;  // the side's chance with the new move
   double RecordedChance = 0;
@@ -122,8 +121,7 @@ struct TryAgainResult {
 };
 
 TryAgainResult TryAgain(const ReviewSource& source, const ReviewParams& params, int32_t turn,
-                        int side, const TwinMove& move,
-                        const ReviewProgress& progress = {},
+                        int side, const TwinMove& move, const ReviewProgress& progress = {},
                         const std::atomic<bool>* cancel = nullptr);
 
 // The position before a turn, as the window sets it up for another try: the engine with

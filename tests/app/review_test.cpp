@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <iterator>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <regex>
 #include <sstream>
@@ -16,9 +16,9 @@
 #include "coach/ask.h"
 #include "engine/field_canvas.h"
 #include "match/game.h"
+#include "match/match_commands.h"
 #include "match/match_setup.h"
 #include "match/replay.h"
-#include "match/match_commands.h"
 #include "records/record_file.h"
 #include "util/host.h"
 #include "util/sound.h"
@@ -36,8 +36,8 @@ struct Played {
 // A seeded match between two computer levels on a field of w x h; with hints, both sides
 // are asked for a hint at every pass of events while the turn's moves are open, also in
 // the middle of a player's search.
-Played PlayMatch(int left, int right, int w, int h, uint64_t seed, bool hints,
-                 int* asked = nullptr) {
+Played PlayMatch(int left, int right, int w, int h, uint64_t seed, bool hints, int* asked = nullptr,
+                 ReviewSource* source = nullptr) {
   VirtualHost host;
   NullCanvas canvas;
   NullSound sound;
@@ -60,6 +60,7 @@ Played PlayMatch(int left, int right, int w, int h, uint64_t seed, bool hints,
   }
   EXPECT_TRUE(StartMatch(*g, left, right));
   const int32_t turns = g->eng.TurnNumber;
+  if (source) *source = TakeReviewSource(*g);
   return {RecordText(g->rec, g->eng, turns, "Buried", turns), turns};
 }
 
@@ -67,10 +68,17 @@ TEST(Hint, AskingAtEveryTurnLeavesTheMatchByteForByteAsItWas) {
   // Level 7 lets events run at every candidate and level 9 at every reading, so hints are
   // also asked while the live scratch is in use.
   int asked = 0;
+  ReviewSource justPlayed;
   const Played plain = PlayMatch(7, 9, 7, 11, 41, false);
-  const Played hinted = PlayMatch(7, 9, 7, 11, 41, true, &asked);
+  const Played hinted = PlayMatch(7, 9, 7, 11, 41, true, &asked, &justPlayed);
   EXPECT_GT(asked, plain.turns);  // both sides, most turns
   EXPECT_EQ(hinted.record, plain.record);
+
+  // The match just played can be reviewed at once, every turn of it.
+  ReviewParams quick;
+  quick.Playouts = 1;
+  quick.PlayoutLevel = 5;
+  EXPECT_EQ(static_cast<int32_t>(Review(justPlayed, quick).Turns.size()), plain.turns);
 }
 
 struct ReviewFixture : ::testing::Test {
@@ -138,8 +146,8 @@ TEST_F(ReviewFixture, BestIsAnalysesMoveOnEveryFieldSizeAndThreadsChangeNothing)
         const std::string& best = f[4 + 5 * (p - 1) + 2];
         if (best == "-") continue;
         const std::vector<std::string> a =
-            Lines(Cli({"analyse", file, "--turn", std::to_string(turn), "--side",
-                       std::to_string(p), "--level", "9"}));
+            Lines(Cli({"analyse", file, "--turn", std::to_string(turn), "--side", std::to_string(p),
+                       "--level", "9"}));
         std::string move = a.back().substr(6);  // "move: 3 1"
         move[move.find(' ')] = ',';
         EXPECT_EQ(best, move) << s.w << "x" << s.h << " turn " << turn << " side " << p;
@@ -162,11 +170,15 @@ TEST_F(ReviewFixture, TryAgainMeetsTheReviewsDiceAndACancelStopsIt) {
   NullSound sound;
   auto g = std::make_unique<Game>(host, canvas, sound);
   g->ctl.AutoSave = false;
+  // Taken as the window takes it: while the loaded record's replay waits for a step.
+  ReviewSource source;
   host.onEvents = [&] {
-    if (g->ctl.StepWaitActive) EndReplayClick(*g);
+    if (!g->ctl.StepWaitActive) return;
+    if (g->eng.TurnNumber < 5) return NextStepClick(*g);
+    source = TakeReviewSource(*g);
+    EndReplayClick(*g);
   };
   ASSERT_EQ(LoadFile(*g, file), LoadOutcome::kReplay);
-  const ReviewSource source = TakeReviewSource(*g);
   ASSERT_TRUE(source.Valid());
   ReviewParams params;
   params.Playouts = 4;
