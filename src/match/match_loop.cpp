@@ -205,7 +205,7 @@ bool ReplayTurnStart(Game& g) {
   ctl.WaitForStep = !ctl.FastReplay;
   ctl.StepWaitActive = true;
   while (ctl.WaitForStep && ctl.MatchRunning && !ctl.QuitRequested && !ctl.JumpRequested) {
-    g.host.WaitForEvents(kPersonWaitMs);
+    g.host.WaitForPerson();
   }
   ctl.StepWaitActive = false;
   if (ctl.QuitRequested) return false;
@@ -236,14 +236,14 @@ bool ChooseLiveMoves(Game& g) {
     if (e.PlayerLevel[p] > 0 && !Chaining(e, p)) ThinkMove(g, p, ctl.ShownTwin[p]);
   }
   while (!Chaining(e, 1) && ctl.InputSide == 1 && e.PlayerLevel[1] == 0 && !ctl.QuitRequested) {
-    g.host.WaitForEvents(kPersonWaitMs);
+    g.host.WaitForPerson();
   }
   if (ctl.InputSide == 1) {
     ctl.InputSide = 2;
     ctl.InputTwin = ctl.ShownTwin[2];
   }
   while (!Chaining(e, 2) && ctl.InputSide == 2 && e.PlayerLevel[2] == 0 && !ctl.QuitRequested) {
-    g.host.WaitForEvents(kPersonWaitMs);
+    g.host.WaitForPerson();
   }
   return !ctl.QuitRequested;
 }
@@ -467,8 +467,9 @@ bool PlayTurn(Game& g) {
   // 1-3.
   e.TurnNumber += 1;
   ctl.TurnInProgress = true;
-  HandOutTwins(g);
+  // Marked before the twins are drawn: drawing them counts in the turn's first wait.
   host.MarkTime();
+  HandOutTwins(g);
 
   // 4. Replay.
   if (ctl.ReplayMode && !ReplayTurnStart(g)) return false;
