@@ -37,19 +37,21 @@ class Host {
   virtual void ShowInfo(const std::string& text) = 0;
 
   // ---- Paced waits ----
-  // The current tick count, remembered; or, when a paced wait ended late by at most
-  // kLateWaitSlackMs just before, the tick at which that wait was due to end. A real sleep
-  // ends a little after its time (the event loop's millisecond timers, the scheduler), and
-  // an animation is a chain of marks and waits: without this, every frame would add its
-  // lateness to the chain. With it the chain keeps the sum of its waits, and only its last
-  // wait may end late. A wait that ended on time leaves the mark the current tick.
+  // The current tick count, remembered; or, when a paced wait was due at most
+  // kLateWaitSlackMs before, the tick at which that wait was due to end. A real sleep ends
+  // a little after its time (the event loop's millisecond timers; on a busy machine the
+  // scheduler, by several milliseconds), and an animation is a chain of marks and waits:
+  // without this, every frame would add its lateness to the chain. With it the chain keeps
+  // the sum of its waits (a late frame is shown that much shorter), and only its last wait
+  // may end late. A wait that ended on time leaves the mark the current tick; the slack is
+  // one fall frame at the default settings.
   void MarkTime();
   // Lets events run once, then keeps letting them run until units/2 ms have passed since
   // the mark. A wait already over returns after the first pass.
   void WaitFromMark(uint32_t units);
   uint32_t TimeMark() const { return timeMark_; }
 
-  static constexpr uint32_t kLateWaitSlackMs = 4;
+  static constexpr uint32_t kLateWaitSlackMs = 20;
 
  private:
   uint32_t timeMark_ = 0;
