@@ -197,7 +197,6 @@ MainWindow::MainWindow(Game& g, QtHost& host, FieldPictures& pictures, ImageCanv
   setFont(MakeFont(GothicFace(), 11));
   BuildWidgets();
   BuildMenus();
-  help_ = new HelpForm(host_, this);
   view_.Attach(this);
   host_.SetParentWidget(this);
   connect(&canvas_, &ImageCanvas::presented, field_, qOverload<>(&QWidget::update));
@@ -394,6 +393,8 @@ void MainWindow::MenuClick(MenuId id) {
       SameDealClick();
       break;
     case MenuId::kHelp:
+      // Made at its first use: building it would delay the window's first showing.
+      if (!help_) help_ = new HelpForm(host_, this);
       help_->OpenHelp(g_.cfg.AppDir + "DM_help.tfh");
       BackFromDialog();
       break;
