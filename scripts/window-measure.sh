@@ -122,7 +122,7 @@ median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2 ? v[(NR + 1) / 2] :
 
 mapped_ours=()
 mapped_min=()
-for run in $(seq 9); do
+for run in $(seq 15); do
   # In turns, the order swapped every run: neither gains from a warm cache the other filled.
   if [ $((run % 2)) -eq 1 ]; then
     mapped_ours+=("$(mapped_once "$work/dalumaster")")
