@@ -105,7 +105,7 @@ window_env_open() {
 # change build/DALU/ (its configuration, its GameData/).
 window_workdir() {
   mkdir -p "$2/GameData"
-  cp -r "$1/dalumaster" "$1/dalumaster-cli" "$1"/*.bmp "$1/DM_help.tfh" "$1/wavdt" "$2/"
+  cp -r "$1/dalumaster" "$1/dalumaster-cli" "$1"/*.so "$1"/*.bmp "$1/DM_help.tfh" "$1/wavdt" "$2/"
 }
 
 

@@ -205,7 +205,7 @@ bool ReplayTurnStart(Game& g) {
   ctl.WaitForStep = !ctl.FastReplay;
   ctl.Phase = LoopPhase::kStepWait;
   while (ctl.WaitForStep && ctl.MatchRunning && !ctl.Requests.Quit && !ctl.Requests.Jump) {
-    g.host.WaitForEvents(kPersonWaitMs);
+    g.host.WaitForPerson();
   }
   ctl.Phase = LoopPhase::kTurn;
   if (ctl.Requests.Quit) return false;
@@ -236,14 +236,14 @@ bool ChooseLiveMoves(Game& g) {
     if (e.PlayerLevel[p] > 0 && !Chaining(e, p)) ThinkMove(g, p, ctl.ShownTwin[p]);
   }
   while (!Chaining(e, 1) && ctl.InputSide == 1 && e.PlayerLevel[1] == 0 && !ctl.Requests.Quit) {
-    g.host.WaitForEvents(kPersonWaitMs);
+    g.host.WaitForPerson();
   }
   if (ctl.InputSide == 1) {
     ctl.InputSide = 2;
     ctl.InputTwin = ctl.ShownTwin[2];
   }
   while (!Chaining(e, 2) && ctl.InputSide == 2 && e.PlayerLevel[2] == 0 && !ctl.Requests.Quit) {
-    g.host.WaitForEvents(kPersonWaitMs);
+    g.host.WaitForPerson();
   }
   return !ctl.Requests.Quit;
 }
@@ -469,6 +469,7 @@ bool PlayTurn(Game& g) {
   ctl.Phase = LoopPhase::kTurn;
   HandOutTwins(g);
   host.MarkTime();
+  HandOutTwins(g);
 
   // 4. Replay.
   if (ctl.ReplayMode && !ReplayTurnStart(g)) return false;

@@ -122,8 +122,17 @@ PlayfieldWidget::PlayfieldWidget(const ImageCanvas& canvas, QWidget* parent)
   setFocusPolicy(Qt::NoFocus);
 }
 
+void PlayfieldWidget::Reveal() {
+  revealed_ = true;
+  update();
+}
+
 void PlayfieldWidget::paintEvent(QPaintEvent*) {
   QPainter p(this);
+  if (!revealed_) {
+    p.fillRect(rect(), Qt::black);
+    return;
+  }
   // The image may be drawn at a higher pixel density than 1; it always fills the logical
   // picture. Integer scaling of a low-density image stays sharp without smoothing.
   p.setRenderHint(QPainter::SmoothPixmapTransform, false);
@@ -188,7 +197,6 @@ MainWindow::MainWindow(Game& g, QtHost& host, FieldPictures& pictures, ImageCanv
   setFont(MakeFont(GothicFace(), 11));
   BuildWidgets();
   BuildMenus();
-  help_ = new HelpForm(host_, this);
   view_.Attach(this);
   host_.SetParentWidget(this);
   connect(&canvas_, &ImageCanvas::presented, field_, qOverload<>(&QWidget::update));
@@ -325,14 +333,26 @@ void MainWindow::StartUp() {
   ClearMemo();
   for (const std::string& line : WelcomeLines()) AddMemoLine(line);
   paintTimer_.start(options_.firstPaintDelayMs);
+  // The pictures are read while the timer runs, once the window is on the screen.
+  if (options_.firstPaintDelayMs > 0) QTimer::singleShot(0, this, [this] { PreparePictures(); });
+}
+
+void MainWindow::PreparePictures() {
+  if (picturesPrepared_ || closing_) return;
+  picturesPrepared_ = true;
+  // A message about a missing picture belongs to the first paint.
+  if (firstPaintPending_) host_.HoldErrors();
+  TF_File_BmpLoad(g_, pictures_);
+  canvas_.RestoreAll();
 }
 
 void MainWindow::FirstPaint() {
   if (!firstPaintPending_ || closing_) return;
+  PreparePictures();
   firstPaintPending_ = false;
-  TF_File_BmpLoad(g_, pictures_);
-  canvas_.RestoreAll();
+  field_->Reveal();
   canvas_.Present();
+  host_.ReleaseErrors(false);
   if (options_.args.empty()) return;
   // A path with blanks arrives split into several arguments.
   std::string path = options_.args[0];
@@ -373,6 +393,8 @@ void MainWindow::MenuClick(MenuId id) {
       SameDealClick();
       break;
     case MenuId::kHelp:
+      // Made at its first use: building it would delay the window's first showing.
+      if (!help_) help_ = new HelpForm(host_, this);
       help_->OpenHelp(g_.cfg.AppDir + "DM_help.tfh");
       BackFromDialog();
       break;
@@ -477,7 +499,7 @@ void MainWindow::CommentClick() {
     memo_->setFocus();
     memo_->moveCursor(QTextCursor::End);
     // The match (if one runs below this handler) waits until the comment is done.
-    while (commentMode_ && !closing_) host_.WaitForEvents(kPersonWaitMs);
+    while (commentMode_ && !closing_) host_.WaitForPerson();
     return;
   }
   commentMode_ = false;

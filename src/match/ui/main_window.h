@@ -67,6 +67,9 @@ class PlayfieldWidget : public QWidget {
  public:
   PlayfieldWidget(const ImageCanvas& canvas, QWidget* parent);
   std::function<void()> onClick;
+  // Until the first paint the picture stays black, whatever is drawn on the canvas: the
+  // pictures are prepared on it before then and appear all at once when it comes.
+  void Reveal();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -74,6 +77,7 @@ class PlayfieldWidget : public QWidget {
 
  private:
   const ImageCanvas& canvas_;
+  bool revealed_ = false;
 };
 
 // The control that holds the keyboard focus during play and hands the keys to the core as
@@ -129,6 +133,10 @@ class MainWindow : public QMainWindow {
   void StartUp();
   // The first paint: bead pictures, background, then the record named on the command line.
   void FirstPaint();
+  // Reads the pictures and draws the empty playfield on the canvas, not yet shown, so that
+  // the first paint only has to show it. Runs once; a missing picture is reported at the
+  // first paint.
+  void PreparePictures();
 
   // ---- What the menu items and buttons do ----
   void MenuClick(MenuId id);
@@ -225,6 +233,7 @@ class MainWindow : public QMainWindow {
 
   bool started_ = false;
   bool firstPaintPending_ = true;
+  bool picturesPrepared_ = false;
   bool commentMode_ = false;
   bool closing_ = false;
 };
