@@ -64,6 +64,13 @@ class PhaseFlag {
   Question q_;
 };
 
+// What the match has done so far, kept by the loop for the status line and the result.
+// A rebuilt position carries the tally of the replay that reached it.
+struct MatchTally {
+  int32_t Score[3] = {};         // obstruct points each side's drops have produced
+  int32_t LongestChain[3] = {};  // the longest chain each side's drops have started
+};
+
 struct MatchControl {
   MatchControl() = default;
   // The views at the end refer to this object's own phase.
@@ -98,6 +105,8 @@ struct MatchControl {
   }
 
   // ---- Studying a loaded record (study.h) ----
+  MatchTally Tally;  // for the status line (status_line.h)
+
   RecordState Record = RecordState::kLive;
   RecordRules StudyRules;  // the loaded record's rules
 

@@ -10,6 +10,7 @@
 #include "engine/vanish_step.h"
 #include "match/game.h"
 #include "match/match_commands.h"
+#include "match/status_line.h"
 #include "match/study.h"
 #include "players/think.h"
 #include "records/record_file.h"
@@ -275,6 +276,9 @@ void ForecastAttacks(Game& g) {
     if (Chaining(e, p)) continue;
     e.WorkBoard = e.Boards[p];
     ResolveChains(e, g.ctl.TurnMove[p], 2);
+    MatchTally& tally = g.ctl.Tally;
+    tally.Score[p] += e.WorkBoard.ResultObstruct;
+    tally.LongestChain[p] = std::max(tally.LongestChain[p], e.WorkBoard.ResultChains);
     if (e.WorkBoard.ResultObstruct > 0) {
       QueueObstruct(e, 3 - p, e.WorkBoard.ResultObstruct,
                     e.WorkBoard.ResultChains + e.TurnNumber + 1);
@@ -468,6 +472,7 @@ bool PlayTurn(Game& g) {
   e.TurnNumber += 1;
   ctl.Phase = LoopPhase::kTurn;
   HandOutTwins(g);
+  ShowStatus(g);
   host.MarkTime();
   HandOutTwins(g);
 
@@ -513,6 +518,7 @@ bool PlayTurn(Game& g) {
   // 21-22.
   CheckBurial(g);
   if (ctl.Requests.Quit) return false;
+  ShowStatus(g);
   g.view.TurnEnded(g);
   return true;
 }
@@ -612,6 +618,7 @@ void Main(Game& g) {
   }
   ctl.Requests.Jump = false;
   ctl.Phase = LoopPhase::kIdle;
+  if (!ctl.Requests.Quit) ShowStatus(g);
 }
 
 }  // namespace dalu

@@ -110,6 +110,7 @@ void StartWithDeal(Game& g, int level1, int level2, const int32_t fixed[3]) {
 
   // 9-10.
   e.TurnNumber = 0;
+  ctl.Tally = {};
   g.view.ClearMemo();
   rec.RecTime = "Not used";
   rec.RecDate = TodayShortDate();

@@ -38,6 +38,9 @@ class MatchView {
   // The field size changed: rebuild the background picture for it.
   virtual void RebuildBackground() = 0;
 
+  // The status line under the picture (status_line.h) says this.
+  virtual void ShowStatus(const std::string&) {}
+
   // ---- Headless hooks ----
   // A turn has been played to its end (the window ignores it; the command-line tool prints
   // the fields).
@@ -102,6 +105,7 @@ class RecordingView final : public MatchView {
   }
   void RebuildBackground() override { ++backgroundRebuilds; }
   void TurnEnded(const Game&) override { ++turnsEnded; }
+  void ShowStatus(const std::string& s) override { status = s; }
 
   std::vector<std::string> memo;      // the memo as it stands
   std::vector<std::string> allLines;  // every line ever added
@@ -114,6 +118,7 @@ class RecordingView final : public MatchView {
   int levels[2] = {-1, -1};
   int backgroundRebuilds = 0;
   int turnsEnded = 0;
+  std::string status;
 };
 
 // A field as text: rows H down to 1, W characters each: "." empty, "1".."9" a colour,

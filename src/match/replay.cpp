@@ -43,6 +43,7 @@ void StartReplay(Game& g, bool fieldSizeChanged) {
   FormTitle(g);
   // 11.
   e.TurnNumber = 0;
+  ctl.Tally = {};
   g.view.ClearMemo();
   g.view.EnableStopContinue();
   ctl.MatchReady = true;

@@ -9,6 +9,7 @@
 #include "match/match_commands.h"
 #include "match/match_loop.h"
 #include "match/shadow_replay.h"
+#include "match/status_line.h"
 #include "match/steering.h"
 #include "util/text.h"
 
@@ -227,6 +228,7 @@ bool RebuildPosition(Game& g, int32_t t) {
     ctl.TurnMove[p] = s.ctl.TurnMove[p];
   }
   ctl.ReplayMode = s.ctl.ReplayMode;
+  ctl.Tally = s.ctl.Tally;
   ctl.EndReason = s.ctl.EndReason;
   ctl.WaitForStep = false;
   ctl.Requests.EndReplay = false;
@@ -255,6 +257,7 @@ void ApplyRequestedJump(Game& g) {
   } else {
     MMEnable(g);
   }
+  ShowStatus(g);
   g.view.PositionRebuilt(g);
 }
 

@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
@@ -17,6 +18,7 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTableWidget>
 #include <algorithm>
 
@@ -105,6 +107,9 @@ void WindowView::RebuildBackground() {
 }
 void WindowView::TurnEnded(const Game&) {
   if (window_) window_->PositionShown();
+}
+void WindowView::ShowStatus(const std::string& line) {
+  if (window_) window_->ShowStatus(line);
 }
 void WindowView::RecordLoaded(const Game&) {
   if (window_) window_->RecordLoaded();
@@ -272,6 +277,16 @@ void MainWindow::BuildWidgets() {
   btTail_ = makeButton(QStringLiteral(">>"), 632, 480, 33, &TailClick);
   btClear_ = makeButton(QStringLiteral("消"), 566, 494, 25, nullptr);
   connect(btClear_, &QPushButton::clicked, this, &MainWindow::ClearClick);
+
+  // Under the picture, which keeps its size: the window grows by the line.
+  status_ = new QLabel(this);
+  status_->setFont(MakeFont(GothicFace(), 12));
+  statusBar()->setSizeGripEnabled(false);
+  statusBar()->addWidget(status_, 1);
+}
+
+void MainWindow::ShowStatus(const std::string& line) {
+  status_->setText(FromCp932(line));
 }
 
 void MainWindow::BuildMenus() {

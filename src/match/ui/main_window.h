@@ -25,6 +25,7 @@
 
 class QAction;
 class QComboBox;
+class QLabel;
 class QMenu;
 class QPlainTextEdit;
 class QPushButton;
@@ -54,6 +55,7 @@ class WindowView final : public MatchView {
   void ShowLevels(int level1, int level2) override;
   void RebuildBackground() override;
   void TurnEnded(const Game& g) override;
+  void ShowStatus(const std::string& line) override;
   void RecordLoaded(const Game& g) override;
   void PositionRebuilt(const Game& g) override;
 
@@ -167,6 +169,7 @@ class MainWindow : public QMainWindow {
   void EnableReplayButtons(bool enabled);
   void ShowLevels(int level1, int level2);
   void RebuildBackground();
+  void ShowStatus(const std::string& line);
   // The record was loaded, a turn ended, a jump drew a position: the study items and the
   // move list follow.
   void RecordLoaded();
@@ -176,6 +179,7 @@ class MainWindow : public QMainWindow {
   QAction* Action(MenuId id) const { return actions_[static_cast<size_t>(id)]; }
   QComboBox* LevelSelector(int side) const { return side == 1 ? cbx1_ : cbx2_; }
   QPlainTextEdit* Memo() const { return memo_; }
+  QLabel* StatusLabel() const { return status_; }
   QPushButton* NextButton() const { return btNext_; }
   QPushButton* TailButton() const { return btTail_; }
   QPushButton* PauseButton() const { return btStop_; }
@@ -219,6 +223,7 @@ class MainWindow : public QMainWindow {
   QComboBox* cbx1_ = nullptr;
   QComboBox* cbx2_ = nullptr;
   QPlainTextEdit* memo_ = nullptr;
+  QLabel* status_ = nullptr;          // the status line, under the picture
   QPushButton* btLoadEnd_ = nullptr;  // "×"
   QPushButton* btStop_ = nullptr;     // "<>"
   QPushButton* btNext_ = nullptr;     // ">"
