@@ -9,7 +9,12 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <limits>
+#include <optional>
+#include <sstream>
 
 #include "util/text.h"
 
@@ -86,6 +91,36 @@ pid_t TemporaryOwner(std::string_view name) {
   return pid > 0 && pid <= INT32_MAX ? static_cast<pid_t>(pid) : 0;
 }
 
+// When process pid started, in seconds since the epoch (rounded down), from /proc: its
+// start in clock ticks after the boot, and the boot time. Nothing when /proc cannot tell.
+std::optional<time_t> ProcessStart(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  if (!std::getline(stat, line)) return std::nullopt;
+  // The name in parentheses may hold blanks; the fields after it start with field 3.
+  const size_t close = line.rfind(')');
+  if (close == std::string::npos) return std::nullopt;
+  std::istringstream fields(line.substr(close + 1));
+  std::string field;
+  for (int i = 3; i <= 22 && fields >> field; ++i) {
+    if (i < 22) continue;
+    std::ifstream boot("/proc/stat");
+    std::string key;
+    long long bootTime = -1;
+    while (boot >> key) {
+      if (key == "btime") {
+        boot >> bootTime;
+        break;
+      }
+      boot.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+    }
+    const long ticks = ::sysconf(_SC_CLK_TCK);
+    if (bootTime < 0 || ticks <= 0) return std::nullopt;
+    return static_cast<time_t>(bootTime + std::strtoll(field.c_str(), nullptr, 10) / ticks);
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::string NotRegularText(FileKind kind, bool english) {
@@ -122,14 +157,18 @@ int RemoveStaleTemporaries(const std::string& dir) {
   int removed = 0;
   while (const dirent* entry = ::readdir(d)) {
     const pid_t owner = TemporaryOwner(entry->d_name);
-    if (owner == 0 || owner == ::getpid()) continue;
-    // A process that exists but is not ours to signal (EPERM) is still running.
-    if (::kill(owner, 0) == 0 || errno != ESRCH) continue;
+    if (owner == 0) continue;
     const std::string path = dir + entry->d_name;
     struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::unlink(path.c_str()) == 0) {
-      ++removed;
-    }
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+    // Process ids are used again: a running process with the writer's id that started
+    // after the file was last written (this one, too, in a container that hands out the
+    // same ids at every start) did not write it. A process that exists but is not ours to
+    // signal (EPERM) is still running.
+    const bool running = ::kill(owner, 0) == 0 || errno != ESRCH;
+    const std::optional<time_t> started = running ? ProcessStart(owner) : std::nullopt;
+    if (running && (!started || st.st_mtime >= *started)) continue;
+    if (::unlink(path.c_str()) == 0) ++removed;
   }
   ::closedir(d);
   return removed;

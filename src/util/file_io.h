@@ -49,8 +49,9 @@ std::string WriteFileAtomically(const std::string& dir, const std::string& name,
 
 // The hidden temporary files a write leaves behind when its process dies in the middle
 // (".dalu-" + process id + "-" + serial + ".tmp"): those in dir whose process is no longer
-// running are removed. Files of running processes, this one included, are left alone.
-// Returns how many were removed.
+// running are removed, and those last written before the process now running under that
+// id (this one included) started. Files a running process may still be writing are left
+// alone. Returns how many were removed.
 int RemoveStaleTemporaries(const std::string& dir);
 
 // Creates the directory dir (one level) when it does not exist yet. Returns the system's

@@ -334,6 +334,11 @@ TEST_F(RecordFileTest, LeftoversOfSavesOfRunsNoLongerAliveAreRemovedAtStart) {
     WriteFile(GameData() + name, "half a record");
   }
   WriteFile(dir.path() + dead + "7.tmp", "half a configuration");
+  // Written an hour ago under this process's id: by an earlier process that had it.
+  const std::string earlier = ".dalu-" + std::to_string(::getpid()) + "-9.tmp";
+  WriteFile(GameData() + earlier, "half a record");
+  const auto anHourAgo = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+  std::filesystem::last_write_time(GameData() + earlier, anHourAgo);
   RemoveStaleSaveFiles(*g);
   EXPECT_EQ(Listing(GameData()), (std::set<std::string>{ours, ".dalu-1-0.tmp", ".dalu-x-0.tmp",
                                                         "notes.tmp"}));
