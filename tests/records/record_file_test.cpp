@@ -313,13 +313,6 @@ TEST_F(RecordFileTest, FailedRenameLeavesNoTemporary) {
   EXPECT_EQ(g->rec.RecFileName, "busy.DBD");
 }
 
-TEST_F(RecordFileTest, NothingIsSavedBeforeTheRecordHasAHeader) {
-  g->eng.TurnNumber = 1;
-  EXPECT_FALSE(TF_File_SaveAs(*g, "empty", false));
-  EXPECT_FALSE(Exists(GameData()));
-  EXPECT_EQ(g->rec.RecFileName, "");
-}
-
 TEST_F(RecordFileTest, LeftoversOfSavesOfRunsNoLongerAliveAreRemovedAtStart) {
   // A process that has ended: its id names no running process any more.
   const pid_t child = ::fork();
