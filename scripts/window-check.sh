@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The real-window check: the real build/DALU/dalumaster on a private X server (Xvfb) with a
-# private sound server (PulseAudio, null sink), driven by real input events (xdotool).
+# The real-window check: the real build/DALU/dalumaster on a private X server (Xvfb) under
+# a window manager (openbox) with a private sound server (PulseAudio, null sink), driven by
+# real input events (xdotool).
 #
 #   A  a match: the user against "No Attack", started with Ctrl+S, steered with the arrow
 #      keys, Z and X, dropped with the down arrow; Stop and Continue (Ctrl+Z); stopped, the
@@ -10,6 +11,9 @@
 #      and stopped; the fields shown are compared with those `dalumaster-cli replay` prints.
 #   C  the same record run to its end with ">>", compared again; continued live and closed
 #      in the middle of an animation.
+#   E  a damaged configuration file, without the window manager: the message at start-up,
+#      then Ctrl+S reaches the window without anyone focusing it by hand; AutoTwin shown
+#      while it is on, and switched off again after EditMode.
 #   D  the installed program: `cmake --install` into a temporary prefix, the launcher, the
 #      desktop entry, and the installed window started once where it may write and once
 #      where it may not.
@@ -32,7 +36,7 @@ if [ ! -x "$tool" ]; then
   echo "window check skipped: build/tools/dalu_wincheck does not exist (no xcb headers)"
   exit 0
 fi
-for cmd in Xvfb xdotool pulseaudio pactl parec; do
+for cmd in Xvfb openbox xdotool pulseaudio pactl parec; do
   command -v "$cmd" >/dev/null || { echo "window check: $cmd is missing (scripts/install-deps.sh installs it)" >&2; exit 1; }
 done
 
@@ -68,6 +72,13 @@ window_record_start "$out/sound.raw"
 step "A: the user against No Attack"
 if start A; then
   shot A-start
+  # Under the window manager the frame, title bar and close box included, lies at the
+  # screen's top-left corner, and the window inside it below its title bar.
+  frame=$("$tool" frame "$win" | tr '\n' ' ') || true
+  read -r fx fy fw fh cx cy <<<"${frame:-? ? ? ? ? ?}"
+  echo "   frame at $fx,$fy ($fw x $fh), window at $cx,$cy"
+  [ "$fx,$fy" = "0,0" ] || fail "A: the window's frame is at $fx,$fy, not at the top-left corner"
+  [ "$cy" -gt "$fy" ] 2>/dev/null || fail "A: the window has no title bar above it (frame $fy, window $cy)"
   # The left selector to "User" (the first entry), the right one to "No Attack".
   click 100 11
   key Home Return
@@ -114,8 +125,9 @@ if start A; then
       sleep 0.1
     done
     [ -n "$dialog" ] || return 1
-    read -r dx dy < <(xdotool getwindowgeometry "$dialog" |
-      sed -n 's/.*Position: \([0-9]*\),\([0-9]*\).*/\1 \2/p')
+    # The dialog's client area as the X server places it (xdotool's own report counts
+    # the window manager's frame in twice).
+    read -r dx dy < <("$tool" frame "$dialog" | sed -n 2p)
   }
   if ! open_config; then
     echo "   language switch skipped: Ctrl+G opens no configuration dialog in this build"
@@ -199,6 +211,61 @@ if start C "$record"; then
   close_window
   finish C
 fi
+
+# ---- E: a message at start-up -------------------------------------------------------------------
+
+step "E: a damaged DaluCfg.txt: its message at start-up, then the keys reach the window"
+# Without a window manager nobody but the program hands the keyboard back to the window
+# when the message box goes away.
+window_wm_stop
+cp "$work/DaluCfg.txt" "$WENV_DIR/DaluCfg.kept"
+printf 'ChainCount Wait\r\nslow\r\n' >"$work/DaluCfg.txt"
+"$work/dalumaster" >"$out/E.out" 2>"$out/E.err" &
+pid=$!
+win=$(timeout 15 xdotool search --sync --onlyvisible --pid "$pid" --name "Dalu Master" | head -n1) || true
+if [ -z "$win" ]; then
+  fail "E: no window appeared"
+else
+  sleep 1.5
+  shot E-message
+  # Keys go wherever the desktop put the keyboard, no window is focused by hand: the
+  # message box takes Return, and the main window Ctrl+S once the box is gone.
+  xdotool key Return
+  sleep 1
+  xdotool key ctrl+s
+  for _ in $(seq 30); do
+    case "$(title)" in Autosave.DBD*) break ;; *) sleep 0.1 ;; esac
+  done
+  shot E-started
+  case "$(title)" in Autosave.DBD*) ;; *) fail "E: after the message Ctrl+S did not reach the window: $(title)" ;; esac
+  # Where the picture lies now: no frame moves it without the window manager.
+  for _ in $(seq 50); do
+    "$tool" grab "$WENV_DIR/locate.png" 2>/dev/null
+    if loc=$("$tool" locate "$WENV_DIR/locate.png" --appdir "$work" 2>/dev/null); then
+      read -r pic_x pic_y <<<"$loc"
+      break
+    fi
+    sleep 0.1
+  done
+  # AutoTwin is shown above the fields while it is on, and it can be switched off again
+  # after EditMode (the first item of the Edit menu; AutoTwin is the second).
+  edit_item() {
+    xdotool mousemove --sync $((pic_x + 199)) $((pic_y - 12)) click 1
+    sleep 0.3
+    xdotool key --delay 100 "$@" Return
+    sleep 0.3
+  }
+  edit_item Down
+  edit_item Down Down
+  shot E-autotwin-on
+  edit_item Down
+  edit_item Down Down
+  shot E-autotwin-off
+  close_window
+  finish E
+fi
+cp "$WENV_DIR/DaluCfg.kept" "$work/DaluCfg.txt"
+window_wm_start || fail "E: openbox did not start again"
 
 window_record_stop
 if "$tool" loudness "$out/sound.raw" >"$out/sound.txt"; then

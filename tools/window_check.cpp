@@ -22,6 +22,9 @@
 //       discarded.
 //   dalu_wincheck close WINDOW
 //       asks the X window to close, as a desktop's close button does (WM_DELETE_WINDOW).
+//   dalu_wincheck frame WINDOW
+//       prints "X Y W H" of the window's outermost frame on the screen (the window itself
+//       when no window manager framed it) and "X Y" of the window inside it.
 //   dalu_wincheck loudness FILE
 //       reads raw signed 16-bit little-endian samples (parec --raw) and tells whether they
 //       hold sound: exit 0 when the peak reaches 1000 of 32767, 1 when silent.
@@ -568,6 +571,54 @@ int Mapped(int argc, char** argv) {
   }
 }
 
+int Frame(const Options& o) {
+  if (o.positional.size() != 1) return Bad("frame needs a window id");
+  xcb_window_t window =
+      static_cast<xcb_window_t>(std::strtoul(o.positional[0].c_str(), nullptr, 0));
+  xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+  if (xcb_connection_has_error(c)) {
+    xcb_disconnect(c);
+    return Bad("cannot open the display");
+  }
+  // The window's position on the screen, then its ancestors up to the child of the root:
+  // a window manager puts each window into a frame window of its own.
+  const xcb_window_t client = window;
+  xcb_window_t root = XCB_NONE;
+  for (;;) {
+    xcb_query_tree_reply_t* tree = xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr);
+    if (!tree) {
+      xcb_disconnect(c);
+      return Bad("no such window");
+    }
+    root = tree->root;
+    const xcb_window_t parent = tree->parent;
+    std::free(tree);
+    if (parent == root || parent == XCB_NONE) break;
+    window = parent;
+  }
+  auto onScreen = [&](xcb_window_t w, int& x, int& y, int& width, int& height) {
+    xcb_get_geometry_reply_t* g = xcb_get_geometry_reply(c, xcb_get_geometry(c, w), nullptr);
+    xcb_translate_coordinates_reply_t* t =
+        xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, w, root, 0, 0), nullptr);
+    const bool ok = g && t;
+    if (ok) {
+      x = t->dst_x;
+      y = t->dst_y;
+      width = g->width + 2 * g->border_width;
+      height = g->height + 2 * g->border_width;
+    }
+    std::free(g);
+    std::free(t);
+    return ok;
+  };
+  int fx = 0, fy = 0, fw = 0, fh = 0, cx = 0, cy = 0, cw = 0, ch = 0;
+  const bool ok = onScreen(window, fx, fy, fw, fh) && onScreen(client, cx, cy, cw, ch);
+  xcb_disconnect(c);
+  if (!ok) return Bad("cannot read the window's geometry");
+  std::printf("%d %d %d %d\n%d %d\n", fx, fy, fw, fh, cx, cy);
+  return kOk;
+}
+
 // ---- Sound -----------------------------------------------------------------------------------
 
 int Loudness(const Options& o) {
@@ -598,12 +649,13 @@ int main(int argc, char** argv) {
   using namespace dalu;
   if (argc < 2) {
     return Bad(
-        "usage: dalu_wincheck grab|cells|locate|render|first-field|mapped|close|loudness ...");
+        "usage: dalu_wincheck grab|cells|locate|render|first-field|mapped|close|frame|loudness ...");
   }
   const std::string cmd = argv[1];
   const Options o = ParseOptions(argc, argv);
   if (cmd == "close") return Close(o);
   if (cmd == "mapped") return Mapped(argc, argv);
+  if (cmd == "frame") return Frame(o);
   if (cmd == "loudness") return Loudness(o);
   // The screen commands read the X display; the others draw offscreen.
   const bool screen = cmd == "grab" || cmd == "first-field";

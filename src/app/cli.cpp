@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <charconv>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -300,6 +302,14 @@ int CmdPlay(const std::vector<std::string>& args, const std::string& exePath, st
   return kCliOk;
 }
 
+// "cannot open 'FILE': reason" when there is no file at all; anything else that is there (a
+// pipe, a device, a damaged record) is for the loader to refuse with its own message.
+std::string MissingFileText(const std::string& file) {
+  std::error_code ec;
+  if (fs::exists(file, ec)) return "";
+  return "cannot open '" + file + "': " + (ec ? ec.message() : std::strerror(ENOENT));
+}
+
 int CmdReplay(const std::vector<std::string>& args, const std::string& exePath, std::ostream& out,
               std::ostream& err) {
   Args a;
@@ -314,8 +324,9 @@ int CmdReplay(const std::vector<std::string>& args, const std::string& exePath, 
     return BadInput(err, "--to needs a turn from 0 up, not '" + a.values["--to"] + "'");
   }
   const std::string& file = a.positional[0];
-  std::error_code ec;
-  if (!fs::is_regular_file(file, ec)) return BadInput(err, "cannot open '" + file + "'");
+  if (const std::string missing = MissingFileText(file); !missing.empty()) {
+    return BadInput(err, missing);
+  }
 
   ConsoleGame cg(out, err, ProgramDir(a, exePath), true, a.flags.count("--show") > 0);
   ConsoleHost& host = cg.host;
@@ -375,8 +386,9 @@ int CmdAnalyse(const std::vector<std::string>& args, const std::string& exePath,
     return BadInput(err, "--level needs a level from 1 to 9");
   }
   const std::string& file = a.positional[0];
-  std::error_code ec;
-  if (!fs::is_regular_file(file, ec)) return BadInput(err, "cannot open '" + file + "'");
+  if (const std::string missing = MissingFileText(file); !missing.empty()) {
+    return BadInput(err, missing);
+  }
 
   ConsoleGame cg(out, err, ProgramDir(a, exePath), false, false);
   ConsoleHost& host = cg.host;

@@ -65,7 +65,7 @@ inline constexpr MenuEntry kMenuTable[kMenuItemCount] = {
   // id                   parent           English              Japanese             acc  shortcut  check  idle   start
   {MenuId::kFile,         MenuId::kNone,   "File",              "ファイル",          0,   "Ctrl+F", false, false, true},
   {MenuId::kSaveAs,       MenuId::kFile,   "Save As(V)",        "棋譜格納(V)",       'V', "Ctrl+V", false, false, true},
-  {MenuId::kLoad,         MenuId::kFile,   "Load(L)",           "棋譜閲覧(L)",       'L', "Ctrl+L", false, false, true},
+  {MenuId::kLoad,         MenuId::kFile,   "Load(L)",           "棋譜閲覧(L)",       'L', "Ctrl+L", false, true,  true},
   {MenuId::kMoveList,     MenuId::kFile,   "Move list(M)",      "手順一覧(M)",       'M', "Ctrl+M", false, false, false},
   {MenuId::kGoToTurn,     MenuId::kFile,   "Go to turn(J)",     "手数を指定(J)",     'J', "Ctrl+J", false, false, false},
   {MenuId::kReplay,       MenuId::kFile,   "Replay",            "棋譜再生",          0,   "",       false, false, false},

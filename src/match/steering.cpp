@@ -199,7 +199,9 @@ void ToggleEditMode(Game& g) {
 }
 
 void ToggleAutoTwin(Game& g) {
-  if (g.ctl.EditMode) g.ctl.AutoTwin = !g.ctl.AutoTwin;
+  // Switching it on takes EditMode; switching it off is always possible, or a computer
+  // opponent would go on copying every placement once EditMode is off.
+  if (g.ctl.EditMode || g.ctl.AutoTwin) g.ctl.AutoTwin = !g.ctl.AutoTwin;
 }
 
 }  // namespace dalu

@@ -55,7 +55,8 @@ void KeyUp(Game& g, int virtualKey);
 // keyboard on.
 void SteerTwin(Game& g);
 
-// The Edit menu's check marks. AutoTwin can be toggled only while EditMode is on.
+// The Edit menu's check marks. AutoTwin can be switched on only while EditMode is on, and
+// off at any time.
 void ToggleEditMode(Game& g);
 void ToggleAutoTwin(Game& g);
 

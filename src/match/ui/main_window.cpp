@@ -30,6 +30,7 @@
 #include "match/match_commands.h"
 #include "match/match_loop.h"
 #include "match/match_setup.h"
+#include "match/notices.h"
 #include "match/replay.h"
 #include "match/steering.h"
 #include "match/study.h"
@@ -74,6 +75,7 @@ QString DefaultAsk(bool save, QWidget* parent, const QString& dir, const QString
 
 const char kSelectorStyle[] =
     "QComboBox { background: black; color: white; }"
+    "QComboBox:disabled { background: #303030; color: #8c8c8c; }"
     "QComboBox QAbstractItemView { background: black; color: white;"
     " selection-background-color: #303080; }";
 
@@ -209,8 +211,26 @@ MainWindow::MainWindow(Game& g, QtHost& host, FieldPictures& pictures, ImageCanv
   connect(&paintTimer_, &QTimer::timeout, this, &MainWindow::FirstPaint);
   // A fixed single border: the window keeps the picture's size.
   layout()->setSizeConstraint(QLayout::SetFixedSize);
+  // Asked for before the window exists, the corner keeps the window manager from placing
+  // the window elsewhere; StartUp then moves the frame there.
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().topLeft());
+  }
+}
+
+void MainWindow::PlaceFrameAtTopLeft(int triesLeft) {
+  // The frame, not the client area, goes to the corner: the title bar and its close box
+  // must stay on the screen. A move places the frame once Qt knows its size.
+  QScreen* screen = QGuiApplication::primaryScreen();
+  if (!screen || closing_) return;
+  const QPoint corner = screen->availableGeometry().topLeft();
+  const bool framed = frameGeometry() != geometry();
+  if (frameGeometry().topLeft() != corner) move(corner);
+  // A window manager frames the window a moment after it is shown; until then its frame
+  // is unknown and the move placed the window itself. Without a window manager no frame
+  // ever comes, and the window already stands in the corner.
+  if (!framed && triesLeft > 0) {
+    QTimer::singleShot(50, this, [this, triesLeft] { PlaceFrameAtTopLeft(triesLeft - 1); });
   }
 }
 
@@ -249,6 +269,15 @@ void MainWindow::BuildWidgets() {
   };
   cbx1_ = makeSelector(0);
   cbx2_ = makeSelector(474);
+
+  // Between the level selectors, above the fields: AutoTwin makes side 2 copy side 1's
+  // placements, whoever plays side 2, so it is never on unseen.
+  autoTwinNotice_ = new QLabel(central);
+  autoTwinNotice_->setGeometry(236, 2, 201, 19);
+  autoTwinNotice_->setAlignment(Qt::AlignCenter);
+  autoTwinNotice_->setStyleSheet(
+      QStringLiteral("QLabel { background: #7a1010; color: #ffe060; font-weight: bold; }"));
+  autoTwinNotice_->hide();
 
   memo_ = new QPlainTextEdit(central);
   memo_->setGeometry(6, 440, 587, 81);
@@ -335,6 +364,7 @@ void MainWindow::showEvent(QShowEvent* event) {
 void MainWindow::StartUp() {
   if (started_) return;
   started_ = true;
+  PlaceFrameAtTopLeft(40);  // for up to 2 s, until the window manager has framed it
   g_.cfg.AppDir = CurDirLoad(options_.exePath);
   ConfigLoad(g_);
   g_.eng.ConstSet();
@@ -347,6 +377,9 @@ void MainWindow::StartUp() {
   g_.ctl.MatchRunning = false;
   ClearMemo();
   for (const std::string& line : WelcomeLines()) AddMemoLine(line);
+  RemoveStaleSaveFiles(g_);
+  // A message box of the start-up (a damaged configuration) took the keyboard.
+  BackFromDialog();
   paintTimer_.start(options_.firstPaintDelayMs);
   // The pictures are read while the timer runs, once the window is on the screen.
   if (options_.firstPaintDelayMs > 0) QTimer::singleShot(0, this, [this] { PreparePictures(); });
@@ -368,11 +401,15 @@ void MainWindow::FirstPaint() {
   field_->Reveal();
   canvas_.Present();
   host_.ReleaseErrors(false);
-  if (options_.args.empty()) return;
+  if (options_.args.empty()) {
+    BackFromDialog();  // a picture's message box may have taken the keyboard
+    return;
+  }
   // A path with blanks arrives split into several arguments.
   std::string path = options_.args[0];
   for (size_t i = 1; i < options_.args.size(); ++i) path += " " + options_.args[i];
   LoadFromPath(path);
+  if (!closing_) BackFromDialog();  // after a refusal's message box, too
 }
 
 // ---- Menus ----
@@ -448,6 +485,9 @@ void MainWindow::MenuEJ() {
   for (const MenuEntry& e : kMenuTable) {
     if (Action(e.id)) SetVariant(e.id, VariantOf(e.id));
   }
+  if (autoTwinNotice_) {
+    autoTwinNotice_->setText(FromCp932(NoticeText(Notice::kAutoTwinOn, g_.cfg.EnglishUI)));
+  }
 }
 
 CaptionVariant MainWindow::VariantOf(MenuId id) const {
@@ -468,6 +508,7 @@ void MainWindow::SetVariant(MenuId id, CaptionVariant variant) {
 void MainWindow::SyncEditChecks() {
   Action(MenuId::kEditMode)->setChecked(g_.ctl.EditMode);
   Action(MenuId::kAutoTwin)->setChecked(g_.ctl.AutoTwin);
+  autoTwinNotice_->setVisible(g_.ctl.AutoTwin);
 }
 
 QString MainWindow::RecordDirectory() const {
@@ -475,14 +516,17 @@ QString MainWindow::RecordDirectory() const {
 }
 
 void MainWindow::SaveAsClick() {
+  if (!CanSaveAs(g_)) {  // nothing to save yet: said so, and no dialog
+    BackFromDialog();
+    return;
+  }
   const FileAsker& ask = options_.askSaveFile;
   const QString filter = QString::fromLatin1(kRecordFilter);
   const QString chosen = ask ? ask(this, RecordDirectory(), filter)
                              : DefaultAsk(true, this, RecordDirectory(), filter);
   BackFromDialog();
   if (chosen.isEmpty()) return;
-  const std::string path = QFile::encodeName(chosen).toStdString();
-  TF_File_SaveAs(g_, path, g_.ctl.MatchRunning);
+  SaveAs(g_, QFile::encodeName(chosen).toStdString());
 }
 
 void MainWindow::LoadClick() {

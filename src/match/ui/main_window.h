@@ -123,7 +123,7 @@ class MainWindow : public QMainWindow {
  public:
   static constexpr int kClientWidth = 673;
   static constexpr int kClientHeight = 529;
-  static constexpr const char* kRecordFilter = "TrueDalu BattleData (*.DBD)";
+  static constexpr const char* kRecordFilter = "TrueDalu BattleData(*.DBD)";
 
   MainWindow(Game& g, QtHost& host, FieldPictures& pictures, ImageCanvas& canvas, WindowView& view,
              WindowOptions options, QWidget* parent = nullptr);
@@ -188,6 +188,7 @@ class MainWindow : public QMainWindow {
   KeyCatcher* Catcher() const { return catcher_; }
   MoveListWindow* MoveList() const { return moveList_; }  // null until first opened
   PlayfieldWidget* Playfield() const { return field_; }
+  QLabel* AutoTwinNotice() const { return autoTwinNotice_; }
   bool InCommentMode() const { return commentMode_; }
   bool Closing() const { return closing_; }
   bool FirstPaintDone() const { return !firstPaintPending_; }
@@ -206,6 +207,9 @@ class MainWindow : public QMainWindow {
   void SyncEditChecks();
   void FocusKeys();
   void BackFromDialog();
+  // Moves the window so that its frame's top-left corner is the screen's; tries again
+  // every 50 ms, up to triesLeft times, while the window has no frame yet.
+  void PlaceFrameAtTopLeft(int triesLeft);
   QString RecordDirectory() const;
   void RefreshRecordItems(bool running);
   void ShowRecordInMoveList();
@@ -230,6 +234,7 @@ class MainWindow : public QMainWindow {
   QPushButton* btTail_ = nullptr;     // ">>"
   QPushButton* btClear_ = nullptr;    // "消"
   KeyCatcher* catcher_ = nullptr;
+  QLabel* autoTwinNotice_ = nullptr;  // shown while AutoTwin is on
   HelpForm* help_ = nullptr;
   MoveListWindow* moveList_ = nullptr;
   QTimer paintTimer_;
