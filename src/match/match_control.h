@@ -7,6 +7,7 @@
 
 #include "engine/engine.h"
 #include "engine/types.h"
+#include "match/controls.h"
 
 namespace dalu {
 
@@ -52,6 +53,11 @@ struct MatchControl {
   bool JumpRequested = false;  // go to the position after JumpTarget at the loop's next step
   int32_t JumpTarget = 0;      // wait, or when the loop returns
   RecordRules StudyRules;      // the loaded record's rules
+
+  // ---- The user's steering options, and the landing outline they drew (steering.h) ----
+  SteeringOptions Steering;
+  int32_t LandingSide = 0;          // side whose landing cells are outlined; 0 = none
+  int32_t LandingCells[2][2] = {};  // column and row of each outlined cell; row 0: none
 
   // ---- Headless settings ----
   bool AutoSave = true;   // save the record when a match ends by itself
