@@ -50,9 +50,9 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "DaluMaster maintainers <dalumaster@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "practise a two-player falling-bead puzzle battle")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Two fields side by side, a twin of coloured beads dropped by each side every turn;\n"
-    "chains send obstruct beads to the opponent. Play at the keyboard against nine computer\n"
-    "levels, save battle records and step through them. English and Japanese.")
+    "Two fields side by side, a twin of coloured beads dropped by each side every turn;\n\
+chains send obstruct beads to the opponent. Play at the keyboard against nine computer\n\
+levels, save battle records and step through them. English and Japanese.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # dalumaster_<version>_<arch>.deb
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)  # the Qt libraries, from the binaries themselves
@@ -61,7 +61,8 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic, fonts-ipafont-mincho, qt
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 # Installed under /usr with DESTDIR, so the install scripts write the desktop entry with the
 # paths the package will have (/usr/bin/dalumaster), not the staging folder's.
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_SET_DESTDIR ON)
+set(CPACK_INSTALL_PREFIX /usr)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 include(CPack)
