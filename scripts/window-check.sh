@@ -14,9 +14,14 @@
 #   E  a damaged configuration file, without the window manager: the message at start-up,
 #      then Ctrl+S reaches the window without anyone focusing it by hand; AutoTwin shown
 #      while it is on, and switched off again after EditMode.
+#   F  in Japanese: the Load dialog (Qt's own texts in Japanese), the Controls dialog of
+#      the Edit menu (every option ticked, kept in DaluMaster.ini), and a match showing
+#      where the twin will land, moved once per press and dropped with Space.
 #   D  the installed program: `cmake --install` into a temporary prefix, the launcher, the
 #      desktop entry, and the installed window started once where it may write and once
 #      where it may not.
+#   P  the Debian package (as root only): `cpack -G DEB`, installed with apt, the installed
+#      window opening a record as a file manager would, the package removed again.
 #
 # Every run must end with exit code 0 and nothing on stderr; the chain sounds must reach
 # the sound server (its recorded monitor is not silent). Screenshots and logs go to
@@ -274,6 +279,60 @@ else
   fail "nothing was heard on the sound server: $(cat "$out/sound.txt")"
 fi
 
+# ---- F: Japanese dialogs, the Controls dialog and the landing outline ---------------------------
+
+step "F: Japanese Load dialog, the Controls dialog, the landing outline"
+# Japanese (item 13 of DaluCfg.txt, line 28) and no steering options yet.
+if [ -f "$work/DaluCfg.txt" ]; then
+  sed -i '28s/^[-0-9]*/1/' "$work/DaluCfg.txt"
+fi
+rm -f "$work/DaluMaster.ini"
+if start E; then
+  key ctrl+l
+  sleep 1
+  shot F-load-dialog-ja
+  xdotool key Escape
+  sleep 0.5
+  # Edit, "編集関係", is the fourth item of the menu bar, 245 pixels right of the picture's
+  # left edge in the IPA face; its fourth item is Controls.
+  xdotool mousemove --sync $((pic_x + 245)) $((pic_y - 12)) click 1
+  sleep 0.5
+  shot F-edit-menu
+  xdotool key --delay 200 Down Down Down Down Return
+  sleep 1
+  # Every option: move on press only (space), the drop key (Space, the second entry),
+  # show where the twin lands; then OK.
+  xdotool key --delay 200 space Tab Down Tab space
+  sleep 0.3
+  shot F-controls-dialog
+  xdotool key Return
+  sleep 0.5
+  ini=$work/DaluMaster.ini
+  if grep -q '^ShowLanding=true' "$ini" 2>/dev/null && grep -q '^MovePressOnly=true' "$ini" &&
+     grep -q '^DropKey=32' "$ini"; then
+    echo "   the Controls dialog kept every option in DaluMaster.ini"
+  else
+    fail "F: the Controls dialog did not keep its options in DaluMaster.ini"
+  fi
+  # The user against No Attack: the outline shows where the twin lands.
+  click 100 11
+  key Home Return
+  click 570 11
+  key Home Down Return
+  key ctrl+s
+  sleep 1
+  shot F-landing-outline
+  key Left
+  sleep 0.5
+  shot F-moved-once
+  key space
+  sleep 1.5
+  settle || true
+  shot F-dropped-with-space
+  close_window
+  finish E
+fi
+
 # ---- D: the installed program -------------------------------------------------------------------
 
 step "D: cmake --install into a temporary prefix"
@@ -337,6 +396,56 @@ if start_installed D-private "${as_user[@]}"; then
   finish D-private
 fi
 [ "$(id -u)" -eq 0 ] || chmod -R u+w "$installed"
+
+# ---- P: the Debian package ----------------------------------------------------------------------
+
+if [ "$(id -u)" -ne 0 ]; then
+  step "P: the Debian package: skipped (installing a package needs root)"
+else
+  step "P: cpack -G DEB, installed with apt, started, removed"
+  rm -f build/dalumaster_*.deb
+  (cd build && cpack -G DEB) >"$out/cpack.log" 2>&1 || fail "P: cpack failed (see $out/cpack.log)"
+  deb=$(ls build/dalumaster_*.deb 2>/dev/null | head -n1)
+  if [ -z "$deb" ]; then
+    fail "P: cpack made no build/dalumaster_*.deb"
+  elif ! apt-get install -y "./$deb" >"$out/apt-install.log" 2>&1; then
+    fail "P: apt-get install ./$deb failed (see $out/apt-install.log)"
+  else
+    echo "   installed $(basename "$deb")"
+    for f in /usr/bin/dalumaster /usr/bin/dalumaster-cli /usr/lib/dalumaster/DALU/dalumaster \
+             /usr/share/applications/dalumaster.desktop /usr/share/mime/packages/dalumaster.xml \
+             /usr/share/metainfo/org.dalumaster.DaluMaster.metainfo.xml \
+             /usr/share/icons/hicolor/256x256/apps/dalumaster.png; do
+      [ -e "$f" ] || fail "P: the package did not install $f"
+    done
+    grep -qx 'Exec="/usr/bin/dalumaster" %f' /usr/share/applications/dalumaster.desktop ||
+      fail "P: the installed desktop entry does not start /usr/bin/dalumaster"
+    # As a file manager opens a record: the entry's command with the file, as a user.
+    pkg_home=$WENV_DIR/pkg-home
+    mkdir -p "$pkg_home/run"
+    chmod 700 "$pkg_home/run"
+    cp "$record" "$pkg_home/record.DBD"
+    chown -R nobody "$pkg_home"
+    setpriv --reuid=nobody --regid=nogroup --clear-groups \
+      env HOME="$pkg_home" XDG_RUNTIME_DIR="$pkg_home/run" \
+      /usr/bin/dalumaster "$pkg_home/record.DBD" >"$out/P.out" 2>"$out/P.err" &
+    pid=$!
+    win=$(timeout 15 xdotool search --sync --onlyvisible --name "record.DBD" | head -n1) || true
+    if [ -n "$win" ]; then
+      sleep 1
+      shot P-package-opens-a-record
+      close_window
+      finish P
+    else
+      fail "P: the installed program showed no window with the record"
+      kill "$pid" 2>/dev/null || true
+    fi
+  fi
+  if dpkg-query -W dalumaster >/dev/null 2>&1; then
+    apt-get remove -y dalumaster >"$out/apt-remove.log" 2>&1 || fail "P: apt-get remove failed"
+    [ ! -e /usr/bin/dalumaster ] || fail "P: /usr/bin/dalumaster is still there after the removal"
+  fi
+fi
 
 echo "screenshots and logs: $out"
 if [ "$failures" -gt 0 ]; then

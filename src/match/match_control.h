@@ -7,6 +7,7 @@
 
 #include "engine/engine.h"
 #include "engine/types.h"
+#include "match/controls.h"
 
 namespace dalu {
 
@@ -117,6 +118,11 @@ struct MatchControl {
   PhaseFlag MovesOpen{Phase, PhaseFlag::Question::kMovesOpen};
   PhaseFlag StepWaitActive{Phase, PhaseFlag::Question::kStepWaitActive};
   const bool& JumpRequested = Requests.Jump;
+
+  // ---- The user's steering options, and the landing outline they drew (steering.h) ----
+  SteeringOptions Steering;
+  int32_t LandingSide = 0;          // side whose landing cells are outlined; 0 = none
+  int32_t LandingCells[2][2] = {};  // column and row of each outlined cell; row 0: none
 
   // ---- Headless settings ----
   bool AutoSave = true;   // save the record when a match ends by itself

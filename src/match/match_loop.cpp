@@ -11,6 +11,7 @@
 #include "match/game.h"
 #include "match/match_commands.h"
 #include "match/status_line.h"
+#include "match/steering.h"
 #include "match/study.h"
 #include "players/think.h"
 #include "records/record_file.h"
@@ -236,16 +237,19 @@ bool ChooseLiveMoves(Game& g) {
   for (int p = 2; p >= 1; --p) {
     if (e.PlayerLevel[p] > 0 && !Chaining(e, p)) ThinkMove(g, p, ctl.ShownTwin[p]);
   }
+  ShowLanding(g);  // when the user asked for it, and side 1 steers
   while (!Chaining(e, 1) && ctl.InputSide == 1 && e.PlayerLevel[1] == 0 && !ctl.Requests.Quit) {
     g.host.WaitForPerson();
   }
   if (ctl.InputSide == 1) {
     ctl.InputSide = 2;
     ctl.InputTwin = ctl.ShownTwin[2];
+    ShowLanding(g);
   }
   while (!Chaining(e, 2) && ctl.InputSide == 2 && e.PlayerLevel[2] == 0 && !ctl.Requests.Quit) {
     g.host.WaitForPerson();
   }
+  HideLanding(g);
   return !ctl.Requests.Quit;
 }
 

@@ -35,6 +35,7 @@ enum class MenuId : int {
   kEditMode,      // sm_Edt
   kAutoTwin,      // sm_Auto
   kDefault,       // sm_default
+  kControls,      // the Controls dialog (controls.h)
   kComment,       // mm_comment
   kStopContinue,  // mm_SC
   kConfig,        // mm_config
@@ -80,6 +81,7 @@ inline constexpr MenuEntry kMenuTable[kMenuItemCount] = {
   {MenuId::kEditMode,     MenuId::kEdit,   "EditMode",          "編集モード",        0,   "",       true,  false, true},
   {MenuId::kAutoTwin,     MenuId::kEdit,   "AutoTwin",          "２Ｐ自動同期",      0,   "",       true,  false, true},
   {MenuId::kDefault,      MenuId::kEdit,   "Default",           "デフォルト",        0,   "",       false, false, true},
+  {MenuId::kControls,     MenuId::kEdit,   "Controls...",       "操作設定...",       0,   "",       false, false, true},
   {MenuId::kComment,      MenuId::kNone,   "Comment(C)",        "コメント(C)",       'C', "Ctrl+C", false, false, true},
   {MenuId::kStopContinue, MenuId::kNone,   "Continue(Z)",       "続ける(Z)",         'Z', "Ctrl+Z", false, false, false},
   {MenuId::kConfig,       MenuId::kNone,   "Config(G)",         "設定(G)",           'G', "Ctrl+G", false, true,  true},

@@ -34,6 +34,7 @@
 #include "match/replay.h"
 #include "match/steering.h"
 #include "match/study.h"
+#include "match/ui/controls_dialog.h"
 #include "match/ui/key_map.h"
 #include "match/ui/move_list_window.h"
 #include "players/levels.h"
@@ -201,6 +202,7 @@ MainWindow::MainWindow(Game& g, QtHost& host, FieldPictures& pictures, ImageCanv
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   setAttribute(Qt::WA_WindowPropagation);  // the menus take the window's font
+  UseProgramFaceEverywhere();
   setFont(MakeFont(GothicFace(), 11));
   BuildWidgets();
   BuildMenus();
@@ -367,6 +369,8 @@ void MainWindow::StartUp() {
   PlaceFrameAtTopLeft(40);  // for up to 2 s, until the window manager has framed it
   g_.cfg.AppDir = CurDirLoad(options_.exePath);
   ConfigLoad(g_);
+  qtTexts_.Apply(g_.cfg.EnglishUI);
+  g_.ctl.Steering = LoadSteeringOptions(g_.cfg.AppDir);
   g_.eng.ConstSet();
   MenuEJ();
   FillLevelSelectors();
@@ -465,6 +469,9 @@ void MainWindow::MenuClick(MenuId id) {
       break;
     case MenuId::kDefault:
       g_.eng.DefaultChainTables();
+      break;
+    case MenuId::kControls:
+      ControlsClick();
       break;
     case MenuId::kComment:
       CommentClick();
@@ -583,11 +590,25 @@ void MainWindow::ConfigClick() {
   const int level1 = cbx1_->currentIndex();
   const int level2 = cbx2_->currentIndex();
   if (options_.configDialog) options_.configDialog(this);
+  qtTexts_.Apply(g_.cfg.EnglishUI);
   MenuEJ();
   ShowRecordInMoveList();  // in the language chosen
   FillLevelSelectors();
   ShowLevels(level1, level2);
   field_->update();
+  BackFromDialog();
+}
+
+// ---- Controls ----
+
+void MainWindow::ControlsClick() {
+  if (closing_) return;
+  ControlsDialog dialog(g_.ctl.Steering, g_.cfg.EnglishUI, this);
+  if (dialog.exec() == QDialog::Accepted && !closing_) {
+    g_.ctl.Steering = dialog.Options();
+    SaveSteeringOptions(g_.cfg.AppDir, g_.ctl.Steering);
+    ShowLanding(g_);  // a twin being steered gains or loses its outline at once
+  }
   BackFromDialog();
 }
 

@@ -22,6 +22,7 @@
 
 #include "match/match_view.h"
 #include "match/menu_table.h"
+#include "util/ui/qt_translations.h"
 
 class QAction;
 class QComboBox;
@@ -148,6 +149,9 @@ class MainWindow : public QMainWindow {
   void LoadFromPath(const std::string& path);
   void CommentClick();
   void ConfigClick();
+  // The Controls dialog: the steering options, applied at once and kept in the program's
+  // settings file.
+  void ControlsClick();
   void ClearClick();
   // The record's study: the move list window (made on first use), Go to turn, the replay
   // keys' items (entry i of ReplayKeys()), and a new match on the record's deal.
@@ -238,6 +242,7 @@ class MainWindow : public QMainWindow {
   HelpForm* help_ = nullptr;
   MoveListWindow* moveList_ = nullptr;
   QTimer paintTimer_;
+  QtTranslations qtTexts_;  // Qt's own texts in the configured language
   std::array<QAction*, kMenuItemCount> actions_{};
   std::array<CaptionVariant, kMenuItemCount> variants_{};
 
