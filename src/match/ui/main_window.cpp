@@ -20,6 +20,7 @@
 #include <QTableWidget>
 #include <algorithm>
 
+#include "coach/ui/coach_controller.h"
 #include "config/config_file.h"
 #include "engine/ui/image_canvas.h"
 #include "help/ui/help_form.h"
@@ -188,6 +189,9 @@ MainWindow::MainWindow(Game& g, QtHost& host, FieldPictures& pictures, ImageCanv
   setFont(MakeFont(GothicFace(), 11));
   BuildWidgets();
   BuildMenus();
+  coach_ = new CoachController(g_, pictures_,
+                               {this, field_, [this](MenuId id) { return Action(id); },
+                                [this] { return moveList_; }, [this] { BackFromDialog(); }});
   help_ = new HelpForm(host_, this);
   view_.Attach(this);
   host_.SetParentWidget(this);
@@ -219,11 +223,13 @@ void MainWindow::BuildWidgets() {
   catcher_ = new KeyCatcher(central);
   catcher_->move(0, 0);
   catcher_->onKey = [this](int vk, bool up) {
+    if (coach_ && coach_->TakeKey(vk, up)) return;  // a try steers its own twin
     if (up) {
       KeyUp(g_, vk);
     } else if (!ReplayKeyDown(g_, vk)) {  // a replay's keys first: steering ignores them there
       KeyDown(g_, vk);
     }
+    if (coach_) coach_->AfterKey();
   };
 
   auto makeSelector = [&](int x) {
@@ -314,6 +320,7 @@ void MainWindow::StartUp() {
   started_ = true;
   g_.cfg.AppDir = CurDirLoad(options_.exePath);
   ConfigLoad(g_);
+  coach_->StartUp();
   g_.eng.ConstSet();
   MenuEJ();
   FillLevelSelectors();
@@ -401,6 +408,15 @@ void MainWindow::MenuClick(MenuId id) {
     case MenuId::kConfig:
       ConfigClick();
       break;
+    case MenuId::kCoach:
+    case MenuId::kHintLevel:
+      break;
+    case MenuId::kHint:
+    case MenuId::kReview:
+    case MenuId::kNextMistake:
+    case MenuId::kTryAgain:
+      coach_->MenuClick(id);
+      break;
     case MenuId::kNone:
     case MenuId::kCount:
       break;
@@ -411,6 +427,7 @@ void MainWindow::MenuEJ() {
   for (const MenuEntry& e : kMenuTable) {
     if (Action(e.id)) SetVariant(e.id, VariantOf(e.id));
   }
+  if (coach_) coach_->Retranslate();
 }
 
 CaptionVariant MainWindow::VariantOf(MenuId id) const {
@@ -525,6 +542,7 @@ void MainWindow::MoveListClick() {
       GoToTurn(g_, turn);
     };
     PlaceMoveList();
+    coach_->DecorateMoveList();  // a review done before the list was opened
   }
   moveList_->ShowRecord(g_);
   moveList_->show();
@@ -586,11 +604,13 @@ void MainWindow::ShowRecordInMoveList() {
 }
 
 void MainWindow::RecordLoaded() {
+  coach_->RecordLoaded();
   RefreshRecordItems(g_.ctl.MatchRunning);
   ShowRecordInMoveList();
 }
 
 void MainWindow::PositionShown() {
+  coach_->PositionShown();
   RefreshRecordItems(g_.ctl.MatchRunning);
   if (!moveList_) return;
   // Once live play has written over the record the list would show moves no longer in it.
@@ -712,6 +732,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   commentMode_ = false;
   paintTimer_.stop();
   if (moveList_) moveList_->close();
+  coach_->Shutdown();
   CloseRequested(g_);
   host_.FinishQuickly();
   // The last window closing ends the application's event loop once the handlers below

@@ -34,6 +34,7 @@ namespace dalu {
 struct Game;
 struct FieldPictures;
 class HelpForm;
+class CoachController;
 class ImageCanvas;
 class MainWindow;
 class MoveListWindow;
@@ -175,6 +176,7 @@ class MainWindow : public QMainWindow {
   QPushButton* ClearButton() const { return btClear_; }
   KeyCatcher* Catcher() const { return catcher_; }
   MoveListWindow* MoveList() const { return moveList_; }  // null until first opened
+  CoachController* Coach() const { return coach_; }
   PlayfieldWidget* Playfield() const { return field_; }
   bool InCommentMode() const { return commentMode_; }
   bool Closing() const { return closing_; }
@@ -219,6 +221,7 @@ class MainWindow : public QMainWindow {
   KeyCatcher* catcher_ = nullptr;
   HelpForm* help_ = nullptr;
   MoveListWindow* moveList_ = nullptr;
+  CoachController* coach_ = nullptr;  // hint, review and try again
   QTimer paintTimer_;
   std::array<QAction*, kMenuItemCount> actions_{};
   std::array<CaptionVariant, kMenuItemCount> variants_{};

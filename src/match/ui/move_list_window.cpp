@@ -14,6 +14,7 @@ namespace dalu {
 namespace {
 
 constexpr int kColumns = 4;  // turn, side 1, side 2, comments
+constexpr int kFirstExtra = 3;  // added columns stand before the comments
 
 }  // namespace
 
@@ -38,14 +39,27 @@ void MoveListWindow::ShowRecord(const Game& g) {
   Follow(g);
 }
 
+void MoveListWindow::SetExtraColumns(QStringList headers,
+                                     std::vector<std::vector<ExtraCell>> rows) {
+  extraHeaders_ = std::move(headers);
+  extraRows_ = std::move(rows);
+  const int32_t marked = marked_;
+  SetRows(std::move(rows_), english_);
+  MarkTurn(marked);
+}
+
 void MoveListWindow::SetRows(std::vector<MoveListRow> rows, bool english) {
   rows_ = std::move(rows);
+  english_ = english;
   marked_ = -1;
   setWindowTitle(FromCp932(MoveListTitle(english)));
+  const int extra = static_cast<int>(extraHeaders_.size());
   QStringList headers;
   for (int c = 0; c < kColumns; ++c) headers << FromCp932(MoveListHeader(c, english));
-  table_->setHorizontalHeaderLabels(headers);
+  for (int c = 0; c < extra; ++c) headers.insert(kFirstExtra + c, extraHeaders_[c]);
   table_->clearContents();
+  table_->setColumnCount(kColumns + extra);
+  table_->setHorizontalHeaderLabels(headers);
   table_->setRowCount(static_cast<int>(rows_.size()));
   for (int r = 0; r < static_cast<int>(rows_.size()); ++r) {
     const MoveListRow& row = rows_[static_cast<size_t>(r)];
@@ -55,7 +69,17 @@ void MoveListWindow::SetRows(std::vector<MoveListRow> rows, bool english) {
     for (int c = 0; c < kColumns; ++c) {
       auto* item = new QTableWidgetItem(FromCp932(cells[c]));
       if (c == 0) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-      table_->setItem(r, c, item);
+      table_->setItem(r, c < kFirstExtra ? c : c + extra, item);
+    }
+    const size_t turn = static_cast<size_t>(row.turn);
+    for (int c = 0; c < extra; ++c) {
+      auto* item = new QTableWidgetItem;
+      if (turn < extraRows_.size() && c < static_cast<int>(extraRows_[turn].size())) {
+        item->setText(extraRows_[turn][static_cast<size_t>(c)].text);
+        item->setToolTip(extraRows_[turn][static_cast<size_t>(c)].tip);
+      }
+      item->setTextAlignment(Qt::AlignCenter);
+      table_->setItem(r, kFirstExtra + c, item);
     }
   }
   table_->resizeColumnsToContents();
@@ -71,7 +95,7 @@ void MoveListWindow::MarkTurn(int32_t turn) {
   const int count = static_cast<int>(rows_.size());
   const int32_t row = turn >= 0 && turn < count ? turn : -1;
   if (marked_ >= 0 && marked_ < count) {
-    for (int c = 0; c < kColumns; ++c) {
+    for (int c = 0; c < table_->columnCount(); ++c) {
       QTableWidgetItem* item = table_->item(marked_, c);
       QFont font = item->font();
       font.setBold(false);
@@ -83,7 +107,7 @@ void MoveListWindow::MarkTurn(int32_t turn) {
     table_->clearSelection();
     return;
   }
-  for (int c = 0; c < kColumns; ++c) {
+  for (int c = 0; c < table_->columnCount(); ++c) {
     QTableWidgetItem* item = table_->item(row, c);
     QFont font = item->font();
     font.setBold(true);

@@ -7,6 +7,8 @@
 // stands (Follow) after every turn and every jump.
 #pragma once
 
+#include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
@@ -32,6 +34,15 @@ class MoveListWindow : public QWidget {
   void ShowRecord(const Game& g);
   // The rows themselves, with the captions of one language.
   void SetRows(std::vector<MoveListRow> rows, bool english);
+  // Columns another part of the window adds between the moves and the comments (the
+  // review's chances and marks): their headers and, per row (turn 0 first), one cell each
+  // with its tool tip. They stay until set again; no headers: none.
+  struct ExtraCell {
+    QString text;
+    QString tip;
+  };
+  void SetExtraColumns(QStringList headers, std::vector<std::vector<ExtraCell>> rows);
+
   // Marks the turn on the screen (ShownTurn) and scrolls to it; once live play has begun
   // (the record can no longer be studied) nothing is marked and clicks ask for nothing.
   void Follow(const Game& g);
@@ -52,6 +63,9 @@ class MoveListWindow : public QWidget {
 
   QTableWidget* table_;
   std::vector<MoveListRow> rows_;
+  bool english_ = true;
+  QStringList extraHeaders_;
+  std::vector<std::vector<ExtraCell>> extraRows_;
   int32_t marked_ = -1;
   bool clickable_ = true;
 };
