@@ -10,6 +10,9 @@
 #      and stopped; the fields shown are compared with those `dalumaster-cli replay` prints.
 #   C  the same record run to its end with ">>", compared again; continued live and closed
 #      in the middle of an animation.
+#   E, F  the coach (scripts/window-check-coach.sh): the hint's ghost twin and candidate
+#      table while the user steers; Review with its progress, graph and marks, Next mistake
+#      and Try again on the record of B.
 #   D  the installed program: `cmake --install` into a temporary prefix, the launcher, the
 #      desktop entry, and the installed window started once where it may write and once
 #      where it may not.
@@ -206,6 +209,11 @@ if "$tool" loudness "$out/sound.raw" >"$out/sound.txt"; then
 else
   fail "nothing was heard on the sound server: $(cat "$out/sound.txt")"
 fi
+
+# ---- E, F: the coach ------------------------------------------------------------------------------
+
+source scripts/window-check-coach.sh
+coach_checks
 
 # ---- D: the installed program -------------------------------------------------------------------
 

@@ -69,9 +69,6 @@ CoachController::CoachController(Game& g, const FieldPictures& pictures, Parts p
   };
   review_->onNextMistake = [this] { NextMistake(); };
   review_->onTryAgain = [this] { TryAgainClick(); };
-  review_->onAnotherTry = [this] {
-    if (try_.active && !running_) BeginTry(try_.turn, try_.side);
-  };
 
   levelMenu_ = new QMenu(parts_.window);
   levelGroup_ = new QActionGroup(levelMenu_);
@@ -401,8 +398,11 @@ void CoachController::DecorateMoveList() {
   auto header = [en](CoachText id, int side) {
     return FromCp932(CoachFormat(id, en, {std::to_string(side)}));
   };
-  const QStringList headers = {header(CoachText::kChanceHeader, 1), header(CoachText::kMarkHeader, 1),
-                               header(CoachText::kChanceHeader, 2), header(CoachText::kMarkHeader, 2)};
+  // Each side's chance before its moves and its marks after them, so even a narrow list
+  // shows them beside the moves.
+  std::vector<MoveListWindow::ExtraColumn> columns = {
+      {header(CoachText::kChanceHeader, 1), 0}, {header(CoachText::kMarkHeader, 1), 1},
+      {header(CoachText::kChanceHeader, 2), 1}, {header(CoachText::kMarkHeader, 2), 2}};
   std::vector<std::vector<MoveListWindow::ExtraCell>> rows(1);  // the start row: nothing
   for (const ReviewTurn& t : result_->Turns) {
     std::vector<MoveListWindow::ExtraCell> cells;
@@ -424,7 +424,7 @@ void CoachController::DecorateMoveList() {
     }
     rows.push_back(std::move(cells));
   }
-  list->SetExtraColumns(headers, std::move(rows));
+  list->SetExtraColumns(std::move(columns), std::move(rows));
 }
 
 void CoachController::NextMistake() {

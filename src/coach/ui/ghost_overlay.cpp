@@ -10,7 +10,7 @@ namespace dalu {
 namespace {
 
 // Faint enough that the field below stays readable, strong enough to tell the colours.
-constexpr qreal kGhostOpacity = 0.5;
+constexpr qreal kGhostOpacity = 0.6;
 
 }  // namespace
 

@@ -48,6 +48,8 @@ void HintWindow::ShowCandidates(const QString& heading, const std::vector<Row>& 
       table_->setItem(r, c, item);
     }
   }
+  table_->resizeColumnsToContents();
+  table_->resizeRowsToContents();
   if (chosen >= 0 && chosen < table_->rowCount()) table_->scrollToItem(table_->item(chosen, 0));
 }
 

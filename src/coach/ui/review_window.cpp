@@ -17,11 +17,9 @@ ReviewWindow::ReviewWindow(QWidget* parent)
       progress_(new QProgressBar(this)),
       cancel_(new QPushButton(this)),
       graph_(new ChanceGraph(this)),
-      sideLabel_(new QLabel(this)),
       side_(new QComboBox(this)),
       next_(new QPushButton(this)),
       try_(new QPushButton(this)),
-      another_(new QPushButton(this)),
       note_(new QLabel(this)) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
@@ -33,18 +31,16 @@ ReviewWindow::ReviewWindow(QWidget* parent)
   layout->addLayout(top);
   layout->addWidget(graph_, 1);
   auto* row = new QHBoxLayout;
-  row->addWidget(sideLabel_);
   row->addWidget(side_);
   row->addWidget(next_);
   row->addWidget(try_);
-  row->addWidget(another_);
   row->addStretch(1);
   layout->addLayout(row);
   layout->addWidget(note_);
   note_->setWordWrap(true);
   side_->addItems({QString(), QString()});
   // The buttons never take the keyboard from the game (a try steers with the arrows).
-  for (QWidget* w : std::initializer_list<QWidget*>{cancel_, side_, next_, try_, another_}) {
+  for (QWidget* w : std::initializer_list<QWidget*>{cancel_, side_, next_, try_}) {
     w->setFocusPolicy(Qt::NoFocus);
   }
   progress_->hide();
@@ -58,9 +54,6 @@ ReviewWindow::ReviewWindow(QWidget* parent)
   connect(try_, &QPushButton::clicked, this, [this] {
     if (onTryAgain) onTryAgain();
   });
-  connect(another_, &QPushButton::clicked, this, [this] {
-    if (onAnotherTry) onAnotherTry();
-  });
   connect(side_, &QComboBox::currentIndexChanged, this, [this](int i) {
     graph_->SetSide(i + 1);
     if (onSideChanged) onSideChanged(i + 1);
@@ -73,12 +66,12 @@ void ReviewWindow::SetCaptions(const Captions& c) {
   setWindowTitle(c.title);
   cancel_->setText(c.cancel);
   graph_->SetCaption(c.graph);
-  sideLabel_->setText(c.mistakesOf);
   side_->setItemText(0, c.side1);
   side_->setItemText(1, c.side2);
   next_->setText(c.nextMistake);
-  try_->setText(c.tryAgain);
-  another_->setText(c.anotherTry);
+  tryCaption_ = c.tryAgain;
+  anotherTryCaption_ = c.anotherTry;
+  try_->setText(tryCaption_);
 }
 
 void ReviewWindow::ShowProgress(int done, int total, const QString& text) {
@@ -102,8 +95,7 @@ void ReviewWindow::ShowNote(const QString& text) {
 void ReviewWindow::EnableActions(bool nextMistake, bool tryAgain, bool anotherTry) {
   next_->setEnabled(nextMistake);
   try_->setEnabled(tryAgain);
-  another_->setVisible(anotherTry);
-  another_->setEnabled(anotherTry);
+  try_->setText(anotherTry ? anotherTryCaption_ : tryCaption_);
 }
 
 int ReviewWindow::ChosenSide() const {

@@ -1,4 +1,4 @@
-// The review beside the move list: the progress of a running review with its Cancel
+// The review under the main window: the progress of a running review with its Cancel
 // button, the graph of side 1's chance, the side whose mistakes are looked for, the Next
 // mistake and Try again buttons, and a line that tells about the move on the screen or the
 // last try. It shows texts the coach made and passes clicks on; it decides nothing.
@@ -22,7 +22,7 @@ class ReviewWindow : public QWidget {
 
   // Captions in the current language.
   struct Captions {
-    QString title, cancel, graph, mistakesOf, side1, side2, nextMistake, tryAgain, anotherTry;
+    QString title, cancel, graph, side1, side2, nextMistake, tryAgain, anotherTry;
   };
   void SetCaptions(const Captions& c);
 
@@ -31,6 +31,7 @@ class ReviewWindow : public QWidget {
   void ShowFinished(const QString& text);
   // The line under the graph (the move shown, the try's result).
   void ShowNote(const QString& text);
+  // anotherTry: a try has been compared; the try button offers another one.
   void EnableActions(bool nextMistake, bool tryAgain, bool anotherTry);
 
   int ChosenSide() const;  // 1 or 2
@@ -40,7 +41,6 @@ class ReviewWindow : public QWidget {
   QPushButton* CancelButton() const { return cancel_; }
   QPushButton* NextMistakeButton() const { return next_; }
   QPushButton* TryAgainButton() const { return try_; }
-  QPushButton* AnotherTryButton() const { return another_; }
   QLabel* Status() const { return status_; }
   QLabel* Note() const { return note_; }
   QComboBox* SideChoice() const { return side_; }
@@ -48,7 +48,6 @@ class ReviewWindow : public QWidget {
   std::function<void()> onCancel;
   std::function<void()> onNextMistake;
   std::function<void()> onTryAgain;
-  std::function<void()> onAnotherTry;
   std::function<void(int side)> onSideChanged;
 
  private:
@@ -56,11 +55,11 @@ class ReviewWindow : public QWidget {
   QProgressBar* progress_;
   QPushButton* cancel_;
   ChanceGraph* graph_;
-  QLabel* sideLabel_;
   QComboBox* side_;
   QPushButton* next_;
   QPushButton* try_;
-  QPushButton* another_;
+  QString tryCaption_;
+  QString anotherTryCaption_;
   QLabel* note_;
 };
 

@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "match/game.h"
 #include "match/study.h"
@@ -14,7 +15,6 @@ namespace dalu {
 namespace {
 
 constexpr int kColumns = 4;  // turn, side 1, side 2, comments
-constexpr int kFirstExtra = 3;  // added columns stand before the comments
 
 }  // namespace
 
@@ -39,9 +39,9 @@ void MoveListWindow::ShowRecord(const Game& g) {
   Follow(g);
 }
 
-void MoveListWindow::SetExtraColumns(QStringList headers,
+void MoveListWindow::SetExtraColumns(std::vector<ExtraColumn> columns,
                                      std::vector<std::vector<ExtraCell>> rows) {
-  extraHeaders_ = std::move(headers);
+  extraColumns_ = std::move(columns);
   extraRows_ = std::move(rows);
   const int32_t marked = marked_;
   SetRows(std::move(rows_), english_);
@@ -53,10 +53,21 @@ void MoveListWindow::SetRows(std::vector<MoveListRow> rows, bool english) {
   english_ = english;
   marked_ = -1;
   setWindowTitle(FromCp932(MoveListTitle(english)));
-  const int extra = static_cast<int>(extraHeaders_.size());
+  // The table's column of each list column and of each added one, which stands after the
+  // list column it names (never after the comments, which stretch to the edge).
+  const int extra = static_cast<int>(extraColumns_.size());
+  std::vector<int> at(kColumns), extraAt(static_cast<size_t>(extra));
   QStringList headers;
-  for (int c = 0; c < kColumns; ++c) headers << FromCp932(MoveListHeader(c, english));
-  for (int c = 0; c < extra; ++c) headers.insert(kFirstExtra + c, extraHeaders_[c]);
+  for (int c = 0, next = 0; c < kColumns; ++c) {
+    at[static_cast<size_t>(c)] = next++;
+    headers << FromCp932(MoveListHeader(c, english));
+    for (int x = 0; x < extra; ++x) {
+      const ExtraColumn& e = extraColumns_[static_cast<size_t>(x)];
+      if (std::clamp(e.after, 0, kColumns - 2) != c) continue;
+      extraAt[static_cast<size_t>(x)] = next++;
+      headers << e.header;
+    }
+  }
   table_->clearContents();
   table_->setColumnCount(kColumns + extra);
   table_->setHorizontalHeaderLabels(headers);
@@ -69,17 +80,17 @@ void MoveListWindow::SetRows(std::vector<MoveListRow> rows, bool english) {
     for (int c = 0; c < kColumns; ++c) {
       auto* item = new QTableWidgetItem(FromCp932(cells[c]));
       if (c == 0) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-      table_->setItem(r, c < kFirstExtra ? c : c + extra, item);
+      table_->setItem(r, at[static_cast<size_t>(c)], item);
     }
     const size_t turn = static_cast<size_t>(row.turn);
-    for (int c = 0; c < extra; ++c) {
+    for (int x = 0; x < extra; ++x) {
       auto* item = new QTableWidgetItem;
-      if (turn < extraRows_.size() && c < static_cast<int>(extraRows_[turn].size())) {
-        item->setText(extraRows_[turn][static_cast<size_t>(c)].text);
-        item->setToolTip(extraRows_[turn][static_cast<size_t>(c)].tip);
+      if (turn < extraRows_.size() && x < static_cast<int>(extraRows_[turn].size())) {
+        item->setText(extraRows_[turn][static_cast<size_t>(x)].text);
+        item->setToolTip(extraRows_[turn][static_cast<size_t>(x)].tip);
       }
       item->setTextAlignment(Qt::AlignCenter);
-      table_->setItem(r, kFirstExtra + c, item);
+      table_->setItem(r, extraAt[static_cast<size_t>(x)], item);
     }
   }
   table_->resizeColumnsToContents();

@@ -8,7 +8,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
@@ -34,14 +33,18 @@ class MoveListWindow : public QWidget {
   void ShowRecord(const Game& g);
   // The rows themselves, with the captions of one language.
   void SetRows(std::vector<MoveListRow> rows, bool english);
-  // Columns another part of the window adds between the moves and the comments (the
-  // review's chances and marks): their headers and, per row (turn 0 first), one cell each
-  // with its tool tip. They stay until set again; no headers: none.
+  // Columns another part of the window adds (the review's chances and marks), each after
+  // the list column it names (0 the turn, 1 side 1, 2 side 2), and per row (turn 0 first)
+  // one cell for each with its tool tip. They stay until set again; none: no columns.
+  struct ExtraColumn {
+    QString header;
+    int after = 2;
+  };
   struct ExtraCell {
     QString text;
     QString tip;
   };
-  void SetExtraColumns(QStringList headers, std::vector<std::vector<ExtraCell>> rows);
+  void SetExtraColumns(std::vector<ExtraColumn> columns, std::vector<std::vector<ExtraCell>> rows);
 
   // Marks the turn on the screen (ShownTurn) and scrolls to it; once live play has begun
   // (the record can no longer be studied) nothing is marked and clicks ask for nothing.
@@ -64,7 +67,7 @@ class MoveListWindow : public QWidget {
   QTableWidget* table_;
   std::vector<MoveListRow> rows_;
   bool english_ = true;
-  QStringList extraHeaders_;
+  std::vector<ExtraColumn> extraColumns_;
   std::vector<std::vector<ExtraCell>> extraRows_;
   int32_t marked_ = -1;
   bool clickable_ = true;

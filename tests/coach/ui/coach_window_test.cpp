@@ -126,18 +126,18 @@ TEST(CoachWindow, ReviewMarksTheMovesAndATryOfAMistakeIsComparedOnTheReviewsDice
   EXPECT_EQ(panel.Graph()->Points().size(), static_cast<size_t>(last));
   EXPECT_FALSE(panel.Progress()->isVisible());
 
-  // The move list gains both sides' chances and marks.
+  // The move list gains both sides' chances and marks: side 1's around its moves.
   r.Trigger(MenuId::kMoveList);
   QTableWidget* list = w.MoveList()->Table();
   ASSERT_EQ(list->columnCount(), 8);
   for (int32_t t = 1; t <= last; ++t) {
     const ReviewTurn& turn = review.Turns[static_cast<size_t>(t - 1)];
-    EXPECT_EQ(list->item(t, 3)->text().toStdString(), PercentText(turn.Chance1));
+    EXPECT_EQ(list->item(t, 1)->text().toStdString(), PercentText(turn.Chance1));
     const ReviewSide& side1 = turn.Side[1];
     const std::string mark = !side1.Placed ? "-"
                              : side1.Mark == ReviewMark::kOk ? ""
                                                              : MarkText(side1.Mark);
-    EXPECT_EQ(list->item(t, 4)->text().toStdString(), mark) << "turn " << t;
+    EXPECT_EQ(list->item(t, 3)->text().toStdString(), mark) << "turn " << t;
   }
 
   const int32_t mistake = NextMarkedTurn(review, 1, 0);
@@ -180,7 +180,8 @@ TEST(CoachWindow, ReviewMarksTheMovesAndATryOfAMistakeIsComparedOnTheReviewsDice
   EXPECT_NE(note.find(PercentText(played.Chance)), std::string::npos) << note;
   EXPECT_NE(note.find(PercentText(played.BestChance)), std::string::npos) << note;
   EXPECT_NE(note.find("3,0"), std::string::npos) << note;
-  EXPECT_TRUE(panel.AnotherTryButton()->isVisible());
+  EXPECT_EQ(panel.TryAgainButton()->text(),
+            FromCp932(CoachString(CoachText::kTryAgainAnother, g.cfg.EnglishUI)));
 }
 
 }  // namespace
