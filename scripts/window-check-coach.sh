@@ -9,9 +9,10 @@
 #
 # Uses the helpers of window-env.sh and $record, the record the replays of the check use.
 
-# coach_window TITLE: the id of the coach's window with that title, or nothing.
+# coach_window PATTERN: the id of the coach's window whose title matches, or nothing. The
+# titles are those of the language A chose.
 coach_window() {
-  xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1 || true
+  xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1 || true
 }
 
 coach_checks() {
@@ -26,7 +27,7 @@ coach_checks() {
     sleep 3
     settle || true
     shot E-hint
-    [ -n "$(coach_window "Hint: .*")" ] || fail "E: no candidate table beside the window"
+    [ -n "$(coach_window "^(Hint|ヒント): ")" ] || fail "E: no candidate table beside the window"
     key Left Down
     sleep 3
     settle || true
@@ -52,7 +53,7 @@ coach_checks() {
     # The review ends when its progress stops moving on the screen.
     for _ in 1 2 3 4; do settle && break; done
     shot F-reviewed
-    review=$(coach_window "Review")
+    review=$(coach_window "^(Review|検討)$")
     if [ -z "$review" ]; then
       fail "F: no review window"
     else

@@ -481,6 +481,9 @@ void CoachController::TryAgainClick() {
 void CoachController::BeginTry(int32_t turn, int side) {
   TurnPosition position = PositionBeforeTurn(source_, turn);
   if (!position.Position || !position.Places[side]) return;
+  // The twin is tried on the replay's picture of the position, so the record must be one
+  // the study can show.
+  if (!CanStudy(g_)) return;
   EndTry();
   try_.active = true;
   try_.steering = true;
