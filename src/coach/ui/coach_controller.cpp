@@ -246,7 +246,9 @@ void CoachController::ClearHint() {
   ++hintGeneration_;  // an answer on its way is no longer wanted
   hintKey_ = {};
   ghost_->Clear();
-  hints_->ShowMessage(QString());
+  // The level stays named while there is nothing to hint.
+  const bool en = g_.cfg.EnglishUI;
+  hints_->ShowMessage(FromCp932(CoachFormat(CoachText::kHintTitle, en, {LevelName(hintLevel_, en)})));
 }
 
 void CoachController::WatchTick() {
@@ -275,7 +277,8 @@ void CoachController::WatchTick() {
   ClearHint();
   hintKey_ = key;
   const bool en = g_.cfg.EnglishUI;
-  hints_->ShowMessage(FromCp932(CoachString(CoachText::kHintThinking, en)));
+  hints_->ShowMessage(FromCp932(CoachFormat(CoachText::kHintTitle, en, {LevelName(hintLevel_, en)})) +
+                      QLatin1Char('\n') + FromCp932(CoachString(CoachText::kHintThinking, en)));
   const uint64_t generation = hintGeneration_;
   auto advice = std::make_shared<Advice>();
   RunAside([request, advice] { *advice = AnswerHint(request); },
@@ -606,8 +609,13 @@ void CoachController::EndTry() {
 // ---- What the window tells the coach ----
 
 void CoachController::RecordLoaded() {
+  DropReview();
+}
+
+void CoachController::DropReview() {
   EndTry();
   if (running_) running_->cancel = true;
+  if (!result_) return;
   result_.reset();
   source_ = {};
   mistakeTurn_ = 0;
@@ -624,6 +632,8 @@ void CoachController::AfterKey() {
 void CoachController::PositionShown() {
   if (closing_) return;
   if (hintOn_) WatchTick();
+  // A live turn writes over the record the review was made of.
+  if ((result_ || running_) && g_.ctl.MatchRunning && !g_.ctl.ReplayMode) DropReview();
   review_->Graph()->SetCurrentTurn(result_ ? StudyTurn(g_) : -1);
   // The replay went on (">") or jumped while a twin was tried: the try is over.
   if (try_.active && ShownTurn(g_) != try_.turn - 1 && !(try_.steering && !try_.drawn)) {

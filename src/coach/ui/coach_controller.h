@@ -100,6 +100,7 @@ class CoachController : public QObject {
 
   // ---- Review ----
   void StartReview();
+  void DropReview();
   void ShowReview();
   void NextMistake();
   void ShowProgressText(const std::shared_ptr<CoachProgress>& progress);

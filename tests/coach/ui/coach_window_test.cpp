@@ -182,6 +182,17 @@ TEST(CoachWindow, ReviewMarksTheMovesAndATryOfAMistakeIsComparedOnTheReviewsDice
   EXPECT_NE(note.find("3,0"), std::string::npos) << note;
   EXPECT_EQ(panel.TryAgainButton()->text(),
             FromCp932(CoachString(CoachText::kTryAgainAnother, g.cfg.EnglishUI)));
+
+  // Continued live, the match writes over the record: its review goes with it.
+  const int32_t from = g.eng.TurnNumber;
+  r.host.onEvents = [&] {
+    if (g.ctl.MatchRunning && g.eng.TurnNumber > from + 1) r.Trigger(MenuId::kStopContinue);
+  };
+  r.Trigger(MenuId::kStopContinue);
+  r.host.onEvents = nullptr;
+  EXPECT_FALSE(coach.Reviewed());
+  EXPECT_TRUE(panel.Graph()->Points().empty());
+  EXPECT_FALSE(w.Action(MenuId::kNextMistake)->isEnabled());
 }
 
 }  // namespace
