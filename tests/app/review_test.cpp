@@ -37,7 +37,7 @@ struct Played {
 // are asked for a hint at every pass of events while the turn's moves are open, also in
 // the middle of a player's search.
 Played PlayMatch(int left, int right, int w, int h, uint64_t seed, bool hints,
-                 int* asked = nullptr) {
+                 int* asked = nullptr, ReviewSource* source = nullptr) {
   VirtualHost host;
   NullCanvas canvas;
   NullSound sound;
@@ -60,6 +60,7 @@ Played PlayMatch(int left, int right, int w, int h, uint64_t seed, bool hints,
   }
   EXPECT_TRUE(StartMatch(*g, left, right));
   const int32_t turns = g->eng.TurnNumber;
+  if (source) *source = TakeReviewSource(*g);
   return {RecordText(g->rec, g->eng, turns, "Buried", turns), turns};
 }
 
@@ -67,10 +68,17 @@ TEST(Hint, AskingAtEveryTurnLeavesTheMatchByteForByteAsItWas) {
   // Level 7 lets events run at every candidate and level 9 at every reading, so hints are
   // also asked while the live scratch is in use.
   int asked = 0;
+  ReviewSource justPlayed;
   const Played plain = PlayMatch(7, 9, 7, 11, 41, false);
-  const Played hinted = PlayMatch(7, 9, 7, 11, 41, true, &asked);
+  const Played hinted = PlayMatch(7, 9, 7, 11, 41, true, &asked, &justPlayed);
   EXPECT_GT(asked, plain.turns);  // both sides, most turns
   EXPECT_EQ(hinted.record, plain.record);
+
+  // The match just played can be reviewed at once, every turn of it.
+  ReviewParams quick;
+  quick.Playouts = 1;
+  quick.PlayoutLevel = 5;
+  EXPECT_EQ(static_cast<int32_t>(Review(justPlayed, quick).Turns.size()), plain.turns);
 }
 
 struct ReviewFixture : ::testing::Test {
