@@ -1,9 +1,9 @@
 # Sourced by scripts/window-check.sh: the coach in the real window.
 #
-#   E  the hint: the user against "No Attack" with Hint on (Ctrl+I): the ghost twin on the
+#   H  the hint: the user against "No Attack" with Hint on (Ctrl+I): the ghost twin on the
 #      field and the candidate table beside the window; it follows the next twin after a
 #      drop.
-#   F  the review of a record: Review (Ctrl+R) with its progress bar, the chance graph and
+#   R  the review of a record: Review (Ctrl+R) with its progress bar, the chance graph and
 #      the move list's chance and mark columns, a click on the graph, Next mistake (Ctrl+N),
 #      and Try again (Ctrl+Y): the twin steered and dropped, and the comparison shown.
 #
@@ -16,8 +16,8 @@ coach_window() {
 }
 
 coach_checks() {
-  step "E: the hint while the user steers"
-  if start E; then
+  step "H: the hint while the user steers"
+  if start H; then
     click 100 11
     key Home Return
     click 570 11
@@ -26,36 +26,36 @@ coach_checks() {
     key ctrl+s
     sleep 3
     settle || true
-    shot E-hint
-    [ -n "$(coach_window "^(Hint|ヒント): ")" ] || fail "E: no candidate table beside the window"
+    shot H-hint
+    [ -n "$(coach_window "^(Hint|ヒント): ")" ] || fail "H: no candidate table beside the window"
     key Left Down
     sleep 3
     settle || true
-    shot E-hint-next-twin
+    shot H-hint-next-twin
     key ctrl+z
     settle || true
     close_window
-    finish E
+    finish H
   fi
-  # The hint stays on for the next start (kept in DaluMaster.ini), which would show it in F.
-  grep -q '^hint=true' "$work/DaluMaster.ini" || fail "E: the hint's switch was not kept in DaluMaster.ini"
+  # The hint stays on for the next start (kept in DaluMaster.ini), which would show it in R.
+  grep -q '^hint=true' "$work/DaluMaster.ini" || fail "H: the hint's switch was not kept in DaluMaster.ini"
   sed -i 's/^hint=true/hint=false/' "$work/DaluMaster.ini"
 
-  step "F: Review, the graph and the marks, Next mistake, Try again"
-  if start F "$record"; then
+  step "R: Review, the graph and the marks, Next mistake, Try again"
+  if start R "$record"; then
     settle || true
     click 616 464  # "×": the replay ends, the record stays to study
     settle || true
     key ctrl+m
     key ctrl+r
     sleep 0.5
-    shot F-review-running
+    shot R-review-running
     # The review ends when its progress stops moving on the screen.
     for _ in 1 2 3 4; do settle && break; done
-    shot F-reviewed
+    shot R-reviewed
     review=$(coach_window "^(Review|検討)$")
     if [ -z "$review" ]; then
-      fail "F: no review window"
+      fail "R: no review window"
     else
       # A click on the graph, a third of the way along: the field shows that turn.
       read -r rx ry < <(xdotool getwindowgeometry "$review" |
@@ -65,22 +65,22 @@ coach_checks() {
       xdotool mousemove --sync $((rx + 30 + (rw - 40) / 3)) $((ry + 90)) click 1
       sleep 1
       settle || true
-      shot F-graph-clicked
+      shot R-graph-clicked
     fi
     key ctrl+n
     sleep 1
     settle || true
-    shot F-next-mistake
+    shot R-next-mistake
     key ctrl+y
     sleep 0.5
     key Left Left z
     sleep 0.5
-    shot F-try-steering
+    shot R-try-steering
     key Down
     sleep 1
     for _ in 1 2 3; do settle && break; done
-    shot F-try-result
+    shot R-try-result
     close_window
-    finish F
+    finish R
   fi
 }

@@ -10,7 +10,7 @@
 #      and stopped; the fields shown are compared with those `dalumaster-cli replay` prints.
 #   C  the same record run to its end with ">>", compared again; continued live and closed
 #      in the middle of an animation.
-#   E, F  the coach (scripts/window-check-coach.sh): the hint's ghost twin and candidate
+#   H, R  the coach (scripts/window-check-coach.sh): the hint's ghost twin and candidate
 #      table while the user steers; Review with its progress, graph and marks, Next mistake
 #      and Try again on the record of B.
 #   D  the installed program: `cmake --install` into a temporary prefix, the launcher, the
@@ -210,7 +210,7 @@ else
   fail "nothing was heard on the sound server: $(cat "$out/sound.txt")"
 fi
 
-# ---- E, F: the coach ------------------------------------------------------------------------------
+# ---- H, R: the coach ------------------------------------------------------------------------------
 
 source scripts/window-check-coach.sh
 coach_checks
