@@ -7,6 +7,8 @@
 #include <QSettings>
 #include <QThread>
 #include <QWidget>
+#include <sys/resource.h>
+
 #include <algorithm>
 
 #include "coach/coach_texts.h"
@@ -38,6 +40,7 @@ namespace {
 
 constexpr int kWatchMs = 50;      // how soon the hint notices a new twin to steer
 constexpr int kProgressMs = 100;  // how often a running review's bar moves
+constexpr int kBackgroundNice = 10;  // a review's threads under the window's (nice 0)
 constexpr const char* kHintOnKey = "Coach/hint";
 constexpr const char* kHintLevelKey = "Coach/hintLevel";
 
@@ -94,8 +97,15 @@ CoachController::~CoachController() {
   Shutdown();
 }
 
-void CoachController::RunAside(std::function<void()> work, std::function<void()> done) {
-  QThread* thread = QThread::create(std::move(work));
+void CoachController::RunAside(std::function<void()> work, std::function<void()> done,
+                               bool background) {
+  QThread* thread = QThread::create([work = std::move(work), background] {
+    // A review keeps every core busy for seconds: its threads (made by this one, which
+    // hands them its nice value) give way to the window's, so the window answers at once.
+    // On Linux the value is the calling thread's own.
+    if (background) setpriority(PRIO_PROCESS, 0, kBackgroundNice);
+    work();
+  });
   threads_.push_back(thread);
   connect(thread, &QThread::finished, this, [this, thread, done = std::move(done)] {
     // Shutdown may have waited for and deleted the thread already.
@@ -368,7 +378,8 @@ void CoachController::StartReview() {
           ShowReview();
         }
         UpdateActions();
-      });
+      },
+      true);
   ShowProgressText(progress);
   progress_.start(kProgressMs);
 }
@@ -592,7 +603,8 @@ void CoachController::TryDropped() {
                             FromCp932(CoachString(verdict, en)));
         }
         UpdateActions();
-      });
+      },
+      true);
   ShowProgressText(progress);
   progress_.start(kProgressMs);
 }

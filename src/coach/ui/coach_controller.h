@@ -87,8 +87,9 @@ class CoachController : public QObject {
   ReviewWindow* ReviewPanel() const { return review_; }
 
  private:
-  // A computation on a thread of its own; `done` runs on the window's thread.
-  void RunAside(std::function<void()> work, std::function<void()> done);
+  // A computation on a thread of its own; `done` runs on the window's thread. A background
+  // one (a review, a try) runs at a lower priority than the window.
+  void RunAside(std::function<void()> work, std::function<void()> done, bool background = false);
 
   // ---- Hint ----
   void SetHintOn(bool on);
