@@ -268,10 +268,9 @@ void CoachController::WatchTick() {
       ShownTurn(g_) == try_.turn - 1) {
     DrawTryTwin(true);
   }
-  if (!hintOn_) {
-    if (!try_.active) watch_.stop();
-    return;
-  }
+  // Nothing to watch while no match runs (MatchRunningChanged starts the watch again).
+  if (!try_.active && (!hintOn_ || !g_.ctl.MatchRunning)) watch_.stop();
+  if (!hintOn_) return;
   // Only a keyboard side that is not chaining can be waited for; everything else about
   // the question (is its move awaited now?) the core decides.
   const int side = g_.ctl.InputSide;
@@ -635,6 +634,13 @@ void CoachController::DropReview() {
   review_->ShowNote(QString());
   DecorateMoveList();
   UpdateActions();
+}
+
+void CoachController::MatchRunningChanged(bool running) {
+  if (closing_) return;
+  // Told just before the state changes: the watch's next tick sees it (once a match has
+  // stopped, that tick takes the hint away and stops the watch).
+  if (running && hintOn_) watch_.start(kWatchMs);
 }
 
 void CoachController::AfterKey() {

@@ -61,6 +61,8 @@ class CoachController : public QObject {
   void MenuClick(MenuId id);
   // A record was loaded: an earlier review no longer belongs to it.
   void RecordLoaded();
+  // A match or a replay starts or stops running: the hint watches only a running match.
+  void MatchRunningChanged(bool running);
   // A turn ended or a jump drew a position.
   void PositionShown();
   // The move list was (re)filled: it gets the review's columns again.

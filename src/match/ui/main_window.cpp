@@ -663,6 +663,7 @@ void MainWindow::SetMatchRunning(bool running) {
   cbx2_->setEnabled(!running);
   SetVariant(MenuId::kStopContinue, running ? CaptionVariant::kStop : CaptionVariant::kContinue);
   RefreshRecordItems(running);
+  coach_->MatchRunningChanged(running);
   if (running && !commentMode_) FocusKeys();
 }
 
