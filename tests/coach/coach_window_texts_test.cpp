@@ -17,7 +17,8 @@ TEST(CoachWindowTexts, TheMenuShowsTheCoachsCaptionsInBothLanguages) {
                                                 {MenuId::kNextMistake, CoachText::kMenuNextMistake},
                                                 {MenuId::kTryAgain, CoachText::kMenuTryAgain}};
   for (const auto& [menu, text] : items) {
-    for (bool english : {true, false}) EXPECT_EQ(MenuCaption(menu, english), CoachString(text, english));
+    for (bool english : {true, false})
+      EXPECT_EQ(MenuCaption(menu, english), CoachString(text, english));
   }
 }
 

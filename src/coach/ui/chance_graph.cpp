@@ -41,8 +41,8 @@ QRectF ChanceGraph::Plot() const {
 QPointF ChanceGraph::PointAt(size_t index) const {
   const QRectF r = Plot();
   const size_t n = points_.size();
-  const double x = n <= 1 ? r.center().x()
-                          : r.left() + r.width() * static_cast<double>(index) / (n - 1);
+  const double x =
+      n <= 1 ? r.center().x() : r.left() + r.width() * static_cast<double>(index) / (n - 1);
   const double chance = index < n ? points_[index].chance : 0.5;
   return {x, r.bottom() - r.height() * chance};
 }

@@ -1,5 +1,7 @@
 #include "coach/ui/coach_controller.h"
 
+#include <sys/resource.h>
+
 #include <QAction>
 #include <QActionGroup>
 #include <QMenu>
@@ -7,8 +9,6 @@
 #include <QSettings>
 #include <QThread>
 #include <QWidget>
-#include <sys/resource.h>
-
 #include <algorithm>
 
 #include "coach/coach_texts.h"
@@ -38,8 +38,8 @@ struct CoachProgress {
 
 namespace {
 
-constexpr int kWatchMs = 50;      // how soon the hint notices a new twin to steer
-constexpr int kProgressMs = 100;  // how often a running review's bar moves
+constexpr int kWatchMs = 50;         // how soon the hint notices a new twin to steer
+constexpr int kProgressMs = 100;     // how often a running review's bar moves
 constexpr int kBackgroundNice = 10;  // a review's threads under the window's (nice 0)
 constexpr const char* kHintOnKey = "Coach/hint";
 constexpr const char* kHintLevelKey = "Coach/hintLevel";
@@ -258,7 +258,8 @@ void CoachController::ClearHint() {
   ghost_->Clear();
   // The level stays named while there is nothing to hint.
   const bool en = g_.cfg.EnglishUI;
-  hints_->ShowMessage(FromCp932(CoachFormat(CoachText::kHintTitle, en, {LevelName(hintLevel_, en)})));
+  hints_->ShowMessage(
+      FromCp932(CoachFormat(CoachText::kHintTitle, en, {LevelName(hintLevel_, en)})));
 }
 
 void CoachController::WatchTick() {
@@ -286,8 +287,9 @@ void CoachController::WatchTick() {
   ClearHint();
   hintKey_ = key;
   const bool en = g_.cfg.EnglishUI;
-  hints_->ShowMessage(FromCp932(CoachFormat(CoachText::kHintTitle, en, {LevelName(hintLevel_, en)})) +
-                      QLatin1Char('\n') + FromCp932(CoachString(CoachText::kHintThinking, en)));
+  hints_->ShowMessage(
+      FromCp932(CoachFormat(CoachText::kHintTitle, en, {LevelName(hintLevel_, en)})) +
+      QLatin1Char('\n') + FromCp932(CoachString(CoachText::kHintThinking, en)));
   const uint64_t generation = hintGeneration_;
   auto advice = std::make_shared<Advice>();
   RunAside([request, advice] { *advice = AnswerHint(request); },
@@ -298,8 +300,10 @@ void CoachController::HintAnswered(uint64_t generation, const HintRequest& reque
                                    const Advice& advice) {
   if (generation != hintGeneration_ || !hintOn_) return;
   const bool en = g_.cfg.EnglishUI;
-  QString heading = FromCp932(CoachFormat(CoachText::kHintTitle, en, {LevelName(request.Level, en)}));
-  if (advice.Emergency) heading += QLatin1Char('\n') + FromCp932(CoachString(CoachText::kHintEmergency, en));
+  QString heading =
+      FromCp932(CoachFormat(CoachText::kHintTitle, en, {LevelName(request.Level, en)}));
+  if (advice.Emergency)
+    heading += QLatin1Char('\n') + FromCp932(CoachString(CoachText::kHintEmergency, en));
   std::vector<HintWindow::Row> rows;
   int chosen = -1;
   for (const CandidateRow& c : advice.Table) {
@@ -307,9 +311,9 @@ void CoachController::HintAnswered(uint64_t generation, const HintRequest& reque
         c.Rotation == advice.Move.Rotation) {
       chosen = static_cast<int>(rows.size());
     }
-    rows.push_back({QString::number(c.Column), QString::number(c.Rotation),
-                    c.Blocked ? FromCp932(CoachString(CoachText::kBlocked, en))
-                              : QString::number(c.Score)});
+    rows.push_back(
+        {QString::number(c.Column), QString::number(c.Rotation),
+         c.Blocked ? FromCp932(CoachString(CoachText::kBlocked, en)) : QString::number(c.Score)});
   }
   hints_->ShowCandidates(heading, rows, chosen);
   if (advice.Move.Column == 0) return;
@@ -369,7 +373,8 @@ void CoachController::StartReview() {
         if (running_ == progress) running_.reset();
         progress_.stop();
         if (out->Cancelled) {
-          review_->ShowFinished(FromCp932(CoachString(CoachText::kReviewCancelled, g_.cfg.EnglishUI)));
+          review_->ShowFinished(
+              FromCp932(CoachString(CoachText::kReviewCancelled, g_.cfg.EnglishUI)));
         } else {
           source_ = source;
           result_ = out;
@@ -413,9 +418,10 @@ void CoachController::DecorateMoveList() {
   };
   // Each side's chance before its moves and its marks after them, so even a narrow list
   // shows them beside the moves.
-  std::vector<MoveListWindow::ExtraColumn> columns = {
-      {header(CoachText::kChanceHeader, 1), 0}, {header(CoachText::kMarkHeader, 1), 1},
-      {header(CoachText::kChanceHeader, 2), 1}, {header(CoachText::kMarkHeader, 2), 2}};
+  std::vector<MoveListWindow::ExtraColumn> columns = {{header(CoachText::kChanceHeader, 1), 0},
+                                                      {header(CoachText::kMarkHeader, 1), 1},
+                                                      {header(CoachText::kChanceHeader, 2), 1},
+                                                      {header(CoachText::kMarkHeader, 2), 2}};
   std::vector<std::vector<MoveListWindow::ExtraCell>> rows(1);  // the start row: nothing
   for (const ReviewTurn& t : result_->Turns) {
     std::vector<MoveListWindow::ExtraCell> cells;
@@ -431,8 +437,8 @@ void CoachController::DecorateMoveList() {
       const QString tip = header(CoachText::kBestHeader, s) + QStringLiteral(": ") +
                           Move(side.Best) + QLatin1Char('\n') + header(CoachText::kLossHeader, s) +
                           QStringLiteral(": ") + QString::fromStdString(PercentText(side.Loss));
-      const QString mark = side.Mark == ReviewMark::kOk ? QString()
-                                                         : QString::fromLatin1(MarkText(side.Mark));
+      const QString mark =
+          side.Mark == ReviewMark::kOk ? QString() : QString::fromLatin1(MarkText(side.Mark));
       cells.push_back({mark, tip});
     }
     rows.push_back(std::move(cells));
@@ -461,11 +467,10 @@ void CoachController::NextMistake() {
     return FromCp932(CoachFormat(id, en, {std::to_string(side)}));
   };
   // The turn, the mark, the better move and what was lost, as the move list's columns name them.
-  review_->ShowNote(QString::number(turn) + QStringLiteral(": ") + Move(s.Move) +
-                    QLatin1Char(' ') + QString::fromLatin1(MarkText(s.Mark)) +
-                    QStringLiteral("   ") + header(CoachText::kBestHeader) +
-                    QStringLiteral(": ") + Move(s.Best) + QStringLiteral("   ") +
-                    header(CoachText::kLossHeader) + QStringLiteral(": ") +
+  review_->ShowNote(QString::number(turn) + QStringLiteral(": ") + Move(s.Move) + QLatin1Char(' ') +
+                    QString::fromLatin1(MarkText(s.Mark)) + QStringLiteral("   ") +
+                    header(CoachText::kBestHeader) + QStringLiteral(": ") + Move(s.Best) +
+                    QStringLiteral("   ") + header(CoachText::kLossHeader) + QStringLiteral(": ") +
                     QString::fromStdString(PercentText(s.Loss)));
   UpdateActions();
   GoTo(turn - 1);  // the position the move was chosen in, its twins waiting
@@ -590,12 +595,13 @@ void CoachController::TryDropped() {
           review_->ShowNote(FromCp932(CoachString(CoachText::kReviewCancelled, en)));
         } else {
           const ReviewSide& played = result_->Turns[static_cast<size_t>(turn - 1)].Side[side];
-          const std::string line = CoachFormat(
-              CoachText::kTryAgainResult, en,
-              {MoveField(true, move.Column, move.Rotation), PercentText(out->NewChance),
-               MoveField(true, played.Move.Column, played.Move.Rotation),
-               PercentText(out->RecordedChance), MoveField(true, out->Best.Column, out->Best.Rotation),
-               PercentText(out->BestChance)});
+          const std::string line =
+              CoachFormat(CoachText::kTryAgainResult, en,
+                          {MoveField(true, move.Column, move.Rotation), PercentText(out->NewChance),
+                           MoveField(true, played.Move.Column, played.Move.Rotation),
+                           PercentText(out->RecordedChance),
+                           MoveField(true, out->Best.Column, out->Best.Rotation),
+                           PercentText(out->BestChance)});
           const CoachText verdict = out->NewChance >= out->BestChance ? CoachText::kTryAgainBetter
                                                                       : CoachText::kTryAgainWorse;
           review_->ShowNote(FromCp932(line) + QLatin1Char(' ') +

@@ -148,7 +148,7 @@ class CoachController : public QObject {
   ReviewSource source_;
   std::shared_ptr<const ReviewResult> result_;
   std::shared_ptr<CoachProgress> running_;  // the review or try being computed
-  int32_t mistakeTurn_ = 0;                        // the marked move Next mistake went to
+  int32_t mistakeTurn_ = 0;                 // the marked move Next mistake went to
   int mistakeSide_ = 1;
 
   // A try: the position before the turn, the twin the user steers, and whether it stands

@@ -32,8 +32,7 @@ void HintWindow::ShowMessage(const QString& heading) {
   table_->setRowCount(0);
 }
 
-void HintWindow::ShowCandidates(const QString& heading, const std::vector<Row>& rows,
-                                int chosen) {
+void HintWindow::ShowCandidates(const QString& heading, const std::vector<Row>& rows, int chosen) {
   heading_->setText(heading);
   table_->setRowCount(static_cast<int>(rows.size()));
   for (int r = 0; r < static_cast<int>(rows.size()); ++r) {

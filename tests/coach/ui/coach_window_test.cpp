@@ -1,8 +1,6 @@
 // The coach in the real window: the hint while the user steers, and the review of a loaded
 // record with its graph, marks, Next mistake and a try of a marked move, driven by menu
 // items and keys while the match or the replay runs.
-#include "coach/ui/coach_controller.h"
-
 #include <QComboBox>
 #include <QLabel>
 #include <QMenu>
@@ -15,6 +13,7 @@
 
 #include "coach/coach_texts.h"
 #include "coach/ui/chance_graph.h"
+#include "coach/ui/coach_controller.h"
 #include "coach/ui/ghost_overlay.h"
 #include "coach/ui/hint_window.h"
 #include "coach/ui/review_window.h"
@@ -134,7 +133,7 @@ TEST(CoachWindow, ReviewMarksTheMovesAndATryOfAMistakeIsComparedOnTheReviewsDice
     const ReviewTurn& turn = review.Turns[static_cast<size_t>(t - 1)];
     EXPECT_EQ(list->item(t, 1)->text().toStdString(), PercentText(turn.Chance1));
     const ReviewSide& side1 = turn.Side[1];
-    const std::string mark = !side1.Placed ? "-"
+    const std::string mark = !side1.Placed                   ? "-"
                              : side1.Mark == ReviewMark::kOk ? ""
                                                              : MarkText(side1.Mark);
     EXPECT_EQ(list->item(t, 3)->text().toStdString(), mark) << "turn " << t;
