@@ -158,7 +158,7 @@ void CoachController::Retranslate() {
   for (int level = 1; level < kLevelCount; ++level) {
     levels[level - 1]->setText(FromCp932(LevelName(level, en)));
   }
-  hints_->SetHeaders(FromCp932(CoachFormat(CoachText::kHintTitle, en, {LevelName(hintLevel_, en)})),
+  hints_->SetHeaders(HintHeading(hintLevel_),
                      {text(CoachText::kColumnHeader), text(CoachText::kRotationHeader),
                       text(CoachText::kScoreHeader)});
   ReviewWindow::Captions c;
@@ -256,10 +256,12 @@ void CoachController::ClearHint() {
   ++hintGeneration_;  // an answer on its way is no longer wanted
   hintKey_ = {};
   ghost_->Clear();
-  // The level stays named while there is nothing to hint.
+  hints_->ShowMessage(HintHeading(hintLevel_));  // the level stays named meanwhile
+}
+
+QString CoachController::HintHeading(int level) const {
   const bool en = g_.cfg.EnglishUI;
-  hints_->ShowMessage(
-      FromCp932(CoachFormat(CoachText::kHintTitle, en, {LevelName(hintLevel_, en)})));
+  return FromCp932(CoachFormat(CoachText::kHintTitle, en, {LevelName(level, en)}));
 }
 
 void CoachController::WatchTick() {
@@ -286,10 +288,8 @@ void CoachController::WatchTick() {
   }
   ClearHint();
   hintKey_ = key;
-  const bool en = g_.cfg.EnglishUI;
-  hints_->ShowMessage(
-      FromCp932(CoachFormat(CoachText::kHintTitle, en, {LevelName(hintLevel_, en)})) +
-      QLatin1Char('\n') + FromCp932(CoachString(CoachText::kHintThinking, en)));
+  hints_->ShowMessage(HintHeading(hintLevel_) + QLatin1Char('\n') +
+                      FromCp932(CoachString(CoachText::kHintThinking, g_.cfg.EnglishUI)));
   const uint64_t generation = hintGeneration_;
   auto advice = std::make_shared<Advice>();
   RunAside([request, advice] { *advice = AnswerHint(request); },
@@ -300,10 +300,10 @@ void CoachController::HintAnswered(uint64_t generation, const HintRequest& reque
                                    const Advice& advice) {
   if (generation != hintGeneration_ || !hintOn_) return;
   const bool en = g_.cfg.EnglishUI;
-  QString heading =
-      FromCp932(CoachFormat(CoachText::kHintTitle, en, {LevelName(request.Level, en)}));
-  if (advice.Emergency)
+  QString heading = HintHeading(request.Level);
+  if (advice.Emergency) {
     heading += QLatin1Char('\n') + FromCp932(CoachString(CoachText::kHintEmergency, en));
+  }
   std::vector<HintWindow::Row> rows;
   int chosen = -1;
   for (const CandidateRow& c : advice.Table) {

@@ -100,6 +100,7 @@ class CoachController : public QObject {
   void WatchTick();
   void HintAnswered(uint64_t generation, const HintRequest& request, const Advice& advice);
   void ClearHint();
+  QString HintHeading(int level) const;  // "Hint: " and the level's name
 
   // ---- Review ----
   void StartReview();
