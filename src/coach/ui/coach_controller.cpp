@@ -18,6 +18,7 @@
 #include "coach/ui/hint_window.h"
 #include "coach/ui/review_window.h"
 #include "engine/field_draw.h"
+#include "engine/twins.h"
 #include "engine/ui/image_canvas.h"
 #include "match/game.h"
 #include "match/steering.h"
@@ -316,18 +317,8 @@ void CoachController::HintAnswered(uint64_t generation, const HintRequest& reque
          c.Blocked ? FromCp932(CoachString(CoachText::kBlocked, en)) : QString::number(c.Score)});
   }
   hints_->ShowCandidates(heading, rows, chosen);
-  if (advice.Move.Column == 0) return;
-  // The ghost: the chosen move's beads on the cells they would land on, in the match's
-  // bead pictures; a bead that would land above the field is lost and not shown.
-  const Engine& e = *request.Position;
-  std::vector<GhostOverlay::Bead> beads;
-  const int32_t colours[2] = {advice.Move.Colour1, advice.Move.Colour2};
-  for (int b = 0; b < 2; ++b) {
-    if (advice.LandRow[b] < 1 || advice.LandRow[b] > e.FieldHeight) continue;
-    const Pixel px = CellPixel(e, request.Side, advice.LandColumn[b], advice.LandRow[b]);
-    beads.push_back({px.x, px.y, BeadImage(e, colours[b], 0)});
-  }
-  ghost_->Show(std::move(beads));
+  // The ghost: the chosen move's beads on the cells they would land on.
+  if (advice.Move.Column != 0) ShowLanding(*request.Position, request.Side, advice.Move);
 }
 
 // ---- Review ----
@@ -503,6 +494,7 @@ void CoachController::BeginTry(int32_t turn, int side) {
   // the study can show.
   if (!CanStudy(g_)) return;
   EndTry();
+  ghost_->Clear();
   try_.active = true;
   try_.steering = true;
   try_.turn = turn;
@@ -606,6 +598,13 @@ void CoachController::TryDropped() {
                                                                       : CoachText::kTryAgainWorse;
           review_->ShowNote(FromCp932(line) + QLatin1Char(' ') +
                             FromCp932(CoachString(verdict, en)));
+          // Where the review level's move would have landed, while the position stands.
+          if (try_.active && try_.turn == turn && try_.side == side) {
+            TwinMove best = try_.position.Handed[side];
+            best.Column = out->Best.Column;
+            best.Rotation = out->Best.Rotation;
+            ShowLanding(*try_.position.Position, side, best);
+          }
         }
         UpdateActions();
       },
@@ -614,8 +613,25 @@ void CoachController::TryDropped() {
   progress_.start(kProgressMs);
 }
 
+void CoachController::ShowLanding(const Engine& position, int side, const TwinMove& move) {
+  auto e = std::make_unique<Engine>(position);  // a scratch copy for LandingRows
+  e->WorkBoard = position.Boards[side];
+  LandingRows(*e, move);
+  const int32_t columns[2] = {move.Column, move.Column + DX[move.Rotation & 3]};
+  const int32_t rows[2] = {e->LandRow[1], e->LandRow[2]};
+  const int32_t colours[2] = {move.Colour1, move.Colour2};
+  std::vector<GhostOverlay::Bead> beads;
+  for (int b = 0; b < 2; ++b) {
+    if (rows[b] < 1 || rows[b] > position.FieldHeight) continue;  // lost above the field
+    const Pixel px = CellPixel(position, side, columns[b], rows[b]);
+    beads.push_back({px.x, px.y, BeadImage(position, colours[b], 0)});
+  }
+  ghost_->Show(std::move(beads));
+}
+
 void CoachController::EndTry() {
   if (!try_.active) return;
+  ghost_->Clear();
   if (try_.drawn) DrawTryTwin(false);
   if (running_ && !try_.steering) running_->cancel = true;
   try_ = {};

@@ -117,6 +117,9 @@ class CoachController : public QObject {
   void TryDropped();
   void EndTry();
 
+  // The ghost on the cells where the move's beads would land on the position (in the
+  // match's bead pictures; a bead above the field is lost and not shown).
+  void ShowLanding(const Engine& position, int side, const TwinMove& move);
   void PlaceWindows();
   void GoTo(int32_t turn);
 

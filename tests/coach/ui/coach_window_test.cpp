@@ -165,6 +165,7 @@ TEST(CoachWindow, ReviewMarksTheMovesAndATryOfAMistakeIsComparedOnTheReviewsDice
         break;
       case 2:
         if (coach.Busy()) return Breathe();
+        EXPECT_FALSE(coach.Ghost()->Beads().empty());  // where the review level's move lands
         ++phase;
         QTest::mouseClick(w.EndReplayButton(), Qt::LeftButton);
         break;
