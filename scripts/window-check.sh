@@ -17,6 +17,9 @@
 #   F  in Japanese: the Load dialog (Qt's own texts in Japanese), the Controls dialog of
 #      the Edit menu (every option ticked, kept in DaluMaster.ini), and a match showing
 #      where the twin will land, moved once per press and dropped with Space.
+#   H, R  the coach (scripts/window-check-coach.sh): the hint's ghost twin and candidate
+#      table while the user steers; Review with its progress, graph and marks, Next mistake
+#      and Try again on the record of B.
 #   D  the installed program: `cmake --install` into a temporary prefix, the launcher, the
 #      desktop entry, and the installed window started once where it may write and once
 #      where it may not.
@@ -332,6 +335,10 @@ if start E; then
   close_window
   finish E
 fi
+# ---- H, R: the coach ------------------------------------------------------------------------------
+
+source scripts/window-check-coach.sh
+coach_checks
 
 # ---- D: the installed program -------------------------------------------------------------------
 

@@ -39,6 +39,12 @@ enum class MenuId : int {
   kComment,       // mm_comment
   kStopContinue,  // mm_SC
   kConfig,        // mm_config
+  kCoach,         // submenu: the coach
+  kHint,          // show the hint level's placement while a keyboard side steers
+  kHintLevel,     // the hint's level (its submenu of levels is built by the coach)
+  kReview,        // estimate every turn's chances and mark the mistakes
+  kNextMistake,   // go to the next marked move of the chosen side
+  kTryAgain,      // place a marked move's twin again and compare
   kCount
 };
 inline constexpr int kMenuItemCount = static_cast<int>(MenuId::kCount);
@@ -85,6 +91,12 @@ inline constexpr MenuEntry kMenuTable[kMenuItemCount] = {
   {MenuId::kComment,      MenuId::kNone,   "Comment(C)",        "コメント(C)",       'C', "Ctrl+C", false, false, true},
   {MenuId::kStopContinue, MenuId::kNone,   "Continue(Z)",       "続ける(Z)",         'Z', "Ctrl+Z", false, false, false},
   {MenuId::kConfig,       MenuId::kNone,   "Config(G)",         "設定(G)",           'G', "Ctrl+G", false, true,  true},
+  {MenuId::kCoach,        MenuId::kNone,   "Coach",             "コーチ",            0,   "",       false, false, true},
+  {MenuId::kHint,         MenuId::kCoach,  "Hint(I)",           "ヒント(I)",         'I', "Ctrl+I", true,  false, true},
+  {MenuId::kHintLevel,    MenuId::kCoach,  "Hint level",        "ヒントのレベル",    0,   "",       false, false, true},
+  {MenuId::kReview,       MenuId::kCoach,  "Review(R)",         "検討(R)",           'R', "Ctrl+R", false, false, false},
+  {MenuId::kNextMistake,  MenuId::kCoach,  "Next mistake(N)",   "次の悪手(N)",       'N', "Ctrl+N", false, false, false},
+  {MenuId::kTryAgain,     MenuId::kCoach,  "Try again(Y)",      "やり直す(Y)",       'Y', "Ctrl+Y", false, false, false},
 };
 // clang-format on
 
@@ -120,8 +132,8 @@ std::string MenuCaption(MenuId id, bool english, CaptionVariant variant = Captio
 bool IsSubmenu(MenuId id);
 
 // A separator line comes before these items in their menu: the record's study items stand
-// apart from Save As and Load.
-inline constexpr MenuId kSeparatorBefore[] = {MenuId::kMoveList};
+// apart from Save As and Load, the review's items from the hint's.
+inline constexpr MenuId kSeparatorBefore[] = {MenuId::kMoveList, MenuId::kReview};
 
 // ---- Items that follow the loaded record ----
 

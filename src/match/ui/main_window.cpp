@@ -22,6 +22,7 @@
 #include <QTableWidget>
 #include <algorithm>
 
+#include "coach/ui/coach_controller.h"
 #include "config/config_file.h"
 #include "engine/ui/image_canvas.h"
 #include "help/ui/help_form.h"
@@ -206,6 +207,9 @@ MainWindow::MainWindow(Game& g, QtHost& host, FieldPictures& pictures, ImageCanv
   setFont(MakeFont(GothicFace(), 11));
   BuildWidgets();
   BuildMenus();
+  coach_ = new CoachController(g_, pictures_,
+                               {this, field_, [this](MenuId id) { return Action(id); },
+                                [this] { return moveList_; }, [this] { BackFromDialog(); }});
   view_.Attach(this);
   host_.SetParentWidget(this);
   connect(&canvas_, &ImageCanvas::presented, field_, qOverload<>(&QWidget::update));
@@ -254,11 +258,13 @@ void MainWindow::BuildWidgets() {
   catcher_ = new KeyCatcher(central);
   catcher_->move(0, 0);
   catcher_->onKey = [this](int vk, bool up) {
+    if (coach_ && coach_->TakeKey(vk, up)) return;  // a try steers its own twin
     if (up) {
       KeyUp(g_, vk);
     } else if (!ReplayKeyDown(g_, vk)) {  // a replay's keys first: steering ignores them there
       KeyDown(g_, vk);
     }
+    if (coach_) coach_->AfterKey();
   };
 
   auto makeSelector = [&](int x) {
@@ -371,6 +377,7 @@ void MainWindow::StartUp() {
   ConfigLoad(g_);
   qtTexts_.Apply(g_.cfg.EnglishUI);
   g_.ctl.Steering = LoadSteeringOptions(g_.cfg.AppDir);
+  coach_->StartUp();
   g_.eng.ConstSet();
   MenuEJ();
   FillLevelSelectors();
@@ -482,6 +489,15 @@ void MainWindow::MenuClick(MenuId id) {
     case MenuId::kConfig:
       ConfigClick();
       break;
+    case MenuId::kCoach:
+    case MenuId::kHintLevel:
+      break;
+    case MenuId::kHint:
+    case MenuId::kReview:
+    case MenuId::kNextMistake:
+    case MenuId::kTryAgain:
+      coach_->MenuClick(id);
+      break;
     case MenuId::kNone:
     case MenuId::kCount:
       break;
@@ -495,6 +511,7 @@ void MainWindow::MenuEJ() {
   if (autoTwinNotice_) {
     autoTwinNotice_->setText(FromCp932(NoticeText(Notice::kAutoTwinOn, g_.cfg.EnglishUI)));
   }
+  if (coach_) coach_->Retranslate();
 }
 
 CaptionVariant MainWindow::VariantOf(MenuId id) const {
@@ -627,6 +644,7 @@ void MainWindow::MoveListClick() {
       GoToTurn(g_, turn);
     };
     PlaceMoveList();
+    coach_->DecorateMoveList();  // a review done before the list was opened
   }
   moveList_->ShowRecord(g_);
   moveList_->show();
@@ -688,11 +706,13 @@ void MainWindow::ShowRecordInMoveList() {
 }
 
 void MainWindow::RecordLoaded() {
+  coach_->RecordLoaded();
   RefreshRecordItems(g_.ctl.MatchRunning);
   ShowRecordInMoveList();
 }
 
 void MainWindow::PositionShown() {
+  coach_->PositionShown();
   RefreshRecordItems(g_.ctl.MatchRunning);
   if (!moveList_) return;
   // Once live play has written over the record the list would show moves no longer in it.
@@ -745,6 +765,7 @@ void MainWindow::SetMatchRunning(bool running) {
   cbx2_->setEnabled(!running);
   SetVariant(MenuId::kStopContinue, running ? CaptionVariant::kStop : CaptionVariant::kContinue);
   RefreshRecordItems(running);
+  coach_->MatchRunningChanged(running);
   if (running && !commentMode_) FocusKeys();
 }
 
@@ -814,6 +835,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   commentMode_ = false;
   paintTimer_.stop();
   if (moveList_) moveList_->close();
+  coach_->Shutdown();
   CloseRequested(g_);
   host_.FinishQuickly();
   // The last window closing ends the application's event loop once the handlers below

@@ -36,6 +36,7 @@ namespace dalu {
 struct Game;
 struct FieldPictures;
 class HelpForm;
+class CoachController;
 class ImageCanvas;
 class MainWindow;
 class MoveListWindow;
@@ -191,6 +192,7 @@ class MainWindow : public QMainWindow {
   QPushButton* ClearButton() const { return btClear_; }
   KeyCatcher* Catcher() const { return catcher_; }
   MoveListWindow* MoveList() const { return moveList_; }  // null until first opened
+  CoachController* Coach() const { return coach_; }
   PlayfieldWidget* Playfield() const { return field_; }
   QLabel* AutoTwinNotice() const { return autoTwinNotice_; }
   bool InCommentMode() const { return commentMode_; }
@@ -241,6 +243,7 @@ class MainWindow : public QMainWindow {
   QLabel* autoTwinNotice_ = nullptr;  // shown while AutoTwin is on
   HelpForm* help_ = nullptr;
   MoveListWindow* moveList_ = nullptr;
+  CoachController* coach_ = nullptr;  // hint, review and try again
   QTimer paintTimer_;
   QtTranslations qtTexts_;  // Qt's own texts in the configured language
   std::array<QAction*, kMenuItemCount> actions_{};
