@@ -182,9 +182,7 @@ class PlayoutRunner {
     e.FixedTwins[1] = e.FixedTwins[2] = lastTwin;
     e.rng.Seed(PlayoutSeed(seed, t, k, 1));
 
-    // A fresh control block; it is not assignable, as its phase views point into itself.
-    std::destroy_at(&g.ctl);
-    std::construct_at(&g.ctl);
+    g.ctl = MatchControl{};
     g.ctl.AutoSave = false;
     g.ctl.MatchReady = true;
     g.think.FixedNoise = -1;

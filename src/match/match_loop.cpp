@@ -475,10 +475,10 @@ bool PlayTurn(Game& g) {
   // 1-3.
   e.TurnNumber += 1;
   ctl.Phase = LoopPhase::kTurn;
-  HandOutTwins(g);
-  ShowStatus(g);
+  // Marked before the twins are drawn: drawing them counts in the turn's first wait.
   host.MarkTime();
   HandOutTwins(g);
+  ShowStatus(g);
 
   // 4. Replay.
   if (ctl.ReplayMode && !ReplayTurnStart(g)) return false;
