@@ -8,6 +8,7 @@
 
 #include "engine/chain.h"
 #include "engine/twins.h"
+#include "players/bit_field.h"
 #include "players/search_util.h"
 
 namespace dalu {
@@ -173,6 +174,123 @@ int32_t BestTriggerAfter(Engine& e, Board& rb, const TriggerTable& t, const Twin
   return best;
 }
 
+// ---- The same reading on bit masks ----
+
+using players::BitField;
+using players::Bits;
+
+// Like SlotWatch, for the groups the mask resolution searches.
+struct BitSlotWatch {
+  TriggerTable& t;
+  Bits slots;  // the cells one and two rows above each column's top, up to row H
+  uint64_t bit;
+  void Searched(Bits g, int32_t k) {
+    for (Bits hits = players::Spread(g) & slots; hits != 0; hits &= hits - 1) {
+      const int b = players::LowestBit(hits);
+      const int x = b / players::kBitStride + 1;
+      t.compared[x][b % players::kBitStride - t.top[x] - 1][k] |= bit;
+    }
+  }
+  void Fell(int x) { t.fell[x] |= bit; }
+};
+
+// TriggerOn on the board f stands for.
+template <class Watch>
+int32_t TriggerBits(const Engine& e, const BitField& f, int x, int y, int32_t c, Watch& watch) {
+  const Bits g = players::Flood(players::CellBit(x, y), f.colour[c]);
+  watch.Searched(g, c);
+  if (!players::AtLeast(g, e.VanishCount)) return INT32_MIN;
+  return players::ResolveBits(e, f, x, y, c, watch);
+}
+
+// FillTriggers on the board f stands for.
+void FillTriggersBits(const Engine& e, const BitField& f, TriggerTable& t) {
+  const int W = e.FieldWidth;
+  const int H = e.FieldHeight;
+  const uint32_t rowsH = (uint32_t{1} << (H + 1)) - 2;
+  std::fill(std::begin(t.top), std::end(t.top), kFar);
+  std::memset(t.compared, 0, sizeof t.compared);
+  std::memset(t.fell, 0, sizeof t.fell);
+  t.any = 0;
+  Bits occupied = f.obstruct | f.other;
+  for (uint32_t ks = f.colours; ks != 0; ks &= ks - 1) occupied |= f.colour[std::countr_zero(ks)];
+  Bits slots = 0;
+  for (int x = 1; x <= W; ++x) {
+    const uint32_t column = static_cast<uint32_t>(occupied >> (players::kBitStride * (x - 1))) & rowsH;
+    t.top[x] = column != 0 ? 31 - std::countl_zero(column) : 0;
+    for (int y = t.top[x] + 1; y <= t.top[x] + 2 && y <= H; ++y) slots |= players::CellBit(x, y);
+  }
+  BitSlotWatch watch{t, slots, 0};
+  for (int x = 1; x <= W; ++x) {
+    const int y = t.top[x] + 1;
+    if (y > H) continue;
+    t.fell[x] |= uint64_t{0xF} << (4 * (x - 1));
+    for (int32_t c = 1; c <= 4; ++c) {
+      const int k = 4 * (x - 1) + c - 1;
+      watch.bit = uint64_t{1} << k;
+      t.value[k] = TriggerBits(e, f, x, y, c, watch);
+      if (t.value[k] != INT32_MIN) t.any |= watch.bit;
+    }
+  }
+}
+
+// The quiet test of the third twin and, when it is quiet, BestTriggerAfter, both on the
+// board f stands for (the board of t) with the twin's beads added; f is left as it was.
+// INT32_MIN when the twin is not quiet or leaves no trigger.
+int32_t ThirdTwinBits(const Engine& e, BitField& f, const TriggerTable& t,
+                      const TwinMove& third) {
+  const int H = e.FieldHeight;
+  const int V = e.VanishCount;
+  const int x1 = third.Column;
+  const int x2 = third.Column + DX[third.Rotation];
+  // Landing rows on a settled board: one above the column's top, the upper bead of a
+  // vertical twin one more.
+  const int r1 = std::min(t.top[x1] + 1 + (third.Rotation == 2), H + 1);
+  const int r2 = std::min(t.top[x2] + 1 + (third.Rotation == 0), H + 1);
+  const int32_t c1 = third.Colour1;
+  const int32_t c2 = third.Colour2;
+  const Bits b1 = r1 <= H ? players::CellBit(x1, r1) : 0;
+  const Bits b2 = r2 <= H ? players::CellBit(x2, r2) : 0;
+  const uint32_t colours = f.colours;
+  f.colour[c1] |= b1;
+  f.colour[c2] |= b2;
+  f.colours |= (b1 != 0 ? 1u << c1 : 0) | (b2 != 0 ? 1u << c2 : 0);
+  // A bead above row H is not written and counts as a group of one.
+  auto below = [&](Bits b, int32_t c) {
+    return b == 0 ? 1 < V : !players::AtLeast(players::Flood(b, f.colour[c]), V);
+  };
+  int32_t best = INT32_MIN;
+  if (below(b1, c1) && below(b2, c2)) {
+    uint64_t changed = t.fell[x1] | t.fell[x2];
+    int top1 = t.top[x1], top2 = t.top[x2];
+    if (b1 != 0) {
+      changed |= t.compared[x1][r1 - t.top[x1] - 1][c1];
+      top1 = std::max(top1, r1);
+    }
+    if (b2 != 0) {
+      changed |= t.compared[x2][r2 - t.top[x2] - 1][c2];
+      top2 = std::max(top2, r2);
+    }
+    if (x1 == x2) top1 = top2 = std::max(top1, top2);
+    for (uint64_t rest = t.any & ~changed; rest != 0; rest &= rest - 1) {
+      best = std::max(best, t.value[std::countr_zero(rest)]);
+    }
+    players::NoBitWatch none;
+    for (uint64_t redo = changed; redo != 0; redo &= redo - 1) {
+      const int k = std::countr_zero(redo);
+      const int x = k / 4 + 1;
+      const int32_t c = k % 4 + 1;
+      const int y = (x == x1 ? top1 : x == x2 ? top2 : t.top[x]) + 1;
+      if (y > H) continue;
+      best = std::max(best, TriggerBits(e, f, x, y, c, none));
+    }
+  }
+  f.colour[c1] &= ~(b1 | b2);
+  f.colour[c2] &= ~(b1 | b2);
+  f.colours = colours;
+  return best;
+}
+
 }  // namespace
 
 int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
@@ -199,10 +317,41 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
   const bool twinColours = e.FieldWidth <= kMaxWidth && thirdEnd > 200 &&
                            IsColour(e.Placements[201].Colour1) &&
                            IsColour(e.Placements[201].Colour2);
+  // Depth 2 on a settled board that fits the masks reads them instead of the cells.
+  const bool bits = depth == 2 && settled && twinColours && nextEnd > 100 &&
+                    IsColour(e.Placements[101].Colour1) && IsColour(e.Placements[101].Colour2) &&
+                    players::FitsBits(e, base);
+  BitField baseBits, nextBits;
+  if (bits) players::ToBits(e, base, baseBits);
   for (int i = 101; i <= nextEnd; ++i) {
     const TwinMove& next = e.Placements[i];
     if (IsBlocked(e, base, next)) continue;
     if (depth == 1) best = std::max(best, PlacementValue(e, base, next, settled));
+    if (bits) {
+      // The next twin's beads added to the masks, and the quiet test there.
+      int r1, r2;
+      players::LandingRowsOn(e, base, next, r1, r2);
+      const int H = e.FieldHeight;
+      const Bits b1 = r1 <= H ? players::CellBit(next.Column, r1) : 0;
+      const Bits b2 = r2 <= H ? players::CellBit(next.Column + DX[next.Rotation], r2) : 0;
+      nextBits = baseBits;
+      nextBits.colour[next.Colour1] |= b1;
+      nextBits.colour[next.Colour2] |= b2;
+      nextBits.colours |= (b1 != 0 ? 1u << next.Colour1 : 0) | (b2 != 0 ? 1u << next.Colour2 : 0);
+      auto below = [&](Bits b, int32_t c) {
+        return b == 0 ? 1 < e.VanishCount
+                      : !players::AtLeast(players::Flood(b, nextBits.colour[c]), e.VanishCount);
+      };
+      if (!(below(b1, next.Colour1) && below(b2, next.Colour2))) continue;
+      FillTriggersBits(e, nextBits, table);
+      for (int j = 201; j <= thirdEnd; ++j) {
+        const TwinMove& third = e.Placements[j];
+        const int x2 = third.Column + DX[third.Rotation];
+        if (table.top[third.Column] == e.FieldHeight && table.top[x2] == e.FieldHeight) continue;
+        best = std::max(best, ThirdTwinBits(e, nextBits, table, third));
+      }
+      continue;
+    }
     afterNext = base;
     if (!QuietDropOn(e, afterNext, next)) continue;
     // Depth 2 reads the boards afterNext + a third twin on the read board: the twin is

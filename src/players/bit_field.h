@@ -1,0 +1,190 @@
+// A field as bit masks, one per kind of cell, for the deep reading of the strongest level: a
+// group search is a few shifts and ands over all cells at once, and a fall moves the beads of
+// a column together, where the cell-by-cell search of a settled board spends its time on
+// unpredictable branches.
+//
+// Bit 16 (x - 1) + y of a mask stands for cell (x, y): columns 1..8, rows 0..15, one 16-bit
+// slice per column. Row 0 (the floor) never holds a bead, so shifting a group up out of a
+// column's slice, or down below row 1, or sideways past column 1 or 8, leaves no false member.
+#pragma once
+
+#include <bit>
+#include <cstdint>
+
+#include "engine/engine.h"
+#include "engine/types.h"
+
+namespace dalu::players {
+
+using Bits = unsigned __int128;
+
+inline constexpr int kBitStride = 16;
+inline constexpr int kBitColumns = 8;
+inline constexpr int kBitRows = 16;  // rows 0..15
+
+struct BitField {
+  Bits colour[10] = {};  // [k]: cells holding bead colour k (1..9)
+  Bits obstruct = 0;     // cells holding an obstruct bead
+  Bits other = 0;        // any other positive code: falls like a bead, never joins a group
+  uint32_t colours = 0;  // bit k: colour[k] has a cell
+};
+
+inline Bits CellBit(int x, int y) {
+  return Bits{1} << (kBitStride * (x - 1) + y);
+}
+
+// Counted in the register: a build for the baseline processor would call a library routine
+// for std::popcount.
+inline int BitCount64(uint64_t v) {
+  v = v - ((v >> 1) & 0x5555555555555555ull);
+  v = (v & 0x3333333333333333ull) + ((v >> 2) & 0x3333333333333333ull);
+  v = (v + (v >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+  return static_cast<int>((v * 0x0101010101010101ull) >> 56);
+}
+
+inline int BitCount(Bits b) {
+  return BitCount64(static_cast<uint64_t>(b)) + BitCount64(static_cast<uint64_t>(b >> 64));
+}
+
+// Whether b has at least n cells; cheaper than counting them for the small groups asked.
+inline bool AtLeast(Bits b, int n) {
+  for (int i = 0; i < n; ++i) {
+    if (b == 0) return false;
+    b &= b - 1;
+  }
+  return true;
+}
+
+inline int LowestBit(Bits b) {
+  const uint64_t lo = static_cast<uint64_t>(b);
+  return lo != 0 ? std::countr_zero(lo) : 64 + std::countr_zero(static_cast<uint64_t>(b >> 64));
+}
+
+// The cells and their four neighbours.
+inline Bits Spread(Bits g) {
+  return g | g << 1 | g >> 1 | g << kBitStride | g >> kBitStride;
+}
+
+// The group of the cells of mask m connected to seed, the seed included.
+inline Bits Flood(Bits seed, Bits m) {
+  Bits g = seed;
+  for (;;) {
+    const Bits n = Spread(g) & (m | seed);
+    if (n == g) return g;
+    g = n;
+  }
+}
+
+// Every cell of rows 1..h in columns 1..w.
+Bits FieldCells(int w, int h);
+
+// True when board b can be read as a BitField without changing what a group search or a
+// resolution of the engine finds on it: at most 8 columns, and no bead or obstruct bead on
+// the walls, the floor or above row 15, where the masks have no bits.
+bool FitsBits(const Engine& e, const Board& b);
+
+// The masks of board b (columns 1..W, rows 1..15).
+void ToBits(const Engine& e, const Board& b, BitField& f);
+
+// Observers of ResolveBits. NoBitWatch observes nothing.
+struct NoBitWatch {
+  void Searched(Bits, int32_t) {}
+  void Fell(int) {}
+};
+
+// ResolveChains in its single-bead mode (bead colour c at (x, y)) on the board f stands for,
+// which must be settled, with y one above the highest bead of column x: the value
+// ResultChains x 10000 + ResultObstruct. f is a copy and is changed freely. watch.Searched(g,
+// k) hears of every group g of colour k searched, watch.Fell(x) of every column whose beads
+// may fall.
+template <class Watch>
+int32_t ResolveBits(const Engine& e, BitField f, int x, int y, int32_t c, Watch& watch) {
+  const int W = e.FieldWidth;
+  const int H = e.FieldHeight;
+  const int V = e.VanishCount;
+  const Bits field = FieldCells(W, H);
+  const uint32_t rowsH = (uint32_t{1} << (H + 1)) - 2;  // rows 1..H of one slice
+  f.colour[c] |= CellBit(x, y);
+  f.colours |= 1u << c;
+  Bits seeds = CellBit(x, y);
+  int32_t chains = 0;
+  int32_t points = 0;
+  for (;;) {
+    // One chain step: every group that holds a seed and reaches V vanishes; the others stay,
+    // and those of their members above row H stay marked for the rest of the resolution, so
+    // they never join a group again.
+    Bits vanish = 0;
+    Bits kept = 0;
+    int32_t n = 0;
+    for (uint32_t ks = f.colours; ks != 0; ks &= ks - 1) {
+      const int k = std::countr_zero(ks);
+      for (Bits s = seeds & f.colour[k]; s != 0;) {
+        const Bits g = Flood(Bits{1} << LowestBit(s), f.colour[k]);
+        watch.Searched(g, k);
+        s &= ~g;
+        if (AtLeast(g, V)) {
+          vanish |= g;
+          n += BitCount(g);
+        } else {
+          kept |= g;
+        }
+      }
+    }
+    if (n == 0) break;
+    const Bits dead = vanish | (kept & ~field);
+    for (uint32_t ks = f.colours; ks != 0; ks &= ks - 1) f.colour[std::countr_zero(ks)] &= ~dead;
+    const Bits freed = f.obstruct & (vanish << 1 | vanish >> 1 | vanish << kBitStride |
+                                     vanish >> kBitStride);
+    f.obstruct &= ~freed;
+    ++chains;
+    points += ChainPoints(e, chains, n);
+
+    // Gravity in the columns where cells were emptied; the beads that move seed the next
+    // step. Beads above row H never fall.
+    const Bits emptied = vanish | freed;
+    seeds = 0;
+    int kinds[11];  // the colours present, then obstruct (10) and other (11)
+    int kindCount = 0;
+    for (uint32_t ks = f.colours; ks != 0; ks &= ks - 1) kinds[kindCount++] = std::countr_zero(ks);
+    kinds[kindCount++] = 10;
+    kinds[kindCount++] = 11;
+    auto mask = [&](int k) -> Bits& { return k <= 9 ? f.colour[k] : k == 10 ? f.obstruct : f.other; };
+    for (int col = 1; col <= W; ++col) {
+      const int shift = kBitStride * (col - 1);
+      const uint32_t gone = static_cast<uint32_t>(emptied >> shift) & 0xFFFF;
+      if (gone == 0) continue;
+      watch.Fell(col);
+      if ((gone & rowsH) == 0) continue;  // only cells above the field: nothing falls
+      uint32_t slice[11];
+      uint32_t occupied = 0;
+      for (int i = 0; i < kindCount; ++i) {
+        slice[i] = static_cast<uint32_t>(mask(kinds[i]) >> shift) & rowsH;
+        occupied |= slice[i];
+      }
+      if (occupied == 0) continue;
+      const int top = 31 - std::countl_zero(occupied);
+      uint32_t holes = ~occupied & ((2u << top) - 1) & rowsH;
+      if (holes == 0) continue;
+      // Every bead above the lowest hole moves; they close up from that row on.
+      const int lowest = std::countr_zero(holes);
+      const int falling = BitCount64(occupied >> lowest);
+      seeds |= Bits{((1u << falling) - 1) << lowest} << shift;
+      // Close the holes from the highest down: each moves everything above it one row down.
+      while (holes != 0) {
+        const int h = 31 - std::countl_zero(holes);
+        holes &= ~(1u << h);
+        const uint32_t low = (1u << h) - 1;
+        for (int i = 0; i < kindCount; ++i) slice[i] = (slice[i] & low) | ((slice[i] >> 1) & ~low);
+      }
+      const Bits keep = ~(Bits{rowsH} << shift);
+      for (int i = 0; i < kindCount; ++i) {
+        Bits& m = mask(kinds[i]);
+        m = (m & keep) | Bits{slice[i]} << shift;
+      }
+    }
+    if (seeds == 0) break;
+  }
+  return chains * 10000 + points;
+}
+
+}  // namespace dalu::players
