@@ -92,21 +92,18 @@ struct NoBitWatch {
   void Fell(int) {}
 };
 
-// ResolveChains in its single-bead mode (bead colour c at (x, y)) on the board f stands for,
-// which must be settled, with y one above the highest bead of column x: the value
-// ResultChains x 10000 + ResultObstruct. f is a copy and is changed freely. watch.Searched(g,
-// k) hears of every group g of colour k searched, watch.Fell(x) of every column whose beads
-// may fall.
+// ResolveChains on the board f stands for, which must be settled, once the placed beads are
+// in f on top of their columns (and at most in rows 1..H): seeds are their cells. Returns the
+// value ResultChains x 10000 + ResultObstruct. f is changed freely. watch.Searched(g, k)
+// hears of every group g of colour k searched, watch.Fell(x) of every column whose beads may
+// fall.
 template <class Watch>
-int32_t ResolveBits(const Engine& e, BitField f, int x, int y, int32_t c, Watch& watch) {
+int32_t ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch) {
   const int W = e.FieldWidth;
   const int H = e.FieldHeight;
   const int V = e.VanishCount;
   const Bits field = FieldCells(W, H);
   const uint32_t rowsH = (uint32_t{1} << (H + 1)) - 2;  // rows 1..H of one slice
-  f.colour[c] |= CellBit(x, y);
-  f.colours |= 1u << c;
-  Bits seeds = CellBit(x, y);
   int32_t chains = 0;
   int32_t points = 0;
   for (;;) {
@@ -185,6 +182,16 @@ int32_t ResolveBits(const Engine& e, BitField f, int x, int y, int32_t c, Watch&
     if (seeds == 0) break;
   }
   return chains * 10000 + points;
+}
+
+// ResolveChains in its single-bead mode: bead colour c (1..9) at (x, y), one above the
+// highest bead of column x, on the settled board f stands for (a copy).
+template <class Watch>
+int32_t ResolveBits(const Engine& e, BitField f, int x, int y, int32_t c, Watch& watch) {
+  const Bits bead = CellBit(x, y);
+  f.colour[c] |= bead;
+  f.colours |= 1u << c;
+  return ResolveSeeds(e, f, bead, watch);
 }
 
 }  // namespace dalu::players

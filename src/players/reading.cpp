@@ -203,6 +203,42 @@ int32_t TriggerBits(const Engine& e, const BitField& f, int x, int y, int32_t c,
   return players::ResolveBits(e, f, x, y, c, watch);
 }
 
+// The highest occupied row 0..H of each column 1..W of the settled board f stands for.
+void BitTops(const Engine& e, const BitField& f, int* top) {
+  const uint32_t rowsH = (uint32_t{1} << (e.FieldHeight + 1)) - 2;
+  Bits occupied = f.obstruct | f.other;
+  for (uint32_t ks = f.colours; ks != 0; ks &= ks - 1) occupied |= f.colour[std::countr_zero(ks)];
+  for (int x = 1; x <= e.FieldWidth; ++x) {
+    const uint32_t column =
+        static_cast<uint32_t>(occupied >> (players::kBitStride * (x - 1))) & rowsH;
+    top[x] = column != 0 ? 31 - std::countl_zero(column) : 0;
+  }
+}
+
+// Value of resolving twin m on the settled board f stands for, with its beads landing at
+// rows r1 and r2, both in 1..H: what PlacementValue gives. f is left as it was.
+int32_t TwinValueBits(const Engine& e, BitField& f, const TwinMove& m, int r1, int r2) {
+  const int V = e.VanishCount;
+  const Bits b1 = players::CellBit(m.Column, r1);
+  const Bits b2 = players::CellBit(m.Column + DX[m.Rotation], r2);
+  const uint32_t colours = f.colours;
+  f.colour[m.Colour1] |= b1;
+  f.colour[m.Colour2] |= b2;
+  f.colours |= 1u << m.Colour1 | 1u << m.Colour2;
+  int32_t value = 0;
+  // Most placements vanish nothing: they are known by their two groups alone.
+  if (players::AtLeast(players::Flood(b1, f.colour[m.Colour1]), V) ||
+      players::AtLeast(players::Flood(b2, f.colour[m.Colour2]), V)) {
+    BitField g = f;
+    players::NoBitWatch none;
+    value = players::ResolveSeeds(e, g, b1 | b2, none);
+  }
+  f.colour[m.Colour1] &= ~(b1 | b2);
+  f.colour[m.Colour2] &= ~(b1 | b2);
+  f.colours = colours;
+  return value;
+}
+
 // FillTriggers on the board f stands for.
 void FillTriggersBits(const Engine& e, const BitField& f, TriggerTable& t) {
   const int W = e.FieldWidth;
@@ -317,10 +353,12 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
   const bool twinColours = e.FieldWidth <= kMaxWidth && thirdEnd > 200 &&
                            IsColour(e.Placements[201].Colour1) &&
                            IsColour(e.Placements[201].Colour2);
-  // Depth 2 on a settled board that fits the masks reads them instead of the cells.
-  const bool bits = depth == 2 && settled && twinColours && nextEnd > 100 &&
+  // On a settled board that fits the masks, the twins after the next one are read on them
+  // instead of the cells.
+  const bool bits = settled && twinColours && nextEnd > 100 &&
                     IsColour(e.Placements[101].Colour1) && IsColour(e.Placements[101].Colour2) &&
                     players::FitsBits(e, base);
+  const int H = e.FieldHeight;
   BitField baseBits, nextBits;
   if (bits) players::ToBits(e, base, baseBits);
   for (int i = 101; i <= nextEnd; ++i) {
@@ -331,7 +369,6 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
       // The next twin's beads added to the masks, and the quiet test there.
       int r1, r2;
       players::LandingRowsOn(e, base, next, r1, r2);
-      const int H = e.FieldHeight;
       const Bits b1 = r1 <= H ? players::CellBit(next.Column, r1) : 0;
       const Bits b2 = r2 <= H ? players::CellBit(next.Column + DX[next.Rotation], r2) : 0;
       nextBits = baseBits;
@@ -343,12 +380,30 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
                       : !players::AtLeast(players::Flood(b, nextBits.colour[c]), e.VanishCount);
       };
       if (!(below(b1, next.Colour1) && below(b2, next.Colour2))) continue;
-      FillTriggersBits(e, nextBits, table);
-      for (int j = 201; j <= thirdEnd; ++j) {
-        const TwinMove& third = e.Placements[j];
-        const int x2 = third.Column + DX[third.Rotation];
-        if (table.top[third.Column] == e.FieldHeight && table.top[x2] == e.FieldHeight) continue;
-        best = std::max(best, ThirdTwinBits(e, nextBits, table, third));
+      if (depth == 2) {
+        FillTriggersBits(e, nextBits, table);
+        for (int j = 201; j <= thirdEnd; ++j) {
+          const TwinMove& third = e.Placements[j];
+          const int x2 = third.Column + DX[third.Rotation];
+          if (table.top[third.Column] == H && table.top[x2] == H) continue;  // blocked
+          best = std::max(best, ThirdTwinBits(e, nextBits, table, third));
+        }
+      } else {
+        afterNext = base;  // for the rare twin that lands above row H
+        QuietDropAt(e, afterNext, next, r1, r2);
+        int top[kGridCols];
+        BitTops(e, nextBits, top);
+        for (int j = 201; j <= thirdEnd; ++j) {
+          const TwinMove& third = e.Placements[j];
+          const int x1 = third.Column;
+          const int x2 = third.Column + DX[third.Rotation];
+          if (top[x1] == H && top[x2] == H) continue;  // blocked
+          const int t1 = std::min(top[x1] + 1 + (third.Rotation == 2), H + 1);
+          const int t2 = std::min(top[x2] + 1 + (third.Rotation == 0), H + 1);
+          best = std::max(best, t1 <= H && t2 <= H
+                                    ? TwinValueBits(e, nextBits, third, t1, t2)
+                                    : PlacementValue(e, afterNext, third, settled));
+        }
       }
       continue;
     }
