@@ -29,18 +29,19 @@ bool FitsBits(const Engine& e, const Board& b) {
 
 void ToBits(const Engine& e, const Board& b, BitField& f) {
   f = BitField{};
+  f.field = FieldCells(e.FieldWidth, e.FieldHeight);
   for (int x = 1; x <= e.FieldWidth; ++x) {
     for (int y = 1; y < kBitRows; ++y) {
       const int32_t v = b.Cells[x][y];
       if (v <= 0) continue;  // empty, or a mark or border code that nothing ever matches
       const Bits bit = CellBit(x, y);
       if (v <= 9) {
-        f.colour[v] |= bit;
+        f.mask[v] |= bit;
         f.colours |= 1u << v;
       } else if (v == kObstruct) {
-        f.obstruct |= bit;
+        f.mask[kObstruct] |= bit;
       } else {
-        f.other |= bit;
+        f.mask[kOtherCode] |= bit;
       }
     }
   }

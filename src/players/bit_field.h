@@ -10,6 +10,7 @@
 
 #include <bit>
 #include <cstdint>
+#include <cstring>
 
 #include "engine/engine.h"
 #include "engine/types.h"
@@ -22,12 +23,28 @@ inline constexpr int kBitStride = 16;
 inline constexpr int kBitColumns = 8;
 inline constexpr int kBitRows = 16;  // rows 0..15
 
+inline constexpr int kOtherCode = kObstruct + 1;
+
 struct BitField {
-  Bits colour[10] = {};  // [k]: cells holding bead colour k (1..9)
-  Bits obstruct = 0;     // cells holding an obstruct bead
-  Bits other = 0;        // any other positive code: falls like a bead, never joins a group
-  uint32_t colours = 0;  // bit k: colour[k] has a cell
+  // [k]: the cells holding bead colour k (1..9); [kObstruct]: obstruct beads; [kOtherCode]:
+  // any other positive code, which falls like a bead and never joins a group.
+  Bits mask[kOtherCode + 1] = {};
+  uint32_t colours = 0;  // bit k: mask[k] has a cell, for the colours 1..9
+  Bits field = 0;        // every cell of rows 1..H in columns 1..W
 };
+
+// The 16-bit slice of column x (1..8), read and written in memory: a shift of a 128-bit value
+// by a variable count costs several instructions and branches.
+static_assert(std::endian::native == std::endian::little, "slices are read in memory order");
+inline uint32_t Slice(const Bits& b, int x) {
+  uint16_t v;
+  std::memcpy(&v, reinterpret_cast<const unsigned char*>(&b) + 2 * (x - 1), sizeof v);
+  return v;
+}
+inline void SetSlice(Bits& b, int x, uint32_t value) {
+  const uint16_t v = static_cast<uint16_t>(value);
+  std::memcpy(reinterpret_cast<unsigned char*>(&b) + 2 * (x - 1), &v, sizeof v);
+}
 
 inline Bits CellBit(int x, int y) {
   return Bits{1} << (kBitStride * (x - 1) + y);
@@ -102,7 +119,7 @@ int32_t ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch) {
   const int W = e.FieldWidth;
   const int H = e.FieldHeight;
   const int V = e.VanishCount;
-  const Bits field = FieldCells(W, H);
+  const Bits field = f.field;
   const uint32_t rowsH = (uint32_t{1} << (H + 1)) - 2;  // rows 1..H of one slice
   int32_t chains = 0;
   int32_t points = 0;
@@ -115,8 +132,8 @@ int32_t ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch) {
     int32_t n = 0;
     for (uint32_t ks = f.colours; ks != 0; ks &= ks - 1) {
       const int k = std::countr_zero(ks);
-      for (Bits s = seeds & f.colour[k]; s != 0;) {
-        const Bits g = Flood(Bits{1} << LowestBit(s), f.colour[k]);
+      for (Bits s = seeds & f.mask[k]; s != 0;) {
+        const Bits g = Flood(Bits{1} << LowestBit(s), f.mask[k]);
         watch.Searched(g, k);
         s &= ~g;
         if (AtLeast(g, V)) {
@@ -129,10 +146,10 @@ int32_t ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch) {
     }
     if (n == 0) break;
     const Bits dead = vanish | (kept & ~field);
-    for (uint32_t ks = f.colours; ks != 0; ks &= ks - 1) f.colour[std::countr_zero(ks)] &= ~dead;
-    const Bits freed = f.obstruct & (vanish << 1 | vanish >> 1 | vanish << kBitStride |
+    for (uint32_t ks = f.colours; ks != 0; ks &= ks - 1) f.mask[std::countr_zero(ks)] &= ~dead;
+    const Bits freed = f.mask[kObstruct] & (vanish << 1 | vanish >> 1 | vanish << kBitStride |
                                      vanish >> kBitStride);
-    f.obstruct &= ~freed;
+    f.mask[kObstruct] &= ~freed;
     ++chains;
     points += ChainPoints(e, chains, n);
 
@@ -140,43 +157,44 @@ int32_t ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch) {
     // step. Beads above row H never fall.
     const Bits emptied = vanish | freed;
     seeds = 0;
-    int kinds[11];  // the colours present, then obstruct (10) and other (11)
-    int kindCount = 0;
-    for (uint32_t ks = f.colours; ks != 0; ks &= ks - 1) kinds[kindCount++] = std::countr_zero(ks);
-    kinds[kindCount++] = 10;
-    kinds[kindCount++] = 11;
-    auto mask = [&](int k) -> Bits& { return k <= 9 ? f.colour[k] : k == 10 ? f.obstruct : f.other; };
+    // The kinds of cells that fall: the colours present, obstruct beads and other codes.
+    const uint32_t kinds = f.colours | 1u << kObstruct | 1u << kOtherCode;
     for (int col = 1; col <= W; ++col) {
-      const int shift = kBitStride * (col - 1);
-      const uint32_t gone = static_cast<uint32_t>(emptied >> shift) & 0xFFFF;
+      const uint32_t gone = Slice(emptied, col);
       if (gone == 0) continue;
       watch.Fell(col);
       if ((gone & rowsH) == 0) continue;  // only cells above the field: nothing falls
-      uint32_t slice[11];
+      uint32_t slice[kOtherCode + 1];
       uint32_t occupied = 0;
-      for (int i = 0; i < kindCount; ++i) {
-        slice[i] = static_cast<uint32_t>(mask(kinds[i]) >> shift) & rowsH;
-        occupied |= slice[i];
+      for (uint32_t ks = kinds; ks != 0; ks &= ks - 1) {
+        const int k = std::countr_zero(ks);
+        slice[k] = Slice(f.mask[k], col);
+        occupied |= slice[k];
       }
+      occupied &= rowsH;
       if (occupied == 0) continue;
       const int top = 31 - std::countl_zero(occupied);
       uint32_t holes = ~occupied & ((2u << top) - 1) & rowsH;
       if (holes == 0) continue;
-      // Every bead above the lowest hole moves; they close up from that row on.
+      // Every bead above the lowest hole moves; they close up from that row on. Rows above H
+      // keep their cells.
       const int lowest = std::countr_zero(holes);
       const int falling = BitCount64(occupied >> lowest);
-      seeds |= Bits{((1u << falling) - 1) << lowest} << shift;
+      SetSlice(seeds, col, ((1u << falling) - 1) << lowest);
       // Close the holes from the highest down: each moves everything above it one row down.
       while (holes != 0) {
         const int h = 31 - std::countl_zero(holes);
         holes &= ~(1u << h);
         const uint32_t low = (1u << h) - 1;
-        for (int i = 0; i < kindCount; ++i) slice[i] = (slice[i] & low) | ((slice[i] >> 1) & ~low);
+        for (uint32_t ks = kinds; ks != 0; ks &= ks - 1) {
+          const int k = std::countr_zero(ks);
+          const uint32_t inField = slice[k] & rowsH;
+          slice[k] = (slice[k] & ~rowsH) | (((inField & low) | ((inField >> 1) & ~low)) & rowsH);
+        }
       }
-      const Bits keep = ~(Bits{rowsH} << shift);
-      for (int i = 0; i < kindCount; ++i) {
-        Bits& m = mask(kinds[i]);
-        m = (m & keep) | Bits{slice[i]} << shift;
+      for (uint32_t ks = kinds; ks != 0; ks &= ks - 1) {
+        const int k = std::countr_zero(ks);
+        SetSlice(f.mask[k], col, slice[k]);
       }
     }
     if (seeds == 0) break;
@@ -189,7 +207,7 @@ int32_t ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch) {
 template <class Watch>
 int32_t ResolveBits(const Engine& e, BitField f, int x, int y, int32_t c, Watch& watch) {
   const Bits bead = CellBit(x, y);
-  f.colour[c] |= bead;
+  f.mask[c] |= bead;
   f.colours |= 1u << c;
   return ResolveSeeds(e, f, bead, watch);
 }

@@ -197,7 +197,7 @@ struct BitSlotWatch {
 // TriggerOn on the board f stands for.
 template <class Watch>
 int32_t TriggerBits(const Engine& e, const BitField& f, int x, int y, int32_t c, Watch& watch) {
-  const Bits g = players::Flood(players::CellBit(x, y), f.colour[c]);
+  const Bits g = players::Flood(players::CellBit(x, y), f.mask[c]);
   watch.Searched(g, c);
   if (!players::AtLeast(g, e.VanishCount)) return INT32_MIN;
   return players::ResolveBits(e, f, x, y, c, watch);
@@ -206,8 +206,8 @@ int32_t TriggerBits(const Engine& e, const BitField& f, int x, int y, int32_t c,
 // The highest occupied row 0..H of each column 1..W of the settled board f stands for.
 void BitTops(const Engine& e, const BitField& f, int* top) {
   const uint32_t rowsH = (uint32_t{1} << (e.FieldHeight + 1)) - 2;
-  Bits occupied = f.obstruct | f.other;
-  for (uint32_t ks = f.colours; ks != 0; ks &= ks - 1) occupied |= f.colour[std::countr_zero(ks)];
+  Bits occupied = f.mask[kObstruct] | f.mask[players::kOtherCode];
+  for (uint32_t ks = f.colours; ks != 0; ks &= ks - 1) occupied |= f.mask[std::countr_zero(ks)];
   for (int x = 1; x <= e.FieldWidth; ++x) {
     const uint32_t column =
         static_cast<uint32_t>(occupied >> (players::kBitStride * (x - 1))) & rowsH;
@@ -222,19 +222,19 @@ int32_t TwinValueBits(const Engine& e, BitField& f, const TwinMove& m, int r1, i
   const Bits b1 = players::CellBit(m.Column, r1);
   const Bits b2 = players::CellBit(m.Column + DX[m.Rotation], r2);
   const uint32_t colours = f.colours;
-  f.colour[m.Colour1] |= b1;
-  f.colour[m.Colour2] |= b2;
+  f.mask[m.Colour1] |= b1;
+  f.mask[m.Colour2] |= b2;
   f.colours |= 1u << m.Colour1 | 1u << m.Colour2;
   int32_t value = 0;
   // Most placements vanish nothing: they are known by their two groups alone.
-  if (players::AtLeast(players::Flood(b1, f.colour[m.Colour1]), V) ||
-      players::AtLeast(players::Flood(b2, f.colour[m.Colour2]), V)) {
+  if (players::AtLeast(players::Flood(b1, f.mask[m.Colour1]), V) ||
+      players::AtLeast(players::Flood(b2, f.mask[m.Colour2]), V)) {
     BitField g = f;
     players::NoBitWatch none;
     value = players::ResolveSeeds(e, g, b1 | b2, none);
   }
-  f.colour[m.Colour1] &= ~(b1 | b2);
-  f.colour[m.Colour2] &= ~(b1 | b2);
+  f.mask[m.Colour1] &= ~(b1 | b2);
+  f.mask[m.Colour2] &= ~(b1 | b2);
   f.colours = colours;
   return value;
 }
@@ -248,8 +248,8 @@ void FillTriggersBits(const Engine& e, const BitField& f, TriggerTable& t) {
   std::memset(t.compared, 0, sizeof t.compared);
   std::memset(t.fell, 0, sizeof t.fell);
   t.any = 0;
-  Bits occupied = f.obstruct | f.other;
-  for (uint32_t ks = f.colours; ks != 0; ks &= ks - 1) occupied |= f.colour[std::countr_zero(ks)];
+  Bits occupied = f.mask[kObstruct] | f.mask[players::kOtherCode];
+  for (uint32_t ks = f.colours; ks != 0; ks &= ks - 1) occupied |= f.mask[std::countr_zero(ks)];
   Bits slots = 0;
   for (int x = 1; x <= W; ++x) {
     const uint32_t column = static_cast<uint32_t>(occupied >> (players::kBitStride * (x - 1))) & rowsH;
@@ -288,12 +288,12 @@ int32_t ThirdTwinBits(const Engine& e, BitField& f, const TriggerTable& t,
   const Bits b1 = r1 <= H ? players::CellBit(x1, r1) : 0;
   const Bits b2 = r2 <= H ? players::CellBit(x2, r2) : 0;
   const uint32_t colours = f.colours;
-  f.colour[c1] |= b1;
-  f.colour[c2] |= b2;
+  f.mask[c1] |= b1;
+  f.mask[c2] |= b2;
   f.colours |= (b1 != 0 ? 1u << c1 : 0) | (b2 != 0 ? 1u << c2 : 0);
   // A bead above row H is not written and counts as a group of one.
   auto below = [&](Bits b, int32_t c) {
-    return b == 0 ? 1 < V : !players::AtLeast(players::Flood(b, f.colour[c]), V);
+    return b == 0 ? 1 < V : !players::AtLeast(players::Flood(b, f.mask[c]), V);
   };
   int32_t best = INT32_MIN;
   if (below(b1, c1) && below(b2, c2)) {
@@ -321,8 +321,8 @@ int32_t ThirdTwinBits(const Engine& e, BitField& f, const TriggerTable& t,
       best = std::max(best, TriggerBits(e, f, x, y, c, none));
     }
   }
-  f.colour[c1] &= ~(b1 | b2);
-  f.colour[c2] &= ~(b1 | b2);
+  f.mask[c1] &= ~(b1 | b2);
+  f.mask[c2] &= ~(b1 | b2);
   f.colours = colours;
   return best;
 }
@@ -372,12 +372,12 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
       const Bits b1 = r1 <= H ? players::CellBit(next.Column, r1) : 0;
       const Bits b2 = r2 <= H ? players::CellBit(next.Column + DX[next.Rotation], r2) : 0;
       nextBits = baseBits;
-      nextBits.colour[next.Colour1] |= b1;
-      nextBits.colour[next.Colour2] |= b2;
+      nextBits.mask[next.Colour1] |= b1;
+      nextBits.mask[next.Colour2] |= b2;
       nextBits.colours |= (b1 != 0 ? 1u << next.Colour1 : 0) | (b2 != 0 ? 1u << next.Colour2 : 0);
       auto below = [&](Bits b, int32_t c) {
         return b == 0 ? 1 < e.VanishCount
-                      : !players::AtLeast(players::Flood(b, nextBits.colour[c]), e.VanishCount);
+                      : !players::AtLeast(players::Flood(b, nextBits.mask[c]), e.VanishCount);
       };
       if (!(below(b1, next.Colour1) && below(b2, next.Colour2))) continue;
       if (depth == 2) {
