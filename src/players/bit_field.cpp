@@ -47,4 +47,14 @@ void ToBits(const Engine& e, const Board& b, BitField& f) {
   }
 }
 
+void BitTops(const Engine& e, const BitField& f, int* top) {
+  const uint32_t rowsH = (uint32_t{1} << (e.FieldHeight + 1)) - 2;
+  Bits occupied = f.mask[kObstruct] | f.mask[kOtherCode];
+  for (uint32_t ks = f.colours; ks != 0; ks &= ks - 1) occupied |= f.mask[std::countr_zero(ks)];
+  for (int x = 1; x <= e.FieldWidth; ++x) {
+    const uint32_t column = Slice(occupied, x) & rowsH;
+    top[x] = column != 0 ? 31 - std::countl_zero(column) : 0;
+  }
+}
+
 }  // namespace dalu::players

@@ -103,6 +103,10 @@ bool FitsBits(const Engine& e, const Board& b);
 // The masks of board b (columns 1..W, rows 1..15).
 void ToBits(const Engine& e, const Board& b, BitField& f);
 
+// The highest occupied row 0..H of each column 1..W (top[x]) of the settled board f stands
+// for.
+void BitTops(const Engine& e, const BitField& f, int* top);
+
 // Observers of ResolveBits. NoBitWatch observes nothing.
 struct NoBitWatch {
   void Searched(Bits, int32_t) {}
@@ -110,12 +114,19 @@ struct NoBitWatch {
 };
 
 // ResolveChains on the board f stands for, which must be settled, once the placed beads are
-// in f on top of their columns (and at most in rows 1..H): seeds are their cells. Returns the
-// value ResultChains x 10000 + ResultObstruct. f is changed freely. watch.Searched(g, k)
+// in f on top of their columns (or above a full column): seeds are their cells. Returns
+// ResultChains and ResultObstruct, and leaves f as the resolution leaves the board (a kept
+// bead above row H, which stays marked there, is gone from every mask). watch.Searched(g, k)
 // hears of every group g of colour k searched, watch.Fell(x) of every column whose beads may
 // fall.
+struct BitResult {
+  int32_t chains = 0;
+  int32_t points = 0;
+  int32_t Value() const { return chains * 10000 + points; }
+};
+
 template <class Watch>
-int32_t ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch) {
+BitResult ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch) {
   const int W = e.FieldWidth;
   const int H = e.FieldHeight;
   const int V = e.VanishCount;
@@ -199,7 +210,15 @@ int32_t ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch) {
     }
     if (seeds == 0) break;
   }
-  return chains * 10000 + points;
+  return {chains, points};
+}
+
+// Writes bead colour c (1..9) into cell b, over whatever the cell held.
+inline void PlaceBead(BitField& f, Bits b, int32_t c) {
+  for (uint32_t ks = f.colours | 1u << kObstruct | 1u << kOtherCode; ks != 0; ks &= ks - 1)
+    f.mask[std::countr_zero(ks)] &= ~b;
+  f.mask[c] |= b;
+  f.colours |= 1u << c;
 }
 
 // ResolveChains in its single-bead mode: bead colour c (1..9) at (x, y), one above the
@@ -209,7 +228,7 @@ int32_t ResolveBits(const Engine& e, BitField f, int x, int y, int32_t c, Watch&
   const Bits bead = CellBit(x, y);
   f.mask[c] |= bead;
   f.colours |= 1u << c;
-  return ResolveSeeds(e, f, bead, watch);
+  return ResolveSeeds(e, f, bead, watch).Value();
 }
 
 }  // namespace dalu::players

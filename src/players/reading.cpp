@@ -203,18 +203,6 @@ int32_t TriggerBits(const Engine& e, const BitField& f, int x, int y, int32_t c,
   return players::ResolveBits(e, f, x, y, c, watch);
 }
 
-// The highest occupied row 0..H of each column 1..W of the settled board f stands for.
-void BitTops(const Engine& e, const BitField& f, int* top) {
-  const uint32_t rowsH = (uint32_t{1} << (e.FieldHeight + 1)) - 2;
-  Bits occupied = f.mask[kObstruct] | f.mask[players::kOtherCode];
-  for (uint32_t ks = f.colours; ks != 0; ks &= ks - 1) occupied |= f.mask[std::countr_zero(ks)];
-  for (int x = 1; x <= e.FieldWidth; ++x) {
-    const uint32_t column =
-        static_cast<uint32_t>(occupied >> (players::kBitStride * (x - 1))) & rowsH;
-    top[x] = column != 0 ? 31 - std::countl_zero(column) : 0;
-  }
-}
-
 // Value of resolving twin m on the settled board f stands for, with its beads landing at
 // rows r1 and r2, both in 1..H: what PlacementValue gives. f is left as it was.
 int32_t TwinValueBits(const Engine& e, BitField& f, const TwinMove& m, int r1, int r2) {
@@ -231,7 +219,7 @@ int32_t TwinValueBits(const Engine& e, BitField& f, const TwinMove& m, int r1, i
       players::AtLeast(players::Flood(b2, f.mask[m.Colour2]), V)) {
     BitField g = f;
     players::NoBitWatch none;
-    value = players::ResolveSeeds(e, g, b1 | b2, none);
+    value = players::ResolveSeeds(e, g, b1 | b2, none).Value();
   }
   f.mask[m.Colour1] &= ~(b1 | b2);
   f.mask[m.Colour2] &= ~(b1 | b2);
@@ -392,7 +380,7 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
         afterNext = base;  // for the rare twin that lands above row H
         QuietDropAt(e, afterNext, next, r1, r2);
         int top[kGridCols];
-        BitTops(e, nextBits, top);
+        players::BitTops(e, nextBits, top);
         for (int j = 201; j <= thirdEnd; ++j) {
           const TwinMove& third = e.Placements[j];
           const int x1 = third.Column;
