@@ -46,8 +46,11 @@ inline void SetSlice(Bits& b, int x, uint32_t value) {
   std::memcpy(reinterpret_cast<unsigned char*>(&b) + 2 * (x - 1), &v, sizeof v);
 }
 
+// Built from its two halves: a 128-bit shift by a variable count costs branches.
 inline Bits CellBit(int x, int y) {
-  return Bits{1} << (kBitStride * (x - 1) + y);
+  const unsigned i = static_cast<unsigned>(kBitStride * (x - 1) + y);
+  const uint64_t bit = uint64_t{1} << (i & 63);
+  return (Bits{i >= 64 ? bit : 0} << 64) | (i < 64 ? bit : 0);
 }
 
 // Counted in the register: a build for the baseline processor would call a library routine
@@ -143,8 +146,18 @@ BitResult ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch) {
     int32_t n = 0;
     for (uint32_t ks = f.colours; ks != 0; ks &= ks - 1) {
       const int k = std::countr_zero(ks);
-      for (Bits s = seeds & f.mask[k]; s != 0;) {
-        const Bits g = Flood(Bits{1} << LowestBit(s), f.mask[k]);
+      Bits s = seeds & f.mask[k];
+      if (s == 0) continue;
+      // All seeds of this colour at once: when their groups together stay below V, so does
+      // each of them, and they are only kept. Most steps after the last vanish end here.
+      const Bits all = Flood(s, f.mask[k]);
+      if (!AtLeast(all, V)) {
+        watch.Searched(all, k);
+        kept |= all;
+        continue;
+      }
+      while (s != 0) {
+        const Bits g = Flood(s & (0 - s), f.mask[k]);
         watch.Searched(g, k);
         s &= ~g;
         if (AtLeast(g, V)) {
