@@ -261,8 +261,30 @@ void FillTriggersBits(const Engine& e, const BitField& f, TriggerTable& t) {
 // The quiet test of the third twin and, when it is quiet, BestTriggerAfter, both on the
 // board f stands for (the board of t) with the twin's beads added; f is left as it was.
 // INT32_MIN when the twin is not quiet or leaves no trigger.
+// Where a twin's beads were written on a board: row above H means not written.
+struct TwinCells {
+  int x[2];
+  int row[2];
+  int32_t colour[2];
+};
+
+// The triggers of table t that the beads of twin w, written on t's board, could change.
+uint64_t ChangedBy(const TriggerTable& t, const TwinCells& w, int H) {
+  uint64_t changed = t.fell[w.x[0]] | t.fell[w.x[1]];
+  for (int k = 0; k < 2; ++k) {
+    if (w.row[k] <= H) changed |= t.compared[w.x[k]][w.row[k] - t.top[w.x[k]] - 1][w.colour[k]];
+  }
+  return changed;
+}
+
+// t is the table of the board after the next twin. When the third twin also has a table of
+// its own board without the next twin (third, not null: the two twins share no column, so
+// the third lands on the same cells either way), a trigger the third twin changes but the
+// next twin does not, there, keeps that table's value: only triggers both twins could change
+// are read again.
 int32_t ThirdTwinBits(const Engine& e, BitField& f, const TriggerTable& t,
-                      const TwinMove& third) {
+                      const TwinMove& third, const TriggerTable* thirdTable,
+                      const TwinCells& next) {
   const int H = e.FieldHeight;
   const int V = e.VanishCount;
   const int x1 = third.Column;
@@ -299,8 +321,16 @@ int32_t ThirdTwinBits(const Engine& e, BitField& f, const TriggerTable& t,
     for (uint64_t rest = t.any & ~changed; rest != 0; rest &= rest - 1) {
       best = std::max(best, t.value[std::countr_zero(rest)]);
     }
+    uint64_t redo = changed;
+    if (thirdTable != nullptr) {
+      const uint64_t byNext = ChangedBy(*thirdTable, next, H);
+      for (uint64_t keep = changed & ~byNext & thirdTable->any; keep != 0; keep &= keep - 1) {
+        best = std::max(best, thirdTable->value[std::countr_zero(keep)]);
+      }
+      redo = changed & byNext;
+    }
     players::NoBitWatch none;
-    for (uint64_t redo = changed; redo != 0; redo &= redo - 1) {
+    for (; redo != 0; redo &= redo - 1) {
       const int k = std::countr_zero(redo);
       const int x = k / 4 + 1;
       const int32_t c = k % 4 + 1;
@@ -349,6 +379,45 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
   const int H = e.FieldHeight;
   BitField baseBits, nextBits;
   if (bits) players::ToBits(e, base, baseBits);
+  // Depth 2: the triggers of base with each quiet third twin alone, read once.
+  constexpr int kThirdTables = 32;
+  TriggerTable thirdTables[kThirdTables];
+  TwinCells thirdCells[kThirdTables];
+  bool thirdRead[kThirdTables] = {};
+  if (bits && depth == 2 && thirdEnd - 200 <= kThirdTables) {
+    int top[kGridCols];
+    players::BitTops(e, baseBits, top);
+    for (int j = 201; j <= thirdEnd; ++j) {
+      const TwinMove& third = e.Placements[j];
+      const int x2 = third.Column + DX[third.Rotation];
+      if (top[third.Column] == H && top[x2] == H) continue;  // blocked
+      TwinCells& w = thirdCells[j - 201];
+      w = {{third.Column, x2},
+           {std::min(top[third.Column] + 1 + (third.Rotation == 2), H + 1),
+            std::min(top[x2] + 1 + (third.Rotation == 0), H + 1)},
+           {third.Colour1, third.Colour2}};
+      nextBits = baseBits;
+      bool quiet = true;
+      for (int k = 0; k < 2; ++k) {
+        if (w.row[k] > H) continue;
+        nextBits.mask[w.colour[k]] |= players::CellBit(w.x[k], w.row[k]);
+        nextBits.colours |= 1u << w.colour[k];
+      }
+      for (int k = 0; k < 2 && quiet; ++k) {
+        if (w.row[k] > H) {
+          quiet = 1 < e.VanishCount;
+        } else {
+          quiet = !players::AtLeast(
+              players::Flood(players::CellBit(w.x[k], w.row[k]), nextBits.mask[w.colour[k]]),
+              e.VanishCount);
+        }
+      }
+      // A third twin that is not quiet on base is not quiet after any next twin either.
+      if (!quiet) continue;
+      FillTriggersBits(e, nextBits, thirdTables[j - 201]);
+      thirdRead[j - 201] = true;
+    }
+  }
   for (int i = 101; i <= nextEnd; ++i) {
     const TwinMove& next = e.Placements[i];
     if (IsBlocked(e, base, next)) continue;
@@ -368,13 +437,20 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
                       : !players::AtLeast(players::Flood(b, nextBits.mask[c]), e.VanishCount);
       };
       if (!(below(b1, next.Colour1) && below(b2, next.Colour2))) continue;
+      const TwinCells nextCells = {
+          {next.Column, next.Column + DX[next.Rotation]}, {r1, r2}, {next.Colour1, next.Colour2}};
       if (depth == 2) {
         FillTriggersBits(e, nextBits, table);
         for (int j = 201; j <= thirdEnd; ++j) {
           const TwinMove& third = e.Placements[j];
           const int x2 = third.Column + DX[third.Rotation];
           if (table.top[third.Column] == H && table.top[x2] == H) continue;  // blocked
-          best = std::max(best, ThirdTwinBits(e, nextBits, table, third));
+          const TwinCells& w = thirdCells[j - 201];
+          const bool apart = j - 201 < kThirdTables && thirdRead[j - 201] &&
+                             w.x[0] != next.Column && w.x[0] != nextCells.x[1] &&
+                             w.x[1] != next.Column && w.x[1] != nextCells.x[1];
+          best = std::max(best, ThirdTwinBits(e, nextBits, table, third,
+                                              apart ? &thirdTables[j - 201] : nullptr, nextCells));
         }
       } else {
         afterNext = base;  // for the rare twin that lands above row H
