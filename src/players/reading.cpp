@@ -421,11 +421,14 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
   for (int i = 101; i <= nextEnd; ++i) {
     const TwinMove& next = e.Placements[i];
     if (IsBlocked(e, base, next)) continue;
-    if (depth == 1) best = std::max(best, PlacementValue(e, base, next, settled));
     if (bits) {
       // The next twin's beads added to the masks, and the quiet test there.
       int r1, r2;
       players::LandingRowsOn(e, base, next, r1, r2);
+      if (depth == 1) {
+        best = std::max(best, r1 <= H && r2 <= H ? TwinValueBits(e, baseBits, next, r1, r2)
+                                                 : PlacementValue(e, base, next, settled));
+      }
       const Bits b1 = r1 <= H ? players::CellBit(next.Column, r1) : 0;
       const Bits b2 = r2 <= H ? players::CellBit(next.Column + DX[next.Rotation], r2) : 0;
       nextBits = baseBits;
@@ -471,6 +474,7 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
       }
       continue;
     }
+    if (depth == 1) best = std::max(best, PlacementValue(e, base, next, settled));
     afterNext = base;
     if (!QuietDropOn(e, afterNext, next)) continue;
     // Depth 2 reads the boards afterNext + a third twin on the read board: the twin is
