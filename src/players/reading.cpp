@@ -185,10 +185,13 @@ struct BitSlotWatch {
   Bits slots;  // the cells one and two rows above each column's top, up to row H
   uint64_t bit;
   void Searched(Bits g, int32_t k) {
-    for (Bits hits = players::Spread(g) & slots; hits != 0; hits &= hits - 1) {
-      const int b = players::LowestBit(hits);
-      const int x = b / players::kBitStride + 1;
-      t.compared[x][b % players::kBitStride - t.top[x] - 1][k] |= bit;
+    const Bits hits = players::Spread(g) & slots;
+    for (int half = 0; half < 2; ++half) {
+      for (uint64_t h = static_cast<uint64_t>(hits >> (64 * half)); h != 0; h &= h - 1) {
+        const int b = 64 * half + std::countr_zero(h);
+        const int x = b / players::kBitStride + 1;
+        t.compared[x][b % players::kBitStride - t.top[x] - 1][k] |= bit;
+      }
     }
   }
   void Fell(int x) { t.fell[x] |= bit; }
@@ -240,14 +243,19 @@ void FillTriggersBits(const Engine& e, const BitField& f, TriggerTable& t) {
   for (uint32_t ks = f.colours; ks != 0; ks &= ks - 1) occupied |= f.mask[std::countr_zero(ks)];
   Bits slots = 0;
   for (int x = 1; x <= W; ++x) {
-    const uint32_t column = static_cast<uint32_t>(occupied >> (players::kBitStride * (x - 1))) & rowsH;
+    const uint32_t column = players::Slice(occupied, x) & rowsH;
     t.top[x] = column != 0 ? 31 - std::countl_zero(column) : 0;
-    for (int y = t.top[x] + 1; y <= t.top[x] + 2 && y <= H; ++y) slots |= players::CellBit(x, y);
+    const uint32_t above = (uint32_t{3} << (t.top[x] + 1)) & rowsH;
+    players::SetSlice(slots, x, above);
   }
-  BitSlotWatch watch{t, slots, 0};
+  BitSlotWatch watch{t, 0, 0};
   for (int x = 1; x <= W; ++x) {
     const int y = t.top[x] + 1;
     if (y > H) continue;
+    // A bead on this column's own cells above its top moves the drop cell: every trigger of
+    // the column is read again then (fell below), so its own cells need no watching.
+    watch.slots = slots;
+    players::SetSlice(watch.slots, x, 0);
     t.fell[x] |= uint64_t{0xF} << (4 * (x - 1));
     for (int32_t c = 1; c <= 4; ++c) {
       const int k = 4 * (x - 1) + c - 1;
