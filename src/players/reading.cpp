@@ -456,12 +456,14 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
           const TwinMove& third = e.Placements[j];
           const int x2 = third.Column + DX[third.Rotation];
           if (table.top[third.Column] == H && table.top[x2] == H) continue;  // blocked
-          const TwinCells& w = thirdCells[j - 201];
-          const bool apart = j - 201 < kThirdTables && thirdRead[j - 201] &&
-                             w.x[0] != next.Column && w.x[0] != nextCells.x[1] &&
-                             w.x[1] != next.Column && w.x[1] != nextCells.x[1];
+          const int k = j - 201;
+          const bool apart = k < kThirdTables && thirdRead[k] &&
+                             thirdCells[k].x[0] != nextCells.x[0] &&
+                             thirdCells[k].x[0] != nextCells.x[1] &&
+                             thirdCells[k].x[1] != nextCells.x[0] &&
+                             thirdCells[k].x[1] != nextCells.x[1];
           best = std::max(best, ThirdTwinBits(e, nextBits, table, third,
-                                              apart ? &thirdTables[j - 201] : nullptr, nextCells));
+                                              apart ? &thirdTables[k] : nullptr, nextCells));
         }
       } else {
         afterNext = base;  // for the rare twin that lands above row H
