@@ -102,13 +102,18 @@ int32_t TriggerOn(Engine& e, Board& b, int x, int y, int32_t c, Watch& watch) {
 
 // Every trigger of one board after the next twin, and which of them a third twin could
 // change. Trigger (x, c) has index 4 (x - 1) + c - 1.
-struct TriggerTable {
+// Levels: how many cells above each column's top are watched (two for the cells a twin's
+// beads land on, four on a board from which the tables of boards with one more twin are
+// derived).
+template <int Levels>
+struct TriggerTableOf {
   int top[kGridCols];  // highest occupied row 0..H of columns 1..W; kFar elsewhere
   int32_t value[4 * kMaxWidth];
-  uint64_t any;                         // triggers with a value
-  uint64_t compared[kGridCols][2][10];  // see SlotWatch
-  uint64_t fell[kGridCols];             // see SlotWatch; also every trigger of column x
+  uint64_t any;                              // triggers with a value
+  uint64_t compared[kGridCols][Levels][10];  // see SlotWatch
+  uint64_t fell[kGridCols];                  // see SlotWatch; also every trigger of column x
 };
+using TriggerTable = TriggerTableOf<2>;
 
 constexpr int kFar = 1000;
 
@@ -180,9 +185,10 @@ using players::BitField;
 using players::Bits;
 
 // Like SlotWatch, for the groups the mask resolution searches.
+template <int Levels>
 struct BitSlotWatch {
-  TriggerTable& t;
-  Bits slots;  // the cells one and two rows above each column's top, up to row H
+  TriggerTableOf<Levels>& t;
+  Bits slots;  // the watched cells above each column's top, up to row H
   uint64_t bit;
   void Searched(Bits g, int32_t k) {
     const Bits hits = players::Spread(g) & slots;
@@ -231,7 +237,8 @@ int32_t TwinValueBits(const Engine& e, BitField& f, const TwinMove& m, int r1, i
 }
 
 // FillTriggers on the board f stands for.
-void FillTriggersBits(const Engine& e, const BitField& f, TriggerTable& t) {
+template <int Levels>
+void FillTriggersBits(const Engine& e, const BitField& f, TriggerTableOf<Levels>& t) {
   const int W = e.FieldWidth;
   const int H = e.FieldHeight;
   const uint32_t rowsH = (uint32_t{1} << (H + 1)) - 2;
@@ -245,10 +252,10 @@ void FillTriggersBits(const Engine& e, const BitField& f, TriggerTable& t) {
   for (int x = 1; x <= W; ++x) {
     const uint32_t column = players::Slice(occupied, x) & rowsH;
     t.top[x] = column != 0 ? 31 - std::countl_zero(column) : 0;
-    const uint32_t above = (uint32_t{3} << (t.top[x] + 1)) & rowsH;
+    const uint32_t above = (((uint32_t{1} << Levels) - 1) << (t.top[x] + 1)) & rowsH;
     players::SetSlice(slots, x, above);
   }
-  BitSlotWatch watch{t, 0, 0};
+  BitSlotWatch<Levels> watch{t, 0, 0};
   for (int x = 1; x <= W; ++x) {
     const int y = t.top[x] + 1;
     if (y > H) continue;
@@ -266,9 +273,6 @@ void FillTriggersBits(const Engine& e, const BitField& f, TriggerTable& t) {
   }
 }
 
-// The quiet test of the third twin and, when it is quiet, BestTriggerAfter, both on the
-// board f stands for (the board of t) with the twin's beads added; f is left as it was.
-// INT32_MIN when the twin is not quiet or leaves no trigger.
 // Where a twin's beads were written on a board: row above H means not written.
 struct TwinCells {
   int x[2];
@@ -285,6 +289,63 @@ uint64_t ChangedBy(const TriggerTable& t, const TwinCells& w, int H) {
   return changed;
 }
 
+// The table of the board f stands for, which is the board of base with twin w written on
+// it: a trigger that w's beads could not change reads on f exactly as on base, so it keeps
+// base's value and watched cells (in w's columns the cells above the top are the ones base
+// watched one or two rows higher); only the others are read again.
+void DeriveTable(const Engine& e, const BitField& f, const TriggerTableOf<4>& base,
+                 const TwinCells& w, TriggerTable& t) {
+  const int W = e.FieldWidth;
+  const int H = e.FieldHeight;
+  uint64_t changed = base.fell[w.x[0]] | base.fell[w.x[1]];
+  int raised[kGridCols] = {};  // beads of w written in each column
+  for (int k = 0; k < 2; ++k) {
+    if (w.row[k] > H) continue;
+    changed |= base.compared[w.x[k]][w.row[k] - base.top[w.x[k]] - 1][w.colour[k]];
+    ++raised[w.x[k]];
+  }
+  std::fill(std::begin(t.top), std::end(t.top), kFar);
+  std::memset(t.compared, 0, sizeof t.compared);
+  std::memset(t.fell, 0, sizeof t.fell);
+  const uint64_t keep = ~changed;
+  for (int x = 1; x <= W; ++x) {
+    t.top[x] = base.top[x] + raised[x];
+    for (int level = 0; level < 2; ++level) {
+      for (int k = 1; k <= 9; ++k) t.compared[x][level][k] = base.compared[x][level + raised[x]][k] & keep;
+    }
+    t.fell[x] = base.fell[x] & keep;
+  }
+  t.any = base.any & keep;
+  for (uint64_t rest = t.any; rest != 0; rest &= rest - 1) {
+    const int k = std::countr_zero(rest);
+    t.value[k] = base.value[k];
+  }
+  // The triggers w could change, read on f as FillTriggersBits reads them.
+  Bits slots = 0;
+  for (int x = 1; x <= W; ++x) {
+    const uint32_t rowsH = (uint32_t{1} << (H + 1)) - 2;
+    players::SetSlice(slots, x, (uint32_t{3} << (t.top[x] + 1)) & rowsH);
+  }
+  BitSlotWatch<2> watch{t, 0, 0};
+  for (uint64_t redo = changed; redo != 0; redo &= redo - 1) {
+    const int k = std::countr_zero(redo);
+    const int x = k / 4 + 1;
+    const int32_t c = k % 4 + 1;
+    const int y = t.top[x] + 1;
+    if (x > W || y > H) continue;
+    watch.slots = slots;
+    players::SetSlice(watch.slots, x, 0);
+    t.fell[x] |= uint64_t{0xF} << (4 * (x - 1));
+    watch.bit = uint64_t{1} << k;
+    t.value[k] = TriggerBits(e, f, x, y, c, watch);
+    if (t.value[k] != INT32_MIN) t.any |= watch.bit;
+  }
+}
+
+// The quiet test of the third twin and, when it is quiet, BestTriggerAfter, both on the
+// board f stands for (the board of t) with the twin's beads added; f is left as it was.
+// INT32_MIN when the twin is not quiet or leaves no trigger.
+//
 // t is the table of the board after the next twin. When the third twin also has a table of
 // its own board without the next twin (third, not null: the two twins share no column, so
 // the third lands on the same cells either way), a trigger the third twin changes but the
@@ -392,6 +453,10 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
   TriggerTable thirdTables[kThirdTables];
   TwinCells thirdCells[kThirdTables];
   bool thirdRead[kThirdTables] = {};
+  // The triggers of base itself, from which the tables of base with one twin more are
+  // derived.
+  TriggerTableOf<4> baseTable;
+  if (bits && depth == 2) FillTriggersBits(e, baseBits, baseTable);
   if (bits && depth == 2 && thirdEnd - 200 <= kThirdTables) {
     int top[kGridCols];
     players::BitTops(e, baseBits, top);
@@ -422,7 +487,7 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
       }
       // A third twin that is not quiet on base is not quiet after any next twin either.
       if (!quiet) continue;
-      FillTriggersBits(e, nextBits, thirdTables[j - 201]);
+      DeriveTable(e, nextBits, baseTable, w, thirdTables[j - 201]);
       thirdRead[j - 201] = true;
     }
   }
@@ -451,7 +516,7 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
       const TwinCells nextCells = {
           {next.Column, next.Column + DX[next.Rotation]}, {r1, r2}, {next.Colour1, next.Colour2}};
       if (depth == 2) {
-        FillTriggersBits(e, nextBits, table);
+        DeriveTable(e, nextBits, baseTable, nextCells, table);
         for (int j = 201; j <= thirdEnd; ++j) {
           const TwinMove& third = e.Placements[j];
           const int x2 = third.Column + DX[third.Rotation];
