@@ -10,6 +10,7 @@
 #include "match/match_commands.h"
 #include "match/match_setup.h"
 #include "match/replay.h"
+#include "match/study.h"
 #include "util/host.h"
 #include "util/sound.h"
 
@@ -66,6 +67,37 @@ void BM_LoopTurn(benchmark::State& state) {
       static_cast<double>(turns), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_LoopTurn)->Unit(benchmark::kMicrosecond);
+
+// Going to turn 1000 of a 1000-turn record (two "No Attack" sides run to the turn limit),
+// the record loaded and its replay ended at turn 0. Arg 0: every jump the first since the
+// load, which replays all 1000 turns and saves a position every 64 of them on the way.
+// Arg 1: later jumps, which start from the position saved after turn 960.
+void BM_JumpToTurn1000(benchmark::State& state) {
+  const bool saved = state.range(0) != 0;
+  Headless h;
+  Game& g = *h.g;
+  g.ctl.AutoSave = false;
+  g.eng.rng.Seed(3);
+  StartMatch(g, 1, 1);
+  g.rec.RecTurns = g.eng.TurnNumber;
+  g.rec.RecEndReason = "Halt";
+  h.host.onEvents = [&g] {
+    if (g.ctl.StepWaitActive) EndReplayClick(g);
+  };
+  StartReplay(g, false);
+  h.host.onEvents = nullptr;
+  RebuildPosition(g, 1000);
+  for (auto _ : state) {
+    if (!saved) {
+      state.PauseTiming();
+      g.checkpoints.saved.clear();
+      state.ResumeTiming();
+    }
+    benchmark::DoNotOptimize(RebuildPosition(g, 1000));
+  }
+  state.counters["turn"] = benchmark::Counter(g.eng.TurnNumber);
+}
+BENCHMARK(BM_JumpToTurn1000)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace dalu

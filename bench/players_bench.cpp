@@ -5,9 +5,16 @@
 // exchange), so every run measures the same positions. For each level 1..9 every position
 // is decided in three passes over all positions, each time from the same state; the fastest
 // of the three is that position's time (CPU time of the thread, so time spent descheduled
-// on a shared machine does not count). The table gives the median and the maximum per level and the
-// number of heap allocations made inside all the timed decisions, counted by the operator new
-// below. After the table the usual Google Benchmark runs follow (one benchmark per level, each
+// on a shared machine does not count). The table gives the median and the maximum per level
+// and the number of heap allocations made inside all the timed decisions, counted by the
+// operator new below.
+//
+// Before each level's passes, and once at the end, the engine's own cost is measured the same
+// way: one placement resolved on a board halfway through a match (every placement of a twin in
+// turn, board copy included, as engine_bench's BM_ResolveEveryPlacementMidGame does); the
+// lowest of these measurements counts. The median and the maximum are also given as multiples
+// of it, which this machine's changing load and clock move less than the times themselves.
+// After the table the usual Google Benchmark runs follow (one benchmark per level, each
 // iteration one decision, cycling through the positions).
 //
 //   build/bench/players_bench                     table, then the benchmarks
@@ -21,6 +28,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <iterator>
 #include <memory>
 #include <new>
 #include <vector>
@@ -245,15 +253,59 @@ double TimeDecision(World& w, const Position& pos, int level) {
   return t1 - t0;
 }
 
+// CPU time of one mid-game placement of the engine in nanoseconds: every placement of a
+// two-colour twin on a board halfway through a match, in turn, each on a fresh copy of the
+// board; the fastest of five rounds.
+double EnginePlacementNs() {
+  static const char* const kRows[] = {"3......", "21..3..", "142.41.",
+                                      "3313213", "2441412", "1231324"};
+  static Engine e;
+  NullCanvas canvas;
+  e.ConstSet();
+  InitBoards(e, canvas);
+  const int n = static_cast<int>(std::size(kRows));
+  for (int i = 0; i < n; ++i) {
+    for (int x = 1; x <= 7; ++x) {
+      const char ch = kRows[i][x - 1];
+      e.Boards[1].Cells[x][n - i] = ch == '.' ? kEmpty : ch - '0';
+    }
+  }
+  EnumeratePlacements(e, 0, 1, 2);
+  constexpr int kPlacements = 100000;
+  double best = 1e300;
+  int64_t sink = 0;
+  for (int round = 0; round < 5; ++round) {
+    const double t0 = ThreadCpuMs();
+    for (int k = 0; k < kPlacements; ++k) {
+      e.WorkBoard = e.Boards[1];
+      ResolveChains(e, e.Placements[1 + k % e.PlacementCount], 2);
+      sink += e.WorkBoard.ResultObstruct;
+      benchmark::DoNotOptimize(sink);
+    }
+    best = std::min(best, (ThreadCpuMs() - t0) * 1e6 / kPlacements);
+  }
+  return best;
+}
+
 void PrintTable(World& w, const std::vector<Position>& positions, int onlyLevel) {
   std::printf(
       "Decision time per level on %zu positions (ms of thread CPU time, fastest of 3 passes)\n",
       positions.size());
-  std::printf("%-5s %-26s %8s %8s %8s %s\n", "level", "name", "median", "max", "mean",
-              "allocations");
+  std::printf("%-5s %-26s %8s %8s %8s %11s %9s %8s %8s\n", "level", "name", "median", "max",
+              "mean", "allocations", "engine_ns", "median_x", "max_x");
   std::vector<double> times(positions.size());
+  struct Row {
+    int level;
+    double median, max, mean;
+    long allocations;
+  };
+  std::vector<Row> rows;
+  // The engine's cost is measured before every level and once more at the end; load on the
+  // shared machine only ever adds to it, so the run's lowest measurement is the one used.
+  double engineNs = EnginePlacementNs();
   for (int level = 1; level <= 9; ++level) {
     if (onlyLevel != 0 && level != onlyLevel) continue;
+    engineNs = std::min(engineNs, EnginePlacementNs());
     gAllocations = 0;
     // Three passes over all positions; a position's time is its fastest pass. Between two
     // decisions on one position come all the others, so no run profits from the last one.
@@ -269,8 +321,13 @@ void PrintTable(World& w, const std::vector<Position>& positions, int onlyLevel)
     const double median = n % 2 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) / 2;
     double sum = 0;
     for (double t : sorted) sum += t;
-    std::printf("%-5d %-26s %8.3f %8.3f %8.3f %ld\n", level, LevelName(level, true).c_str(), median,
-                sorted.back(), sum / n, gAllocations.load());
+    rows.push_back({level, median, sorted.back(), sum / n, gAllocations.load()});
+  }
+  engineNs = std::min(engineNs, EnginePlacementNs());
+  for (const Row& r : rows) {
+    std::printf("%-5d %-26s %8.3f %8.3f %8.3f %11ld %9.1f %8.0f %8.0f\n", r.level,
+                LevelName(r.level, true).c_str(), r.median, r.max, r.mean, r.allocations,
+                engineNs, r.median * 1e6 / engineNs, r.max * 1e6 / engineNs);
   }
   uint64_t boards = 1469598103934665603ull;
   for (const Position& p : positions) {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The real-window check: the real build/DALU/dalumaster on a private X server (Xvfb) with a
-# private sound server (PulseAudio, null sink), driven by real input events (xdotool).
+# The real-window check: the real build/DALU/dalumaster on a private X server (Xvfb) under
+# a window manager (openbox) with a private sound server (PulseAudio, null sink), driven by
+# real input events (xdotool).
 #
 #   A  a match: the user against "No Attack", started with Ctrl+S, steered with the arrow
 #      keys, Z and X, dropped with the down arrow; Stop and Continue (Ctrl+Z); stopped, the
@@ -10,9 +11,20 @@
 #      and stopped; the fields shown are compared with those `dalumaster-cli replay` prints.
 #   C  the same record run to its end with ">>", compared again; continued live and closed
 #      in the middle of an animation.
+#   E  a damaged configuration file, without the window manager: the message at start-up,
+#      then Ctrl+S reaches the window without anyone focusing it by hand; AutoTwin shown
+#      while it is on, and switched off again after EditMode.
+#   F  in Japanese: the Load dialog (Qt's own texts in Japanese), the Controls dialog of
+#      the Edit menu (every option ticked, kept in DaluMaster.ini), and a match showing
+#      where the twin will land, moved once per press and dropped with Space.
+#   H, R  the coach (scripts/window-check-coach.sh): the hint's ghost twin and candidate
+#      table while the user steers; Review with its progress, graph and marks, Next mistake
+#      and Try again on the record of B.
 #   D  the installed program: `cmake --install` into a temporary prefix, the launcher, the
 #      desktop entry, and the installed window started once where it may write and once
 #      where it may not.
+#   P  the Debian package (as root only): `cpack -G DEB`, installed with apt, the installed
+#      window opening a record as a file manager would, the package removed again.
 #
 # Every run must end with exit code 0 and nothing on stderr; the chain sounds must reach
 # the sound server (its recorded monitor is not silent). Screenshots and logs go to
@@ -32,7 +44,7 @@ if [ ! -x "$tool" ]; then
   echo "window check skipped: build/tools/dalu_wincheck does not exist (no xcb headers)"
   exit 0
 fi
-for cmd in Xvfb xdotool pulseaudio pactl parec; do
+for cmd in Xvfb openbox xdotool pulseaudio pactl parec; do
   command -v "$cmd" >/dev/null || { echo "window check: $cmd is missing (scripts/install-deps.sh installs it)" >&2; exit 1; }
 done
 
@@ -68,6 +80,13 @@ window_record_start "$out/sound.raw"
 step "A: the user against No Attack"
 if start A; then
   shot A-start
+  # Under the window manager the frame, title bar and close box included, lies at the
+  # screen's top-left corner, and the window inside it below its title bar.
+  frame=$("$tool" frame "$win" | tr '\n' ' ') || true
+  read -r fx fy fw fh cx cy <<<"${frame:-? ? ? ? ? ?}"
+  echo "   frame at $fx,$fy ($fw x $fh), window at $cx,$cy"
+  [ "$fx,$fy" = "0,0" ] || fail "A: the window's frame is at $fx,$fy, not at the top-left corner"
+  [ "$cy" -gt "$fy" ] 2>/dev/null || fail "A: the window has no title bar above it (frame $fy, window $cy)"
   # The left selector to "User" (the first entry), the right one to "No Attack".
   click 100 11
   key Home Return
@@ -114,8 +133,9 @@ if start A; then
       sleep 0.1
     done
     [ -n "$dialog" ] || return 1
-    read -r dx dy < <(xdotool getwindowgeometry "$dialog" |
-      sed -n 's/.*Position: \([0-9]*\),\([0-9]*\).*/\1 \2/p')
+    # The dialog's client area as the X server places it (xdotool's own report counts
+    # the window manager's frame in twice).
+    read -r dx dy < <("$tool" frame "$dialog" | sed -n 2p)
   }
   if ! open_config; then
     echo "   language switch skipped: Ctrl+G opens no configuration dialog in this build"
@@ -200,12 +220,125 @@ if start C "$record"; then
   finish C
 fi
 
+# ---- E: a message at start-up -------------------------------------------------------------------
+
+step "E: a damaged DaluCfg.txt: its message at start-up, then the keys reach the window"
+# Without a window manager nobody but the program hands the keyboard back to the window
+# when the message box goes away.
+window_wm_stop
+cp "$work/DaluCfg.txt" "$WENV_DIR/DaluCfg.kept"
+printf 'ChainCount Wait\r\nslow\r\n' >"$work/DaluCfg.txt"
+"$work/dalumaster" >"$out/E.out" 2>"$out/E.err" &
+pid=$!
+win=$(timeout 15 xdotool search --sync --onlyvisible --pid "$pid" --name "Dalu Master" | head -n1) || true
+if [ -z "$win" ]; then
+  fail "E: no window appeared"
+else
+  sleep 1.5
+  shot E-message
+  # Keys go wherever the desktop put the keyboard, no window is focused by hand: the
+  # message box takes Return, and the main window Ctrl+S once the box is gone.
+  xdotool key Return
+  sleep 1
+  xdotool key ctrl+s
+  for _ in $(seq 30); do
+    case "$(title)" in Autosave.DBD*) break ;; *) sleep 0.1 ;; esac
+  done
+  shot E-started
+  case "$(title)" in Autosave.DBD*) ;; *) fail "E: after the message Ctrl+S did not reach the window: $(title)" ;; esac
+  # Where the picture lies now: no frame moves it without the window manager.
+  for _ in $(seq 50); do
+    "$tool" grab "$WENV_DIR/locate.png" 2>/dev/null
+    if loc=$("$tool" locate "$WENV_DIR/locate.png" --appdir "$work" 2>/dev/null); then
+      read -r pic_x pic_y <<<"$loc"
+      break
+    fi
+    sleep 0.1
+  done
+  # AutoTwin is shown above the fields while it is on, and it can be switched off again
+  # after EditMode (the first item of the Edit menu; AutoTwin is the second).
+  edit_item() {
+    xdotool mousemove --sync $((pic_x + 199)) $((pic_y - 12)) click 1
+    sleep 0.3
+    xdotool key --delay 100 "$@" Return
+    sleep 0.3
+  }
+  edit_item Down
+  edit_item Down Down
+  shot E-autotwin-on
+  edit_item Down
+  edit_item Down Down
+  shot E-autotwin-off
+  close_window
+  finish E
+fi
+cp "$WENV_DIR/DaluCfg.kept" "$work/DaluCfg.txt"
+window_wm_start || fail "E: openbox did not start again"
+
 window_record_stop
 if "$tool" loudness "$out/sound.raw" >"$out/sound.txt"; then
   echo "   the chain sounds reached the sound server: $(cat "$out/sound.txt")"
 else
   fail "nothing was heard on the sound server: $(cat "$out/sound.txt")"
 fi
+
+# ---- F: Japanese dialogs, the Controls dialog and the landing outline ---------------------------
+
+step "F: Japanese Load dialog, the Controls dialog, the landing outline"
+# Japanese (item 13 of DaluCfg.txt, line 28) and no steering options yet.
+if [ -f "$work/DaluCfg.txt" ]; then
+  sed -i '28s/^[-0-9]*/1/' "$work/DaluCfg.txt"
+fi
+rm -f "$work/DaluMaster.ini"
+if start E; then
+  key ctrl+l
+  sleep 1
+  shot F-load-dialog-ja
+  xdotool key Escape
+  sleep 0.5
+  # Edit, "編集関係", is the fourth item of the menu bar, 245 pixels right of the picture's
+  # left edge in the IPA face; its fourth item is Controls.
+  xdotool mousemove --sync $((pic_x + 245)) $((pic_y - 12)) click 1
+  sleep 0.5
+  shot F-edit-menu
+  xdotool key --delay 200 Down Down Down Down Return
+  sleep 1
+  # Every option: move on press only (space), the drop key (Space, the second entry),
+  # show where the twin lands; then OK.
+  xdotool key --delay 200 space Tab Down Tab space
+  sleep 0.3
+  shot F-controls-dialog
+  xdotool key Return
+  sleep 0.5
+  ini=$work/DaluMaster.ini
+  if grep -q '^ShowLanding=true' "$ini" 2>/dev/null && grep -q '^MovePressOnly=true' "$ini" &&
+     grep -q '^DropKey=32' "$ini"; then
+    echo "   the Controls dialog kept every option in DaluMaster.ini"
+  else
+    fail "F: the Controls dialog did not keep its options in DaluMaster.ini"
+  fi
+  # The user against No Attack: the outline shows where the twin lands.
+  click 100 11
+  key Home Return
+  click 570 11
+  key Home Down Return
+  key ctrl+s
+  sleep 1
+  shot F-landing-outline
+  key Left
+  sleep 0.5
+  shot F-moved-once
+  key space
+  sleep 1.5
+  settle || true
+  shot F-dropped-with-space
+  close_window
+  finish E
+fi
+# ---- H, R: the coach ------------------------------------------------------------------------------
+
+source scripts/window-check-coach.sh
+coach_checks
 
 # ---- D: the installed program -------------------------------------------------------------------
 
@@ -270,6 +403,56 @@ if start_installed D-private "${as_user[@]}"; then
   finish D-private
 fi
 [ "$(id -u)" -eq 0 ] || chmod -R u+w "$installed"
+
+# ---- P: the Debian package ----------------------------------------------------------------------
+
+if [ "$(id -u)" -ne 0 ]; then
+  step "P: the Debian package: skipped (installing a package needs root)"
+else
+  step "P: cpack -G DEB, installed with apt, started, removed"
+  rm -f build/dalumaster_*.deb
+  (cd build && cpack -G DEB) >"$out/cpack.log" 2>&1 || fail "P: cpack failed (see $out/cpack.log)"
+  deb=$(ls build/dalumaster_*.deb 2>/dev/null | head -n1)
+  if [ -z "$deb" ]; then
+    fail "P: cpack made no build/dalumaster_*.deb"
+  elif ! apt-get install -y "./$deb" >"$out/apt-install.log" 2>&1; then
+    fail "P: apt-get install ./$deb failed (see $out/apt-install.log)"
+  else
+    echo "   installed $(basename "$deb")"
+    for f in /usr/bin/dalumaster /usr/bin/dalumaster-cli /usr/lib/dalumaster/DALU/dalumaster \
+             /usr/share/applications/dalumaster.desktop /usr/share/mime/packages/dalumaster.xml \
+             /usr/share/metainfo/org.dalumaster.DaluMaster.metainfo.xml \
+             /usr/share/icons/hicolor/256x256/apps/dalumaster.png; do
+      [ -e "$f" ] || fail "P: the package did not install $f"
+    done
+    grep -qx 'Exec="/usr/bin/dalumaster" %f' /usr/share/applications/dalumaster.desktop ||
+      fail "P: the installed desktop entry does not start /usr/bin/dalumaster"
+    # As a file manager opens a record: the entry's command with the file, as a user.
+    pkg_home=$WENV_DIR/pkg-home
+    mkdir -p "$pkg_home/run"
+    chmod 700 "$pkg_home/run"
+    cp "$record" "$pkg_home/record.DBD"
+    chown -R nobody "$pkg_home"
+    setpriv --reuid=nobody --regid=nogroup --clear-groups \
+      env HOME="$pkg_home" XDG_RUNTIME_DIR="$pkg_home/run" \
+      /usr/bin/dalumaster "$pkg_home/record.DBD" >"$out/P.out" 2>"$out/P.err" &
+    pid=$!
+    win=$(timeout 15 xdotool search --sync --onlyvisible --name "record.DBD" | head -n1) || true
+    if [ -n "$win" ]; then
+      sleep 1
+      shot P-package-opens-a-record
+      close_window
+      finish P
+    else
+      fail "P: the installed program showed no window with the record"
+      kill "$pid" 2>/dev/null || true
+    fi
+  fi
+  if dpkg-query -W dalumaster >/dev/null 2>&1; then
+    apt-get remove -y dalumaster >"$out/apt-remove.log" 2>&1 || fail "P: apt-get remove failed"
+    [ ! -e /usr/bin/dalumaster ] || fail "P: /usr/bin/dalumaster is still there after the removal"
+  fi
+fi
 
 echo "screenshots and logs: $out"
 if [ "$failures" -gt 0 ]; then

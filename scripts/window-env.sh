@@ -1,11 +1,14 @@
-# Sourced by the window scripts: a private X server without a screen, a private sound
-# server whose only output is a null sink, and a recording of what reaches that sink.
+# Sourced by the window scripts: a private X server without a screen with a window manager
+# (openbox) on it, a private sound server whose only output is a null sink, and a
+# recording of what reaches that sink.
 # Nothing of the user's session is used or touched: the servers, their sockets and HOME
 # live in one temporary folder that is removed on exit.
 #
 #   window_env_open       empties $out, starts both servers (stopped on exit) and copies
 #                         the program directory $app into $work
-#   window_env_start      starts both servers; sets DISPLAY, XDG_RUNTIME_DIR, HOME
+#   window_env_start      starts both servers and the window manager; sets DISPLAY,
+#                         XDG_RUNTIME_DIR, HOME
+#   window_wm_stop, window_wm_start   stop and start the window manager again
 #   window_record_start F records the null sink's monitor into F (raw s16le, mono 22050 Hz)
 #   window_record_stop    ends the recording
 #   window_env_stop       stops everything (also run on exit)
@@ -20,9 +23,11 @@ WENV_DIR=$(mktemp -d /tmp/dalu-window.XXXXXX)
 WENV_XVFB=""
 WENV_PAREC=""
 WENV_PULSE=""
+WENV_WM=""
 
 window_env_stop() {
   window_record_stop
+  window_wm_stop
   if [ -n "$WENV_PULSE" ]; then
     pulseaudio -k >/dev/null 2>&1 || kill "$WENV_PULSE" 2>/dev/null || true
     WENV_PULSE=""
@@ -54,6 +59,8 @@ window_env_start() {
   export QT_QPA_PLATFORM=xcb
   unset WAYLAND_DISPLAY
 
+  window_wm_start || return 1
+
   # The sound server runs as whoever runs this (root on CI) with its runtime folder, its
   # cookie and its configuration in the temporary folder. The null sink renders far ahead
   # of the clock; with rewinds allowed, a stream that starts while it is ahead rewinds the
@@ -75,6 +82,30 @@ window_env_start() {
   fi
   WENV_PULSE=$(cat "$XDG_RUNTIME_DIR/pulse/pid" 2>/dev/null || echo "")
   pactl set-default-sink nullsink
+}
+
+# A window manager, as on a desktop: it puts a frame with a title bar around the window
+# and decides where windows go, so the checks see the placement a user sees. It tells
+# through its start-up command that it manages the screen.
+window_wm_start() {
+  rm -f "$WENV_DIR/wm-ready"
+  openbox --sm-disable --startup "touch $WENV_DIR/wm-ready" >"$WENV_DIR/openbox.log" 2>&1 &
+  WENV_WM=$!
+  for _ in $(seq 100); do
+    [ -e "$WENV_DIR/wm-ready" ] && return 0
+    sleep 0.05
+  done
+  echo "window-env: openbox did not start:" >&2
+  cat "$WENV_DIR/openbox.log" >&2
+  return 1
+}
+
+window_wm_stop() {
+  if [ -n "$WENV_WM" ]; then
+    kill "$WENV_WM" 2>/dev/null || true
+    wait "$WENV_WM" 2>/dev/null || true
+    WENV_WM=""
+  fi
 }
 
 window_record_start() {
@@ -105,7 +136,7 @@ window_env_open() {
 # change build/DALU/ (its configuration, its GameData/).
 window_workdir() {
   mkdir -p "$2/GameData"
-  cp -r "$1/dalumaster" "$1/dalumaster-cli" "$1"/*.bmp "$1/DM_help.tfh" "$1/wavdt" "$2/"
+  cp -r "$1/dalumaster" "$1/dalumaster-cli" "$1"/*.so "$1"/*.bmp "$1/DM_help.tfh" "$1/wavdt" "$2/"
 }
 
 

@@ -7,6 +7,11 @@
 #                --timing gives that sum on the virtual clock)
 #   idle CPU     CPU time of the window over 10 s while it waits for the user's key
 #   first paint  from starting the process to the playfield picture on the screen (5 runs)
+#   start-up     from starting the process to its window mapped on the screen, the program
+#                and a minimal Qt Widgets program (build/tools/dalu_minwindow: a menu bar
+#                and a 673 x 529 picture) in turns; and, from inside the program
+#                (build/tools/dalu_startprobe), how long after the first-paint timer fires
+#                the playfield is painted and handed to the X server
 #   memory       resident memory (VmRSS) during a match between two computer levels
 #
 #   scripts/window-measure.sh [SEED]
@@ -87,6 +92,59 @@ for run in 1 2 3 4 5; do
   finish "first-$run"
 done
 echo "first paint: ${times[*]} ms (5 starts)"
+
+# ---- Start-up: the window mapped, beside a minimal Qt program ---------------------------------
+
+minwin=$root/build/tools/dalu_minwindow
+probe=$root/build/tools/dalu_startprobe
+[ -x "$minwin" ] && [ -x "$probe" ] || fail "build/tools/dalu_minwindow or dalu_startprobe is missing"
+cp "$probe" "$work/"  # it finds the program directory from where it lies, as the program does
+
+# mapped_once EXE: starts EXE, prints the milliseconds until its window is mapped, lets it
+# settle and closes it.
+mapped_once() {
+  local res ms w p
+  res=$("$tool" mapped "$1")
+  ms=$(sed -n 's/^mapped: \([0-9.]*\) ms$/\1/p' <<<"$res")
+  w=$(sed -n 's/^window: //p' <<<"$res")
+  p=$(sed -n 's/^pid: //p' <<<"$res")
+  sleep 1
+  [ -n "$w" ] && "$tool" close "$w"
+  for _ in $(seq 100); do
+    kill -0 "$p" 2>/dev/null || break
+    sleep 0.05
+  done
+  kill "$p" 2>/dev/null || true
+  echo "${ms:-none}"
+}
+stats() { sort -n | awk '{ v[NR] = $1 } END { printf "median %.1f, max %.1f", (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2), v[NR] }'; }
+median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
+
+mapped_ours=()
+mapped_min=()
+for run in $(seq 15); do
+  # In turns, the order swapped every run: neither gains from a warm cache the other filled.
+  if [ $((run % 2)) -eq 1 ]; then
+    mapped_ours+=("$(mapped_once "$work/dalumaster")")
+    mapped_min+=("$(mapped_once "$minwin")")
+  else
+    mapped_min+=("$(mapped_once "$minwin")")
+    mapped_ours+=("$(mapped_once "$work/dalumaster")")
+  fi
+done
+m_ours=$(printf '%s\n' "${mapped_ours[@]}" | median)
+m_min=$(printf '%s\n' "${mapped_min[@]}" | median)
+echo "window mapped: program ${mapped_ours[*]} ms ($(printf '%s\n' "${mapped_ours[@]}" | stats))"
+echo "window mapped: minimal ${mapped_min[*]} ms ($(printf '%s\n' "${mapped_min[@]}" | stats))"
+echo "window mapped: ratio of the medians $(awk -v a="$m_ours" -v b="$m_min" 'BEGIN { printf "%.2f", a / b }')"
+
+after=()
+for run in 1 2 3 4 5; do
+  "$work/dalu_startprobe" >"$out/probe-$run.txt" 2>"$out/probe-$run.err" || true
+  after+=("$(sed -n 's/^field flushed: +\([0-9.]*\) ms$/\1/p' "$out/probe-$run.txt")")
+done
+echo "first field: on the X server ${after[*]} ms after the first-paint timer fired" \
+  "($(printf '%s\n' "${after[@]}" | stats))"
 
 # ---- Resident memory during a match ----------------------------------------------------------
 

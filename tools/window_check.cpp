@@ -15,13 +15,25 @@
 //   dalu_wincheck first-field --since NS --appdir DIR [--origin X,Y] [--timeout MS]
 //       watches the X screen until the playfield picture appears; prints the milliseconds
 //       since NS (nanoseconds of the real-time clock, as `date +%s%N` gives them).
+//   dalu_wincheck mapped PROGRAM [ARGS...]
+//       starts PROGRAM and prints the milliseconds from its start until its first top-level
+//       window is mapped on the X screen ("mapped: 123.4 ms"), that window ("window: ID")
+//       and the program's process id ("pid: PID"); the program goes on running, its output
+//       discarded.
 //   dalu_wincheck close WINDOW
 //       asks the X window to close, as a desktop's close button does (WM_DELETE_WINDOW).
+//   dalu_wincheck frame WINDOW
+//       prints "X Y W H" of the window's outermost frame on the screen (the window itself
+//       when no window manager framed it) and "X Y" of the window inside it.
 //   dalu_wincheck loudness FILE
 //       reads raw signed 16-bit little-endian samples (parec --raw) and tells whether they
 //       hold sound: exit 0 when the peak reaches 1000 of 32767, 1 when silent.
 //
 // Exit codes: 0 as expected, 1 checked and found wrong, 2 bad input.
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/types.h>
+#include <unistd.h>
 #include <xcb/xcb.h>
 
 #include <QGuiApplication>
@@ -508,6 +520,105 @@ int Close(const Options& o) {
   return sent ? kOk : Bad("cannot send to the display");
 }
 
+int Mapped(int argc, char** argv) {
+  if (argc < 3) return Bad("mapped needs PROGRAM");
+  xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+  if (xcb_connection_has_error(c)) {
+    xcb_disconnect(c);
+    return Bad("cannot open the display");
+  }
+  // Without a window manager a top-level window is mapped as a child of the root, which
+  // reports it to whoever listens for its children's changes.
+  const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+  const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+  xcb_change_window_attributes(c, root, XCB_CW_EVENT_MASK, &mask);
+  std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));  // now listening
+
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t pid = fork();
+  if (pid < 0) return Bad("cannot start the program");
+  if (pid == 0) {
+    // The program's output goes nowhere: whoever reads ours would wait for it to end.
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(null, 1);
+    dup2(null, 2);
+    execv(argv[2], argv + 2);
+    std::_Exit(127);
+  }
+  const int fd = xcb_get_file_descriptor(c);
+  for (;;) {
+    while (xcb_generic_event_t* ev = xcb_poll_for_event(c)) {
+      const bool map = (ev->response_type & 0x7f) == XCB_MAP_NOTIFY;
+      const auto* m = reinterpret_cast<xcb_map_notify_event_t*>(ev);
+      if (map && m->event == root && !m->override_redirect) {
+        const double ms =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count();
+        std::printf("mapped: %.1f ms\nwindow: %u\npid: %d\n", ms, m->window, static_cast<int>(pid));
+        std::free(ev);
+        xcb_disconnect(c);
+        return kOk;
+      }
+      std::free(ev);
+    }
+    if (xcb_connection_has_error(c)) return Bad("lost the display");
+    pollfd p{fd, POLLIN, 0};
+    if (poll(&p, 1, 15000) == 0) {
+      std::printf("mapped: not within 15 s\npid: %d\n", static_cast<int>(pid));
+      xcb_disconnect(c);
+      return kWrong;
+    }
+  }
+}
+
+int Frame(const Options& o) {
+  if (o.positional.size() != 1) return Bad("frame needs a window id");
+  xcb_window_t window =
+      static_cast<xcb_window_t>(std::strtoul(o.positional[0].c_str(), nullptr, 0));
+  xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+  if (xcb_connection_has_error(c)) {
+    xcb_disconnect(c);
+    return Bad("cannot open the display");
+  }
+  // The window's position on the screen, then its ancestors up to the child of the root:
+  // a window manager puts each window into a frame window of its own.
+  const xcb_window_t client = window;
+  xcb_window_t root = XCB_NONE;
+  for (;;) {
+    xcb_query_tree_reply_t* tree = xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr);
+    if (!tree) {
+      xcb_disconnect(c);
+      return Bad("no such window");
+    }
+    root = tree->root;
+    const xcb_window_t parent = tree->parent;
+    std::free(tree);
+    if (parent == root || parent == XCB_NONE) break;
+    window = parent;
+  }
+  auto onScreen = [&](xcb_window_t w, int& x, int& y, int& width, int& height) {
+    xcb_get_geometry_reply_t* g = xcb_get_geometry_reply(c, xcb_get_geometry(c, w), nullptr);
+    xcb_translate_coordinates_reply_t* t =
+        xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, w, root, 0, 0), nullptr);
+    const bool ok = g && t;
+    if (ok) {
+      x = t->dst_x;
+      y = t->dst_y;
+      width = g->width + 2 * g->border_width;
+      height = g->height + 2 * g->border_width;
+    }
+    std::free(g);
+    std::free(t);
+    return ok;
+  };
+  int fx = 0, fy = 0, fw = 0, fh = 0, cx = 0, cy = 0, cw = 0, ch = 0;
+  const bool ok = onScreen(window, fx, fy, fw, fh) && onScreen(client, cx, cy, cw, ch);
+  xcb_disconnect(c);
+  if (!ok) return Bad("cannot read the window's geometry");
+  std::printf("%d %d %d %d\n%d %d\n", fx, fy, fw, fh, cx, cy);
+  return kOk;
+}
+
 // ---- Sound -----------------------------------------------------------------------------------
 
 int Loudness(const Options& o) {
@@ -537,11 +648,14 @@ int Loudness(const Options& o) {
 int main(int argc, char** argv) {
   using namespace dalu;
   if (argc < 2) {
-    return Bad("usage: dalu_wincheck grab|cells|locate|render|first-field|close|loudness ...");
+    return Bad(
+        "usage: dalu_wincheck grab|cells|locate|render|first-field|mapped|close|frame|loudness ...");
   }
   const std::string cmd = argv[1];
   const Options o = ParseOptions(argc, argv);
   if (cmd == "close") return Close(o);
+  if (cmd == "mapped") return Mapped(argc, argv);
+  if (cmd == "frame") return Frame(o);
   if (cmd == "loudness") return Loudness(o);
   // The screen commands read the X display; the others draw offscreen.
   const bool screen = cmd == "grab" || cmd == "first-field";

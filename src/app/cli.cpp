@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <charconv>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -15,6 +17,8 @@
 #include <set>
 #include <thread>
 
+#include "coach/ask.h"
+#include "coach/review.h"
 #include "config/config_file.h"
 #include "engine/field_canvas.h"
 #include "engine/twins.h"
@@ -51,6 +55,10 @@ constexpr const char* kUsage =
     "      every pair of the levels plays N matches, sides swapped in half\n"
     "  analyse FILE --turn T --side P --level L [--appdir DIR]\n"
     "      the score level L gives every placement of side P's twin in turn T\n"
+    "  review FILE [--level L] [--playouts K] [--playout-level P] [--seed N] [--jobs J]\n"
+    "         [--appdir DIR]\n"
+    "      side 1's chance to win after every turn, each move against level L's choice and\n"
+    "      the chance it lost, estimated by K playouts at level P\n"
     "  bench\n"
     "      fixed seeded matches; prints their signature and the time taken\n";
 
@@ -294,6 +302,14 @@ int CmdPlay(const std::vector<std::string>& args, const std::string& exePath, st
   return kCliOk;
 }
 
+// "cannot open 'FILE': reason" when there is no file at all; anything else that is there (a
+// pipe, a device, a damaged record) is for the loader to refuse with its own message.
+std::string MissingFileText(const std::string& file) {
+  std::error_code ec;
+  if (fs::exists(file, ec)) return "";
+  return "cannot open '" + file + "': " + (ec ? ec.message() : std::strerror(ENOENT));
+}
+
 int CmdReplay(const std::vector<std::string>& args, const std::string& exePath, std::ostream& out,
               std::ostream& err) {
   Args a;
@@ -308,8 +324,9 @@ int CmdReplay(const std::vector<std::string>& args, const std::string& exePath, 
     return BadInput(err, "--to needs a turn from 0 up, not '" + a.values["--to"] + "'");
   }
   const std::string& file = a.positional[0];
-  std::error_code ec;
-  if (!fs::is_regular_file(file, ec)) return BadInput(err, "cannot open '" + file + "'");
+  if (const std::string missing = MissingFileText(file); !missing.empty()) {
+    return BadInput(err, missing);
+  }
 
   ConsoleGame cg(out, err, ProgramDir(a, exePath), true, a.flags.count("--show") > 0);
   ConsoleHost& host = cg.host;
@@ -369,8 +386,9 @@ int CmdAnalyse(const std::vector<std::string>& args, const std::string& exePath,
     return BadInput(err, "--level needs a level from 1 to 9");
   }
   const std::string& file = a.positional[0];
-  std::error_code ec;
-  if (!fs::is_regular_file(file, ec)) return BadInput(err, "cannot open '" + file + "'");
+  if (const std::string missing = MissingFileText(file); !missing.empty()) {
+    return BadInput(err, missing);
+  }
 
   ConsoleGame cg(out, err, ProgramDir(a, exePath), false, false);
   ConsoleHost& host = cg.host;
@@ -427,35 +445,81 @@ int CmdAnalyse(const std::vector<std::string>& args, const std::string& exePath,
     return BadInput(err, "the record holds no twin for side " + std::to_string(side) + " in turn " +
                              std::to_string(turn));
   }
-  game.think.FixedNoise = 0;
-  e.PlayerLevel[side] = level;
-  const TwinMove chosen = ThinkMove(ThinkContext(game), side, current).value_or(TwinMove{});
+  const Advice advice = AskPlayer(e, side, level, current, {0, 1});
+  const TwinMove& chosen = advice.Move;
 
   out << "position: turn " << turn << ", side " << side << ", twin " << current.Colour1 << ' '
       << current.Colour2 << '\n';
-  // The candidates in the players' order, then best first; equal scores keep that order,
-  // as the first of equal candidates is the one played. Blocked ones come last.
-  const int scored = game.think.ScoredCount;
-  if (scored == 0) {
+  // The candidates best first; equal scores keep the players' order, as the first of equal
+  // candidates is the one played. Blocked ones come last.
+  if (advice.Emergency) {
     out << "emergency: level " << level << " answers a threat and scores no placements\n";
-  } else {
-    EnumeratePlacements(e, 0, current.Colour1, current.Colour2);
-    std::vector<int> order;
-    for (int i = 1; i <= scored; ++i) order.push_back(i);
-    const int32_t* score = game.think.CandidateScore;
-    std::stable_sort(order.begin(), order.end(),
-                     [score](int a, int b) { return score[a] > score[b]; });
-    for (int i : order) {
-      const TwinMove& m = e.Placements[i];
-      out << "candidate: " << m.Column << ' ' << m.Rotation << ' ';
-      if (score[i] == kNotScored) {
-        out << "blocked\n";
-      } else {
-        out << score[i] << '\n';
-      }
+  }
+  for (const CandidateRow& c : advice.Table) {
+    out << "candidate: " << c.Column << ' ' << c.Rotation << ' ';
+    if (c.Blocked) {
+      out << "blocked\n";
+    } else {
+      out << c.Score << '\n';
     }
   }
   out << "move: " << chosen.Column << ' ' << chosen.Rotation << '\n';
+  return kCliOk;
+}
+
+int CmdReview(const std::vector<std::string>& args, const std::string& exePath, std::ostream& out,
+              std::ostream& err) {
+  Args a;
+  const std::string bad = ParseArgs(
+      args, {"--level", "--playouts", "--playout-level", "--seed", "--jobs", "--appdir"}, {}, a);
+  if (!bad.empty()) return BadInput(err, bad);
+  if (const std::string dir = CheckAppDir(a); !dir.empty()) return BadInput(err, dir);
+  if (a.positional.size() != 1) return BadInput(err, "review needs one file: review FILE");
+  ReviewParams params;
+  if (a.values.count("--level") && !ToInt(a.values["--level"], 1, 9, params.Level)) {
+    return BadInput(err, "--level needs a level from 1 to 9");
+  }
+  if (a.values.count("--playouts") && !ToInt(a.values["--playouts"], 1, 10000, params.Playouts)) {
+    return BadInput(err, "--playouts needs a number from 1 to 10000");
+  }
+  if (a.values.count("--playout-level") &&
+      !ToInt(a.values["--playout-level"], 1, 9, params.PlayoutLevel)) {
+    return BadInput(err, "--playout-level needs a level from 1 to 9");
+  }
+  if (a.values.count("--seed") && !ToSeed(a.values["--seed"], params.Seed)) {
+    return BadInput(err, "a seed is a number from 0 up, not '" + a.values["--seed"] + "'");
+  }
+  if (a.values.count("--jobs") && !ToInt(a.values["--jobs"], 1, 256, params.Jobs)) {
+    return BadInput(err, "--jobs needs a number from 1 to 256");
+  }
+  const std::string& file = a.positional[0];
+  std::error_code ec;
+  if (!fs::is_regular_file(file, ec)) return BadInput(err, "cannot open '" + file + "'");
+
+  ConsoleGame cg(out, err, ProgramDir(a, exePath), false, false);
+  ConsoleHost& host = cg.host;
+  Game& game = *cg.game;
+  game.ctl.AutoSave = false;
+  // The record is taken as loaded: its replay ends at the first step, before turn 1.
+  host.onEvents = [&game, &host] {
+    host.Release(false);
+    if (game.ctl.StepWaitActive) EndReplayClick(game);
+  };
+  host.Hold();
+  const LoadOutcome outcome = LoadFile(game, file);
+  host.Release(outcome == LoadOutcome::kFailed);
+  host.onEvents = nullptr;
+  if (outcome == LoadOutcome::kFailed) {
+    if (host.errors.empty()) err << "dalumaster-cli: cannot load '" << file << "'\n";
+    return kCliBadInput;
+  }
+  if (outcome == LoadOutcome::kConverted) {
+    return BadInput(err, "'" + file + "' is an old-format record; it was converted, not replayed");
+  }
+  const ReviewSource source = TakeReviewSource(game);
+  if (!source.Valid()) return BadInput(err, "'" + file + "' holds no turn to review");
+  const ReviewResult result = Review(source, params);
+  for (const ReviewTurn& t : result.Turns) out << ReviewLine(t) << '\n';
   return kCliOk;
 }
 
@@ -516,25 +580,53 @@ std::vector<Planned> PlanTournament(const TournamentOptions& o) {
   return plan;
 }
 
+// A rough cost of a match between two levels, in milliseconds of one core: the thinking
+// per turn of each level times the usual length of the match. Measured with
+// `tournament --levels 1-9 --games 4 --jobs 1`: a match with level 9 costs 0.3 to 1 s, with
+// level 7 or 8 about 0.1 to 0.2 s, the others 3 to 40 ms; two sides that never attack
+// ("No Attack" against "Weakest Attack" or itself) play hundreds of turns. Only the order
+// of the estimates matters: the longest matches are handed out first, so that no long
+// match starts last and keeps one thread busy while the others wait.
+int EstimatedMatchMs(int left, int right) {
+  static constexpr int kTurnCost[10] = {0, 1, 1, 1, 1, 1, 2, 15, 15, 60};  // 0.1 ms a turn
+  const bool neverAttack = left <= 2 && right <= 2;
+  const int turns = neverAttack ? 500 : 45;
+  return (kTurnCost[left] + kTurnCost[right]) * turns / 10;
+}
+
+// The plan's matches in the order they are handed out: the longest first, ties in plan order.
+std::vector<size_t> LongestFirst(const std::vector<Planned>& plan) {
+  std::vector<size_t> order(plan.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+    return EstimatedMatchMs(plan[a].left, plan[a].right) >
+           EstimatedMatchMs(plan[b].left, plan[b].right);
+  });
+  return order;
+}
+
 struct TournamentResults {
   std::vector<Outcome> outcomes;      // one per planned match, in plan order
   std::vector<std::string> failures;  // records that could not be written
 };
 
-// Plays the plan on o.jobs threads, each match in a fresh game, and writes each record into
-// o.recordsDir when one is given. Progress goes to err.
+// Plays the plan on o.jobs threads, each match in a fresh game, the longest first, and writes
+// each record into o.recordsDir when one is given. Outcomes and record names keep the plan's
+// order, so the report is the same whatever the order of play. Progress goes to err.
 TournamentResults RunTournament(const std::vector<Planned>& plan, const TournamentOptions& o,
                                 std::ostream& err) {
   TournamentResults r;
   r.outcomes.resize(plan.size());
+  const std::vector<size_t> order = LongestFirst(plan);
   std::atomic<size_t> next{0};
   std::atomic<size_t> done{0};
   std::mutex io;
   const Config cfg;  // pacing does not matter on the virtual clock; texts in English
   auto worker = [&] {
     for (;;) {
-      const size_t i = next++;
-      if (i >= plan.size()) return;
+      const size_t n = next++;
+      if (n >= order.size()) return;
+      const size_t i = order[n];
       Headless h;
       r.outcomes[i] = PlayQuietly(h, plan[i].left, plan[i].right, plan[i].seed, cfg);
       if (!o.recordsDir.empty()) {
@@ -690,6 +782,7 @@ int RunCli(const std::vector<std::string>& args, const std::string& exePath, std
   if (cmd == "play") return CmdPlay(args, exePath, out, err);
   if (cmd == "replay") return CmdReplay(args, exePath, out, err);
   if (cmd == "analyse") return CmdAnalyse(args, exePath, out, err);
+  if (cmd == "review") return CmdReview(args, exePath, out, err);
   if (cmd == "tournament") return CmdTournament(args, out, err);
   if (cmd == "bench") return CmdBench(args, out, err);
   return BadInput(err, "unknown command '" + cmd + "' (try --help)");

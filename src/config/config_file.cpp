@@ -113,6 +113,9 @@ void ConfigLoad(const ConfigContext& g) {
     case ReadStatus::kFailed:
       ReportFailure(g, true, file.error);
       break;
+    case ReadStatus::kNotRegular:
+      ReportFailure(g, true, NotRegularText(file.kind, c.EnglishUI));
+      break;
   }
   c.EnglishUI = c.Cfg[kLanguage] == 0;
 }
@@ -128,7 +131,9 @@ bool ConfigWrite(const ConfigContext& g) {
   } else {
     // Writing over a file that could not be read would lose its labels.
     ReportFailure(g, true,
-                  file.status == ReadStatus::kTooLarge ? TooLargeText(c.EnglishUI) : file.error);
+                  file.status == ReadStatus::kTooLarge     ? TooLargeText(c.EnglishUI)
+                  : file.status == ReadStatus::kNotRegular ? NotRegularText(file.kind, c.EnglishUI)
+                                                           : file.error);
     return false;
   }
   int32_t values[kCfgItems];

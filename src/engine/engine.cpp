@@ -58,6 +58,22 @@ void InitBoards(Engine& e, FieldCanvas& canvas) {
   }
 }
 
+bool BoardsFitFieldSize(const Engine& e) {
+  const int W = e.FieldWidth;
+  const int H = e.FieldHeight;
+  if (W < 1 || W + 1 >= kGridCols || H < 1 || H + 4 >= kGridRows) return false;
+  for (int p = 1; p <= 2; ++p) {
+    const Board& b = e.Boards[p];
+    // A narrower field has its right border inside these columns, a wider one its own
+    // beyond them; the same for the ceiling in a lower or higher field.
+    if (b.Cells[W + 1][H + 1] != kBorder || b.Cells[W][H + 4] != kCeiling ||
+        b.Cells[1][H + 4] != kCeiling) {
+      return false;
+    }
+  }
+  return true;
+}
+
 bool IsBuried(const Engine& e, int side) {
   const Board& b = e.Boards[side];
   const int H = e.FieldHeight;

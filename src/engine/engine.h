@@ -70,6 +70,10 @@ struct Engine {
 // Resets both live boards for a new match, resets ColourImage[10] and both TwinIndex entries,
 // empties the obstruct queues and draws the empty fields.
 void InitBoards(Engine& e, FieldCanvas& canvas);
+// Whether both boards were built by InitBoards for the current FieldWidth and FieldHeight:
+// their walls, borders and ceiling stand where this size puts them. After the size was
+// changed they no longer do, and play on them would run outside the field.
+bool BoardsFitFieldSize(const Engine& e);
 
 // Obstruct points of chain step c with n vanished colour beads. Steps beyond the tables
 // score with the entries of the last step, so nothing is read outside them.

@@ -16,6 +16,14 @@ class FieldCanvas {
   virtual void RestoreCell(int x, int y) = 0;
   // Writes a chain number at pixel (x, y) in the given point size.
   virtual void DrawChainNumber(int x, int y, int number, int fontSize) = 0;
+  // Outlines the 20 x 20 cell at pixel (x, y) faintly, in the colour of image n: where a
+  // bead would land. Restoring the cell takes the outline away. A canvas that shows nothing
+  // need not draw it.
+  virtual void DrawOutline(int n, int x, int y) {
+    (void)n;
+    (void)x;
+    (void)y;
+  }
   // Copies the whole background picture onto the playfield.
   virtual void RestoreAll() = 0;
   // Makes what was drawn visible on the screen.
@@ -34,7 +42,7 @@ class NullCanvas final : public FieldCanvas {
 // Keeps every call as one operation, in order, for tests.
 class RecordingCanvas final : public FieldCanvas {
  public:
-  enum class Kind { kImage, kRestore, kNumber, kRestoreAll, kPresent };
+  enum class Kind { kImage, kRestore, kNumber, kRestoreAll, kPresent, kOutline };
   struct Op {
     Kind kind;
     int x = 0, y = 0;
@@ -47,6 +55,7 @@ class RecordingCanvas final : public FieldCanvas {
   void DrawChainNumber(int x, int y, int number, int fontSize) override {
     ops.push_back({Kind::kNumber, x, y, number, fontSize});
   }
+  void DrawOutline(int n, int x, int y) override { ops.push_back({Kind::kOutline, x, y, n, 0}); }
   void RestoreAll() override { ops.push_back({Kind::kRestoreAll}); }
   void Present() override { ops.push_back({Kind::kPresent}); }
 

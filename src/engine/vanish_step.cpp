@@ -74,9 +74,10 @@ void AnimateVanish(Engine& e, FieldCanvas& cv, Host& host, const Config& cfg,
       cv.RestoreCell(px.x, px.y);
       cv.DrawImage(BeadImage(e, v.colour, kVariantSquash1 + f), px.x, px.y);
     }
-    host.WaitFromMark(WaitUnits(cfg.Cfg[kVanishingWait]));
+    // Pushed before the wait, so the frame stands on the screen for the whole wait and
+    // pushing it takes none of the time after it.
     cv.Present();
-    host.ProcessEvents();
+    host.WaitFromMark(WaitUnits(cfg.Cfg[kVanishingWait]));
   }
 
   // 2. The cells empty, on the screen and on the live boards.

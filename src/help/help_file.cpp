@@ -1,11 +1,10 @@
 #include "help/help_file.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <optional>
+#include <sstream>
 
+#include "util/file_io.h"
 #include "util/host.h"
 #include "util/text.h"
 
@@ -116,13 +115,18 @@ HelpReadResult ReadHelpText(Host& host, std::istream& in, HelpStore& store) {
 }
 
 HelpReadResult ReadHelpFile(Host& host, HelpStore& store) {
-  std::ifstream in(store.HelpFileName, std::ios::binary);
-  if (!in) {
-    const int err = errno;
-    host.ShowError("I/O error: cannot open " + PathText(store.HelpFileName) + " (" +
-                   std::strerror(err) + ")");
+  // Read whole and capped like the records and the configuration, so that a named pipe or
+  // a device chosen as the help file cannot hold the window.
+  const ReadResult file = ReadWholeFile(store.HelpFileName, kMaxHelpBytes);
+  if (file.status != ReadStatus::kOk) {
+    const std::string why = file.status == ReadStatus::kTooLarge ? "the file is larger than 8 MB"
+                            : file.status == ReadStatus::kNotRegular
+                                ? NotRegularText(file.kind, true)
+                                : file.error;
+    host.ShowError("I/O error: cannot open " + PathText(store.HelpFileName) + " (" + why + ")");
     return {HelpReadStatus::kCannotOpen, 0};
   }
+  std::istringstream in(file.bytes);
   return ReadHelpText(host, in, store);
 }
 

@@ -31,6 +31,9 @@ inline constexpr int kHelpPageLines = 30;   // source lines a page holds
 inline constexpr int kHelpShownLines = 22;  // source lines drawn; line 23 only continues a link
 inline constexpr size_t kHelpTitleBytes = 80;
 inline constexpr size_t kHelpLineBytes = 120;
+// A help file at full capacity (1000 pages of 30 lines of 120 bytes) stays below this; a
+// larger file is refused unread.
+inline constexpr size_t kMaxHelpBytes = 8 * 1024 * 1024;
 
 // One page: its title and source lines 1..30 (entry 0 is unused and stays empty).
 struct HelpPage {
@@ -69,7 +72,8 @@ struct HelpReadResult {
 
 // Reads store.HelpFileName into the store. Failures are reported through the host's error
 // box ("Please input Integer." for a line without its number, an input/output error text
-// for a file that cannot be opened); the pages read before a bad line stay in the store.
+// for a file that cannot be opened, is larger than kMaxHelpBytes or is no regular file);
+// the pages read before a bad line stay in the store.
 HelpReadResult ReadHelpFile(Host& host, HelpStore& store);
 
 // The same for text already open; lines may end in CR LF or LF.

@@ -9,6 +9,7 @@
 #include "engine/engine.h"
 #include "match/match_control.h"
 #include "match/match_view.h"
+#include "match/study_checkpoints.h"
 #include "players/think_context.h"
 #include "records/battle_record.h"
 #include "records/record_file.h"
@@ -39,6 +40,7 @@ struct Game {
   BattleRecord rec;
   Config cfg;
   MatchControl ctl;
+  StudyCheckpoints checkpoints;  // of the record being studied (study.h)
 
   Host& host;
   FieldCanvas& canvas;

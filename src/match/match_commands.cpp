@@ -3,6 +3,9 @@
 #include "engine/field_draw.h"
 #include "match/game.h"
 #include "match/match_loop.h"
+#include "match/notices.h"
+#include "records/record_file.h"
+#include "util/host.h"
 #include "util/text.h"
 
 namespace dalu {
@@ -27,13 +30,28 @@ void ShowFieldsOnNewBackground(Game& g, bool sizeChanged) {
 }
 
 std::string CaptionText(const Game& g) {
-  std::string caption = PathText(g.rec.RecFileName) + " ( " + g.rec.RecTitle + " )";
+  // A record's title may be as long as its file allows; the caption keeps the start of it.
+  std::string caption =
+      PathText(g.rec.RecFileName) + " ( " + ShortenText(g.rec.RecTitle, kCaptionTitleBytes) + " )";
   if (g.ctl.ReplayMode) caption += "  :replay";
   return caption;
 }
 
 void FormTitle(Game& g) {
   g.view.SetCaption(CaptionText(g));
+}
+
+bool CanSaveAs(Game& g) {
+  if (HasRecordHeader(g.rec)) return true;
+  g.host.ShowError(NoticeText(Notice::kNothingToSave, g.cfg.EnglishUI));
+  return false;
+}
+
+bool SaveAs(Game& g, const std::string& chosenPath) {
+  if (!CanSaveAs(g)) return false;
+  const bool saved = TF_File_SaveAs(g, chosenPath, g.ctl.MatchRunning);
+  FormTitle(g);  // the record now goes by the chosen name, even when writing it failed
+  return saved;
 }
 
 void StopContinueClick(Game& g) {
@@ -60,6 +78,10 @@ void StopContinueClick(Game& g) {
   }
   // Continue.
   if (!ctl.MatchReady || ctl.Requests.Quit) return;
+  if (!ctl.InLoop() && !BoardsFitFieldSize(e)) {
+    g.host.ShowError(NoticeText(Notice::kFieldSizeChanged, g.cfg.EnglishUI));
+    return;
+  }
   MMnotEnable(g);
   if (ctl.InLoop()) return;  // the loop still finishing its turn simply goes on
   Main(g);

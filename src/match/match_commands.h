@@ -3,6 +3,7 @@
 // only through the match-control flags and the view; the loop notices at its next wait.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace dalu {
@@ -16,7 +17,9 @@ void MMnotEnable(Game& g);
 // The stopped state: everything enabled again, Stop/Continue reads "Continue(Z)",
 // MatchRunning cleared.
 void MMEnable(Game& g);
-// The caption: RecFileName + " ( " + RecTitle + " )", with "  :replay" during a replay.
+// The caption: RecFileName + " ( " + RecTitle + " )", with "  :replay" during a replay. A
+// title longer than kCaptionTitleBytes shows its first characters and "...".
+inline constexpr size_t kCaptionTitleBytes = 100;
 std::string CaptionText(const Game& g);
 void FormTitle(Game& g);
 
@@ -26,6 +29,14 @@ void FormTitle(Game& g);
 // longer fit the picture, so the empty playfield is shown.
 void ShowFieldsOnNewBackground(Game& g, bool sizeChanged);
 
+// ---- Save As ----
+// Before the dialog: whether there is a record to save. Before the first start or load
+// there is none; the user is told so and no dialog should open.
+bool CanSaveAs(Game& g);
+// After the dialog: saves the record under the chosen path (a bare name goes to
+// GameData/) and shows the saved name in the caption. False when nothing was written.
+bool SaveAs(Game& g, const std::string& chosenPath);
+
 // ---- Stop / Continue ----
 // While a match runs: stops it after the current turn. In live play the moves still being
 // chosen become the handed twins at their start position (a side that is chaining keeps
@@ -33,7 +44,9 @@ void ShowFieldsOnNewBackground(Game& g, bool sizeChanged);
 // what was played. In a replay the recorded moves are played.
 // While no match runs: continues it. If the previous loop is still finishing its turn it
 // simply goes on (never a second loop); otherwise Main is entered and returns when the
-// match stops again. Does nothing before the first start or load.
+// match stops again. Does nothing before the first start or load. After the field size was
+// changed the boards no longer fit it: Continue is refused with a message until a new
+// match or record starts.
 void StopContinueClick(Game& g);
 
 // ---- Replay buttons ----

@@ -7,6 +7,7 @@
 
 #include "engine/engine.h"
 #include "engine/types.h"
+#include "match/controls.h"
 
 namespace dalu {
 
@@ -73,11 +74,10 @@ struct MatchTally {
   int32_t LongestChain[3] = {};  // the longest chain each side's drops have started
 };
 
-struct MatchControl {
-  MatchControl() = default;
-  // The views at the end refer to this object's own phase.
-  MatchControl(const MatchControl&) = delete;
-  MatchControl& operator=(const MatchControl&) = delete;
+// The control block's values. Kept apart from MatchControl's views below, so that copying
+// the values (a saved position, a fresh block for a playout) never copies a view that
+// would still refer to the object it came from.
+struct MatchControlValues {
 
   bool MatchRunning = false;   // the loop goes on while set
   bool ReplayMode = false;     // the loop plays a loaded record's moves
@@ -112,6 +112,25 @@ struct MatchControl {
   RecordState Record = RecordState::kLive;
   RecordRules StudyRules;  // the loaded record's rules
 
+  // ---- Headless settings ----
+  bool AutoSave = true;   // save the record when a match ends by itself
+  std::string EndReason;  // "Buried" or "Halt" once the loop has ended the match
+
+  // ---- The user's steering options, and the landing outline they drew (steering.h) ----
+  SteeringOptions Steering;
+  int32_t LandingSide = 0;          // side whose landing cells are outlined; 0 = none
+  int32_t LandingCells[2][2] = {};  // column and row of each outlined cell; row 0: none
+};
+
+struct MatchControl : MatchControlValues {
+  MatchControl() = default;
+  // A copy takes the values; its views refer to its own phase.
+  MatchControl(const MatchControl& o) : MatchControlValues(o) {}
+  MatchControl& operator=(const MatchControl& o) {
+    MatchControlValues::operator=(o);
+    return *this;
+  }
+
   // ---- The phase and the jump request under the loop's questions, for the tests that
   // drive the loop through its waits ----
   PhaseFlag LoopActive{Phase, PhaseFlag::Question::kLoopActive};
@@ -120,9 +139,6 @@ struct MatchControl {
   PhaseFlag StepWaitActive{Phase, PhaseFlag::Question::kStepWaitActive};
   const bool& JumpRequested = Requests.Jump;
 
-  // ---- Headless settings ----
-  bool AutoSave = true;   // save the record when a match ends by itself
-  std::string EndReason;  // "Buried" or "Halt" once the loop has ended the match
 };
 
 }  // namespace dalu

@@ -12,6 +12,7 @@
 #include "match/just_played.h"
 #include "match/match_commands.h"
 #include "match/status_line.h"
+#include "match/steering.h"
 #include "match/study.h"
 #include "players/think.h"
 #include "records/record_file.h"
@@ -207,7 +208,7 @@ bool ReplayTurnStart(Game& g) {
   ctl.WaitForStep = !ctl.FastReplay;
   ctl.Phase = LoopPhase::kStepWait;
   while (ctl.WaitForStep && ctl.MatchRunning && !ctl.Requests.Quit && !ctl.Requests.Jump) {
-    g.host.WaitForEvents(kPersonWaitMs);
+    g.host.WaitForPerson();
   }
   ctl.Phase = LoopPhase::kTurn;
   if (ctl.Requests.Quit) return false;
@@ -242,16 +243,19 @@ bool ChooseLiveMoves(Game& g) {
     return !Chaining(e, p) && ctl.InputSide == p && e.PlayerLevel[p] == 0 && !ctl.Requests.Quit &&
            !ctl.Requests.TakeBack;
   };
+  ShowLanding(g);  // when the user asked for it, and side 1 steers
   while (waiting(1)) {
-    g.host.WaitForEvents(kPersonWaitMs);
+    g.host.WaitForPerson();
   }
   if (ctl.InputSide == 1) {
     ctl.InputSide = 2;
     ctl.InputTwin = ctl.ShownTwin[2];
+    ShowLanding(g);
   }
   while (waiting(2)) {
-    g.host.WaitForEvents(kPersonWaitMs);
+    g.host.WaitForPerson();
   }
+  HideLanding(g);
   return !ctl.Requests.Quit && !ctl.Requests.TakeBack;
 }
 
@@ -477,9 +481,10 @@ bool PlayTurn(Game& g) {
   // 1-3.
   e.TurnNumber += 1;
   ctl.Phase = LoopPhase::kTurn;
+  // Marked before the twins are drawn: drawing them counts in the turn's first wait.
+  host.MarkTime();
   HandOutTwins(g);
   ShowStatus(g);
-  host.MarkTime();
 
   // 4. Replay.
   if (ctl.ReplayMode && !ReplayTurnStart(g)) return false;

@@ -5,20 +5,22 @@
 //
 // Every wait lets pending events run; key, button and menu handlers run nested inside
 // those waits and reach the loop only through the match-control flags (match_commands.h,
-// steering.h). Waits for a person (the keyboard, a replay step) block in WaitForEvents.
+// steering.h). Waits for a person (the keyboard, a replay step) block in WaitForPerson.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 #include "engine/engine.h"
+#include "util/host.h"
 
 namespace dalu {
 
 struct Game;
 
-// How long one blocking wait for a person lasts before the loop looks at its flags again.
-inline constexpr int kPersonWaitMs = 100;
+// The time one wait for a person counts on a host without real events (a real one sleeps
+// until an event arrives, Host::WaitForPerson).
+inline constexpr int kPersonWaitMs = kPersonWaitStepMs;
 
 // Plays turns while MatchRunning is set. Returns when the flag is cleared at the end of a
 // turn (Stop, a burial, the turn limit), at once when a replay reaches its recorded end or

@@ -35,9 +35,16 @@ enum class MenuId : int {
   kEditMode,      // sm_Edt
   kAutoTwin,      // sm_Auto
   kDefault,       // sm_default
+  kControls,      // the Controls dialog (controls.h)
   kComment,       // mm_comment
   kStopContinue,  // mm_SC
   kConfig,        // mm_config
+  kCoach,         // submenu: the coach
+  kHint,          // show the hint level's placement while a keyboard side steers
+  kHintLevel,     // the hint's level (its submenu of levels is built by the coach)
+  kReview,        // estimate every turn's chances and mark the mistakes
+  kNextMistake,   // go to the next marked move of the chosen side
+  kTryAgain,      // place a marked move's twin again and compare
   kCount
 };
 inline constexpr int kMenuItemCount = static_cast<int>(MenuId::kCount);
@@ -65,7 +72,7 @@ inline constexpr MenuEntry kMenuTable[kMenuItemCount] = {
   // id                   parent           English              Japanese             acc  shortcut  check  idle   start
   {MenuId::kFile,         MenuId::kNone,   "File",              "ファイル",          0,   "Ctrl+F", false, false, true},
   {MenuId::kSaveAs,       MenuId::kFile,   "Save As(V)",        "棋譜格納(V)",       'V', "Ctrl+V", false, false, true},
-  {MenuId::kLoad,         MenuId::kFile,   "Load(L)",           "棋譜閲覧(L)",       'L', "Ctrl+L", false, false, true},
+  {MenuId::kLoad,         MenuId::kFile,   "Load(L)",           "棋譜閲覧(L)",       'L', "Ctrl+L", false, true,  true},
   {MenuId::kMoveList,     MenuId::kFile,   "Move list(M)",      "手順一覧(M)",       'M', "Ctrl+M", false, false, false},
   {MenuId::kGoToTurn,     MenuId::kFile,   "Go to turn(J)",     "手数を指定(J)",     'J', "Ctrl+J", false, false, false},
   {MenuId::kReplay,       MenuId::kFile,   "Replay",            "棋譜再生",          0,   "",       false, false, false},
@@ -80,9 +87,16 @@ inline constexpr MenuEntry kMenuTable[kMenuItemCount] = {
   {MenuId::kEditMode,     MenuId::kEdit,   "EditMode",          "編集モード",        0,   "",       true,  false, true},
   {MenuId::kAutoTwin,     MenuId::kEdit,   "AutoTwin",          "２Ｐ自動同期",      0,   "",       true,  false, true},
   {MenuId::kDefault,      MenuId::kEdit,   "Default",           "デフォルト",        0,   "",       false, false, true},
+  {MenuId::kControls,     MenuId::kEdit,   "Controls...",       "操作設定...",       0,   "",       false, false, true},
   {MenuId::kComment,      MenuId::kNone,   "Comment(C)",        "コメント(C)",       'C', "Ctrl+C", false, false, true},
   {MenuId::kStopContinue, MenuId::kNone,   "Continue(Z)",       "続ける(Z)",         'Z', "Ctrl+Z", false, false, false},
   {MenuId::kConfig,       MenuId::kNone,   "Config(G)",         "設定(G)",           'G', "Ctrl+G", false, true,  true},
+  {MenuId::kCoach,        MenuId::kNone,   "Coach",             "コーチ",            0,   "",       false, false, true},
+  {MenuId::kHint,         MenuId::kCoach,  "Hint(I)",           "ヒント(I)",         'I', "Ctrl+I", true,  false, true},
+  {MenuId::kHintLevel,    MenuId::kCoach,  "Hint level",        "ヒントのレベル",    0,   "",       false, false, true},
+  {MenuId::kReview,       MenuId::kCoach,  "Review(R)",         "検討(R)",           'R', "Ctrl+R", false, false, false},
+  {MenuId::kNextMistake,  MenuId::kCoach,  "Next mistake(N)",   "次の悪手(N)",       'N', "Ctrl+N", false, false, false},
+  {MenuId::kTryAgain,     MenuId::kCoach,  "Try again(Y)",      "やり直す(Y)",       'Y', "Ctrl+Y", false, false, false},
 };
 // clang-format on
 
@@ -118,8 +132,8 @@ std::string MenuCaption(MenuId id, bool english, CaptionVariant variant = Captio
 bool IsSubmenu(MenuId id);
 
 // A separator line comes before these items in their menu: the record's study items stand
-// apart from Save As and Load.
-inline constexpr MenuId kSeparatorBefore[] = {MenuId::kMoveList};
+// apart from Save As and Load, the review's items from the hint's.
+inline constexpr MenuId kSeparatorBefore[] = {MenuId::kMoveList, MenuId::kReview};
 
 // ---- Items that follow the loaded record ----
 

@@ -53,4 +53,19 @@ void ShadowReplay::RunTo(int32_t t, const std::function<void(Game&)>& onStep) {
   s.ctl.Requests.Quit = false;
 }
 
+void ShadowReplay::Resume(const StudyCheckpoint& from) {
+  Game& s = *game_;
+  s.eng = from.eng;
+  s.ctl = from.ctl;
+  view_.memo = from.memo;
+}
+
+void ShadowReplay::Save(StudyCheckpoint& to) const {
+  const Game& s = *game_;
+  to.turn = s.eng.TurnNumber;
+  to.eng = s.eng;
+  to.ctl = s.ctl;
+  to.memo = view_.memo;
+}
+
 }  // namespace dalu

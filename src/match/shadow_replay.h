@@ -18,6 +18,7 @@
 namespace dalu {
 
 struct Game;
+struct StudyCheckpoint;
 
 class ShadowReplay {
  public:
@@ -33,6 +34,11 @@ class ShadowReplay {
   // step wait: turn TurnNumber's twins are handed out and its recorded moves are in
   // TurnMove, the boards are those before the turn.
   void RunTo(int32_t t, const std::function<void(Game&)>& onStep = {});
+
+  // Puts a saved position into the replaying game; the replay goes on from there.
+  void Resume(const StudyCheckpoint& from);
+  // Saves the replaying game's position (between two turns).
+  void Save(StudyCheckpoint& to) const;
 
   Game& game() { return *game_; }
   // The memo as the replay left it.

@@ -16,7 +16,7 @@ void KeyEvent(Game& g, int virtualKey, bool keyUp) {
   const uint32_t now = g.host.TickMs();
   if (now - ctl.LastKeyTime < kKeyGateMs) return;  // wrapping arithmetic, like the tick
   ctl.PendingKey = ' ';
-  const char action = TranslateKey(virtualKey, keyUp);
+  const char action = TranslateKey(virtualKey, keyUp, ctl.Steering);
   if (action == ' ') return;
   ctl.PendingKey = action;
   ctl.LastKeyTime = now;
@@ -72,7 +72,27 @@ void EditColour(Game& g, int32_t k) {
   ctl.ShownTwin[2] = reset;
 }
 
+// The row a bead dropped into column x comes to rest in; H + 1 when the column is full.
+int RestingRow(const Board& b, int x, int H) {
+  for (int y = 1; y <= H; ++y) {
+    if (b.Cells[x][y] == kEmpty) return y;
+  }
+  return H + 1;
+}
+
+bool HasBeadPicture(const Engine& e, int32_t colour) {
+  return colour >= 1 && colour <= 10 && e.ColourImage[colour] >= 1 && e.ColourImage[colour] <= 6;
+}
+
 }  // namespace
+
+char TranslateKey(int virtualKey, bool keyUp, const SteeringOptions& options) {
+  if (options.DropKey != 0 && virtualKey == options.DropKey) return keyUp ? ' ' : '2';
+  if (keyUp && options.MovePressOnly && (virtualKey == vk::kLeft || virtualKey == vk::kRight)) {
+    return ' ';
+  }
+  return TranslateKey(virtualKey, keyUp);
+}
 
 char TranslateKey(int virtualKey, bool keyUp) {
   if (keyUp) {
@@ -162,6 +182,7 @@ void SteerTwin(Game& g) {
   if (t.Column > W || (t.Column == W && t.Rotation == 3)) t.Column -= 1;
   if (t.Column < 1 || (t.Column == 1 && t.Rotation == 1)) t.Column += 1;
   DrawTwin(e, g.canvas, side, t);
+  ShowLanding(g);
   g.canvas.Present();
 
   // Only a drop that has room is confirmed. (The keys act only while the loop waits for
@@ -190,8 +211,64 @@ void SteerTwin(Game& g) {
   if (ctl.InputSide == 2) ctl.InputTwin = ctl.ShownTwin[2];
   // The second user must not see where the first one dropped.
   if (e.PlayerLevel[2] == 0 && ctl.InputSide == 2) EraseTwin(e, g.canvas, 1, ctl.TurnMove[1]);
+  ShowLanding(g);  // side 1's outline goes; a second user's twin gets its own
   g.canvas.Present();
   ctl.PendingKey = 0;
+}
+
+void HideLanding(Game& g) {
+  MatchControl& ctl = g.ctl;
+  const Engine& e = g.eng;
+  const int side = ctl.LandingSide;
+  if (side < 1 || side > 2) return;
+  for (const int32_t* cell : ctl.LandingCells) {
+    const int x = cell[0];
+    const int y = cell[1];
+    if (y < 1 || y > e.FieldHeight || x < 1 || x > e.FieldWidth) continue;
+    // The board does not change while a move is chosen; should it have, the bead stays.
+    EraseCell(e, g.canvas, side, x, y);
+    DrawSettled(e, g.canvas, side, x, y);
+  }
+  ctl.LandingSide = 0;
+  g.canvas.Present();
+}
+
+void ShowLanding(Game& g) {
+  HideLanding(g);
+  MatchControl& ctl = g.ctl;
+  const Engine& e = g.eng;
+  const int side = ctl.InputSide;
+  if (!ctl.Steering.ShowLanding || ctl.ReplayMode || !ctl.MovesOpen || side < 1 || side > 2 ||
+      e.PlayerLevel[side] != 0 || e.Boards[side].ChainCount > 0) {
+    return;
+  }
+  const TwinMove& t = ctl.InputTwin;
+  const int W = e.FieldWidth;
+  const int H = e.FieldHeight;
+  if (t.Rotation < 0 || t.Rotation > 3) return;
+  const int x1 = t.Column;
+  const int x2 = t.Column + DX[t.Rotation];
+  if (x1 < 1 || x1 > W || x2 < 1 || x2 > W) return;
+  const Board& b = e.Boards[side];
+  // The bead below lands first and the other comes to rest on it; side by side, each
+  // falls in its own column.
+  int y1 = RestingRow(b, x1, H);
+  int y2 = RestingRow(b, x2, H);
+  if (t.Rotation == 0) y2 = y1 + 1;
+  if (t.Rotation == 2) y1 = y2 + 1;
+  const int32_t colours[2] = {t.Colour1, t.Colour2};
+  const int xs[2] = {x1, x2};
+  const int ys[2] = {y1, y2};
+  for (int i = 0; i < 2; ++i) {
+    const bool shown = ys[i] <= H && HasBeadPicture(e, colours[i]);
+    ctl.LandingCells[i][0] = xs[i];
+    ctl.LandingCells[i][1] = shown ? ys[i] : 0;
+    if (!shown) continue;
+    const Pixel px = CellPixel(e, side, xs[i], ys[i]);
+    g.canvas.DrawOutline(BeadImage(e, colours[i], 0), px.x, px.y);
+  }
+  ctl.LandingSide = side;
+  g.canvas.Present();
 }
 
 void ToggleEditMode(Game& g) {
@@ -199,7 +276,9 @@ void ToggleEditMode(Game& g) {
 }
 
 void ToggleAutoTwin(Game& g) {
-  if (g.ctl.EditMode) g.ctl.AutoTwin = !g.ctl.AutoTwin;
+  // Switching it on takes EditMode; switching it off is always possible, or a computer
+  // opponent would go on copying every placement once EditMode is off.
+  if (g.ctl.EditMode || g.ctl.AutoTwin) g.ctl.AutoTwin = !g.ctl.AutoTwin;
 }
 
 }  // namespace dalu

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "engine/field_draw.h"
 #include "match/game.h"
@@ -72,7 +73,116 @@ void StepForward(Game& g) {
   GoToTurn(g, StudyTurn(g) + 1);
 }
 
+namespace {
+
+// A running fingerprint of 32-bit values and texts. Each step is a bijection of the state,
+// so a single changed value always changes the result.
+class InputPrint {
+ public:
+  void Add(int64_t v) {
+    h_ = (h_ ^ static_cast<uint64_t>(v)) * 0x9E3779B97F4A7C15ull;
+    h_ ^= h_ >> 29;
+  }
+  void Add(const std::string& text) {
+    Add(static_cast<int64_t>(text.size()));
+    for (const char c : text) Add(static_cast<unsigned char>(c));
+  }
+  template <size_t N>
+  void Add(const int32_t (&values)[N]) {
+    for (const int32_t v : values) Add(v);
+  }
+  uint64_t value() const { return h_; }
+
+ private:
+  uint64_t h_ = 0x6A09E667F3BCC908ull;
+};
+
+void AddTwin(InputPrint& print, const Engine& e, int32_t n) {
+  for (int p = 1; p <= 2; ++p) {
+    for (int32_t bead = 2 * n - 1; bead <= 2 * n; ++bead) {
+      print.Add(bead >= 1 && bead <= kSequenceBeads ? e.TwinSequence[p][bead] : 0);
+    }
+  }
+}
+
+// What the silent replay of the record reads up to each checkpoint turn: entry k - 1 for
+// turn k * kCheckpointTurns, k = 1..count. Turn t reads its moves, the comments written
+// after turn t - 1 and twins up to t + 2 of each side; the rules, the players' names, the
+// record's length and end, and the configuration (the memo's language, the beads' speeds
+// on the engine's fall list) count for every turn.
+std::vector<uint64_t> CheckpointInputs(const Game& g, int32_t count) {
+  const RecordRules& r = g.ctl.StudyRules;
+  const BattleRecord& rec = g.rec;
+  InputPrint print;
+  print.Add(r.FieldWidth);
+  print.Add(r.FieldHeight);
+  print.Add(r.ColourCount);
+  print.Add(r.VanishCount);
+  print.Add(r.ObstructRate);
+  print.Add(r.ChainBonus);
+  print.Add(r.ChainRate);
+  print.Add(r.ColourImage);
+  print.Add(rec.RecPlayerName[1]);
+  print.Add(rec.RecPlayerName[2]);
+  print.Add(rec.RecTurns);
+  print.Add(rec.RecEndReason);
+  print.Add(g.cfg.Cfg);
+  print.Add(g.cfg.EnglishUI ? 1 : 0);
+  for (int32_t n = 1; n <= 3; ++n) AddTwin(print, g.eng, n);
+
+  std::vector<uint64_t> inputs;
+  const int32_t last = count * kCheckpointTurns;
+  for (int32_t t = 1; t <= last; ++t) {
+    for (int p = 1; p <= 2; ++p) {
+      print.Add(rec.TurnRecord[t][p].Column);
+      print.Add(rec.TurnRecord[t][p].Rotation);
+    }
+    const int32_t comments = rec.CommentCount[t - 1];
+    print.Add(comments);
+    for (int j = 1; j <= std::min<int32_t>(comments, kCommentsPerIndex); ++j) {
+      print.Add(rec.CommentText[t - 1][j]);
+    }
+    AddTwin(print, g.eng, t + 3);
+    if (t % kCheckpointTurns == 0) inputs.push_back(print.value());
+  }
+  return inputs;
+}
+
+// Replays to the end of turn target, from the latest saved position before it that the
+// record still matches, saving the positions it passes.
+void ReplayTo(Game& g, ShadowReplay& shadow, int32_t target) {
+  const int32_t count = target / kCheckpointTurns;
+  if (count > 0) {
+    const std::vector<uint64_t> inputs = CheckpointInputs(g, count);
+    std::vector<std::unique_ptr<StudyCheckpoint>>& saved = g.checkpoints.saved;
+    if (saved.size() < static_cast<size_t>(count)) saved.resize(static_cast<size_t>(count));
+    auto usable = [&](int32_t k) {
+      const StudyCheckpoint* c = saved[static_cast<size_t>(k - 1)].get();
+      return c && c->inputs == inputs[static_cast<size_t>(k - 1)];
+    };
+    int32_t k = count;
+    while (k > 0 && !usable(k)) --k;
+    if (k > 0) shadow.Resume(*saved[static_cast<size_t>(k - 1)]);
+    for (++k; k <= count; ++k) {
+      const int32_t turn = k * kCheckpointTurns;
+      shadow.RunTo(turn);
+      const Game& s = shadow.game();
+      // A replay that ended (a burial, a damaged record) has nothing after it to save.
+      if (s.eng.TurnNumber != turn || !s.ctl.ReplayMode || !s.ctl.MatchRunning) return;
+      std::unique_ptr<StudyCheckpoint>& slot = saved[static_cast<size_t>(k - 1)];
+      if (!slot) slot = std::make_unique<StudyCheckpoint>();
+      shadow.Save(*slot);
+      slot->inputs = inputs[static_cast<size_t>(k - 1)];
+    }
+  }
+  shadow.RunTo(target);
+}
+
+}  // namespace
+
 void KeepRecordRules(Game& g) {
+  // A new record: the positions saved from the last one go.
+  g.checkpoints.saved.clear();
   const Engine& e = g.eng;
   RecordRules& r = g.ctl.StudyRules;
   r.FieldWidth = e.FieldWidth;
@@ -102,7 +212,7 @@ bool RebuildPosition(Game& g, int32_t t) {
   const int32_t target = std::clamp<int32_t>(t, 0, LastTurn(g));
 
   ShadowReplay shadow(g);
-  shadow.RunTo(target);
+  ReplayTo(g, shadow, target);
   const Game& s = shadow.game();
 
   // The position. The random generator is the game's own: a replay draws nothing from it,

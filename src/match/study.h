@@ -1,8 +1,9 @@
 // Studying a loaded record: going to the position after any of its turns, stepping back
 // and forward, the keys that do it while a replay waits.
 //
-// A position is rebuilt, never remembered: the record is replayed from its start by the
-// real turn code on a separate game with a virtual clock, no drawing and no sound, and
+// A position is rebuilt: the record is replayed by the real turn code on a separate game
+// with a virtual clock, no drawing and no sound, from its start or from the latest position
+// saved on the way by an earlier rebuild (one every 64 turns, study_checkpoints.h), and
 // stopped at the end of the turn asked for; the game then takes that position over (its
 // fields, counters, queues, twin indices, the memo as the replay left it) and it is drawn
 // whole at once (DrawPosition). So a jump shows exactly what a straight replay would, and

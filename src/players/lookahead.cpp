@@ -1,6 +1,7 @@
 // The three-twin look-ahead player.
 #include "engine/chain.h"
 #include "engine/twins.h"
+#include "players/bit_field.h"
 #include "players/search_util.h"
 #include "players/think.h"
 
@@ -42,6 +43,90 @@ int32_t LookAhead(const ThinkContext& ctx, int32_t crowd, int32_t shapeScore, in
   // Sequences whose points exceed this are worth a hundred per point.
   const int32_t bigAttack = (130 - crowd) * threshold / 60;
   int32_t best = -100;
+  auto consider = [&](int32_t c2, int32_t p2, int32_t c3, int32_t p3) {
+    int32_t v;
+    if (crowd > 70 && c1 + c2 + c3 > 0) {
+      v = (p3 + 4 * p1 + 2 * p2) * 100 + 100;
+    } else {
+      if (c1 > 0) {
+        v = 1;
+      } else if (c2 + c3 > 0) {
+        v = (p2 + p3) * 50;
+      } else {
+        v = shapeScore;
+      }
+      if (bigAttack < p1 + p2 + p3) v = (4 * p3 + p1 + 2 * p2) * 100;
+    }
+    if (v > best) best = v;
+  };
+
+  // On a settled board that fits the bit masks, both twins are placed and resolved there.
+  const bool bits = settled && count2 > 0 && count3 > 0 && IsColour(e.Placements[101].Colour1) &&
+                    IsColour(e.Placements[101].Colour2) && IsColour(e.Placements[201].Colour1) &&
+                    IsColour(e.Placements[201].Colour2) && players::FitsBits(e, after1);
+  if (bits) {
+    using players::Bits;
+    using players::BitField;
+    const int H = e.FieldHeight;
+    const int V = e.VanishCount;
+    players::NoBitWatch none;
+    BitField first, second, third;
+    players::ToBits(e, after1, first);
+    int top1[kGridCols], top2[kGridCols];
+    players::BitTops(e, first, top1);
+    // Landing cells on a settled board: one above the column's top (the row above H when
+    // it is full), the upper bead of a vertical twin one more.
+    auto land = [&](const int* top, const TwinMove& m, Bits& b1, Bits& b2) {
+      b1 = players::CellBit(m.Column, std::min(top[m.Column] + 1 + (m.Rotation == 2), H + 1));
+      const int x2 = m.Column + DX[m.Rotation];
+      b2 = players::CellBit(x2, std::min(top[x2] + 1 + (m.Rotation == 0), H + 1));
+    };
+    for (int j = 101; j <= 100 + count2; ++j) {
+      const TwinMove& m2 = e.Placements[j];
+      if (top1[m2.Column] == H && top1[m2.Column + DX[m2.Rotation]] == H) continue;  // blocked
+      Bits b1, b2;
+      land(top1, m2, b1, b2);
+      second = first;
+      players::PlaceBead(second, b1, m2.Colour1);
+      players::PlaceBead(second, b2, m2.Colour2);
+      const players::BitResult r2 = players::ResolveSeeds(e, second, b1 | b2, none);
+      players::BitTops(e, second, top2);
+      for (int m = 201; m <= 200 + count3; ++m) {
+        const TwinMove& m3 = e.Placements[m];
+        if (top2[m3.Column] == H && top2[m3.Column + DX[m3.Rotation]] == H) continue;
+        land(top2, m3, b1, b2);
+        // The last board is not needed: a placement that vanishes nothing is known to give
+        // 0 steps and 0 points by its two groups alone. Inside the field the twin lands on
+        // empty cells, so it is written into the masks and taken out again.
+        const bool inField = ((b1 | b2) & second.field) == (b1 | b2);
+        BitField& board = inField ? second : (third = second);
+        const uint32_t colours = board.colours;
+        if (inField) {
+          board.mask[m3.Colour1] |= b1;
+          board.mask[m3.Colour2] |= b2;
+          board.colours |= 1u << m3.Colour1 | 1u << m3.Colour2;
+        } else {
+          players::PlaceBead(board, b1, m3.Colour1);
+          players::PlaceBead(board, b2, m3.Colour2);
+        }
+        const int32_t k1 = b1 == b2 ? m3.Colour2 : m3.Colour1;  // both on one cell: the second
+        players::BitResult r3;
+        if (players::AtLeast(players::Flood(b1, board.mask[k1]), V) ||
+            players::AtLeast(players::Flood(b2, board.mask[m3.Colour2]), V)) {
+          if (inField) third = board;
+          r3 = players::ResolveSeeds(e, third, b1 | b2, none);
+        }
+        if (inField) {
+          board.mask[m3.Colour1] &= ~(b1 | b2);
+          board.mask[m3.Colour2] &= ~(b1 | b2);
+          board.colours = colours;
+        }
+        consider(r2.chains, r2.points, r3.chains, r3.points);
+      }
+    }
+    return best;
+  }
+
   Board after2;
   for (int j = 101; j <= 100 + count2; ++j) {
     const TwinMove& m2 = e.Placements[j];
@@ -62,20 +147,7 @@ int32_t LookAhead(const ThinkContext& ctx, int32_t crowd, int32_t shapeScore, in
         c3 = e.WorkBoard.ResultChains;
         p3 = e.WorkBoard.ResultObstruct;
       }
-      int32_t v;
-      if (crowd > 70 && c1 + c2 + c3 > 0) {
-        v = (p3 + 4 * p1 + 2 * p2) * 100 + 100;
-      } else {
-        if (c1 > 0) {
-          v = 1;
-        } else if (c2 + c3 > 0) {
-          v = (p2 + p3) * 50;
-        } else {
-          v = shapeScore;
-        }
-        if (bigAttack < p1 + p2 + p3) v = (4 * p3 + p1 + 2 * p2) * 100;
-      }
-      if (v > best) best = v;
+      consider(c2, p2, c3, p3);
     }
   }
   return best;

@@ -1,10 +1,14 @@
 #include "players/reading.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
+#include <iterator>
 #include <climits>
 
 #include "engine/chain.h"
 #include "engine/twins.h"
+#include "players/bit_field.h"
 #include "players/search_util.h"
 
 namespace dalu {
@@ -77,6 +81,339 @@ int32_t BestTrigger(const ThinkContext& ctx, bool settled) {
   return best;
 }
 
+// The value of the trigger "one bead of colour c dropped at (x, y)" on board b, or INT32_MIN
+// when the bead completes no group of V: what BestTrigger does for one column and colour.
+// b is unchanged; the resolution runs on the work board. b must be settled.
+template <class Watch>
+int32_t TriggerOn(Engine& e, Board& b, int x, int y, int32_t c, Watch& watch) {
+  watch.Compared(x, y + 1, c);
+  watch.Compared(x - 1, y, c);
+  watch.Compared(x, y - 1, c);
+  watch.Compared(x + 1, y, c);
+  const bool touches = b.Cells[x][y + 1] == c || b.Cells[x - 1][y] == c ||
+                       b.Cells[x][y - 1] == c || b.Cells[x + 1][y] == c;
+  const int V = e.VanishCount;
+  const int size = touches ? players::CountGroupWatched(b, x, y, c, V, nullptr, watch) : 1;
+  if (size < V) return INT32_MIN;
+  e.WorkBoard = b;
+  players::ResolveSettledWatched(e, e.WorkBoard, TwinMove{c, 0, x, y, 0}, 1, watch);
+  return players::ResolutionValue(e);
+}
+
+// Every trigger of one board after the next twin, and which of them a third twin could
+// change. Trigger (x, c) has index 4 (x - 1) + c - 1.
+// Levels: how many cells above each column's top are watched (two for the cells a twin's
+// beads land on, four on a board from which the tables of boards with one more twin are
+// derived).
+template <int Levels>
+struct TriggerTableOf {
+  int top[kGridCols];  // highest occupied row 0..H of columns 1..W; kFar elsewhere
+  int32_t value[4 * kMaxWidth];
+  uint64_t any;                              // triggers with a value
+  uint64_t compared[kGridCols][Levels][10];  // see SlotWatch
+  uint64_t fell[kGridCols];                  // see SlotWatch; also every trigger of column x
+};
+using TriggerTable = TriggerTableOf<2>;
+
+constexpr int kFar = 1000;
+
+void FillTriggers(Engine& e, Board& rb, TriggerTable& t) {
+  const int W = e.FieldWidth;
+  const int H = e.FieldHeight;
+  std::fill(std::begin(t.top), std::end(t.top), kFar);
+  std::memset(t.compared, 0, sizeof t.compared);
+  std::memset(t.fell, 0, sizeof t.fell);
+  t.any = 0;
+  for (int x = 1; x <= W; ++x) {
+    int top = H;
+    while (top > 0 && rb.Cells[x][top] == kEmpty) --top;
+    t.top[x] = top;
+  }
+  players::SlotWatch watch{t.top, 0, t.compared, t.fell};
+  for (int x = 1; x <= W; ++x) {
+    const int y = t.top[x] + 1;
+    if (y > H) continue;
+    // A bead on this column moves the drop cell itself.
+    t.fell[x] |= uint64_t{0xF} << (4 * (x - 1));
+    for (int32_t c = 1; c <= 4; ++c) {
+      const int k = 4 * (x - 1) + c - 1;
+      watch.bit = uint64_t{1} << k;
+      t.value[k] = TriggerOn(e, rb, x, y, c, watch);
+      if (t.value[k] != INT32_MIN) t.any |= watch.bit;
+    }
+  }
+}
+
+// Best trigger value on rb = the board of t with the third twin's beads written at (x1, r1)
+// and (x2, r2) (a row above H: not written); INT32_MIN when there is none. Only the
+// triggers the beads could change are read again.
+int32_t BestTriggerAfter(Engine& e, Board& rb, const TriggerTable& t, const TwinMove& third,
+                         int r1, int r2) {
+  const int H = e.FieldHeight;
+  const int x1 = third.Column;
+  const int x2 = third.Column + DX[third.Rotation];
+  uint64_t changed = t.fell[x1] | t.fell[x2];
+  int top1 = t.top[x1], top2 = t.top[x2];
+  if (r1 <= H) {
+    changed |= t.compared[x1][r1 - t.top[x1] - 1][third.Colour1];
+    top1 = std::max(top1, r1);
+  }
+  if (r2 <= H) {
+    changed |= t.compared[x2][r2 - t.top[x2] - 1][third.Colour2];
+    top2 = std::max(top2, r2);
+  }
+  if (x1 == x2) top1 = top2 = std::max(top1, top2);
+  int32_t best = INT32_MIN;
+  for (uint64_t rest = t.any & ~changed; rest != 0; rest &= rest - 1) {
+    best = std::max(best, t.value[std::countr_zero(rest)]);
+  }
+  players::NoWatch none;
+  for (uint64_t redo = changed; redo != 0; redo &= redo - 1) {
+    const int k = std::countr_zero(redo);
+    const int x = k / 4 + 1;
+    const int32_t c = k % 4 + 1;
+    const int y = (x == x1 ? top1 : x == x2 ? top2 : t.top[x]) + 1;
+    if (y > H) continue;
+    best = std::max(best, TriggerOn(e, rb, x, y, c, none));
+  }
+  return best;
+}
+
+// ---- The same reading on bit masks ----
+
+using players::BitField;
+using players::Bits;
+
+// Like SlotWatch, for the groups the mask resolution searches.
+template <int Levels>
+struct BitSlotWatch {
+  TriggerTableOf<Levels>& t;
+  Bits slots;  // the watched cells above each column's top, up to row H
+  uint64_t bit;
+  void Searched(Bits g, int32_t k) {
+    const Bits hits = players::Spread(g) & slots;
+    for (int half = 0; half < 2; ++half) {
+      for (uint64_t h = static_cast<uint64_t>(hits >> (64 * half)); h != 0; h &= h - 1) {
+        const int b = 64 * half + std::countr_zero(h);
+        const int x = b / players::kBitStride + 1;
+        t.compared[x][b % players::kBitStride - t.top[x] - 1][k] |= bit;
+      }
+    }
+  }
+  void Fell(int x) { t.fell[x] |= bit; }
+};
+
+// TriggerOn on the board f stands for.
+template <class Watch>
+int32_t TriggerBits(const Engine& e, const BitField& f, int x, int y, int32_t c, Watch& watch) {
+  const Bits g = players::Flood(players::CellBit(x, y), f.mask[c]);
+  watch.Searched(g, c);
+  if (!players::AtLeast(g, e.VanishCount)) return INT32_MIN;
+  return players::ResolveBits(e, f, x, y, c, watch);
+}
+
+// Value of resolving twin m on the settled board f stands for, with its beads landing at
+// rows r1 and r2, both in 1..H: what PlacementValue gives. f is left as it was.
+int32_t TwinValueBits(const Engine& e, BitField& f, const TwinMove& m, int r1, int r2) {
+  const int V = e.VanishCount;
+  const Bits b1 = players::CellBit(m.Column, r1);
+  const Bits b2 = players::CellBit(m.Column + DX[m.Rotation], r2);
+  const uint32_t colours = f.colours;
+  f.mask[m.Colour1] |= b1;
+  f.mask[m.Colour2] |= b2;
+  f.colours |= 1u << m.Colour1 | 1u << m.Colour2;
+  int32_t value = 0;
+  // Most placements vanish nothing: they are known by their two groups alone.
+  if (players::AtLeast(players::Flood(b1, f.mask[m.Colour1]), V) ||
+      players::AtLeast(players::Flood(b2, f.mask[m.Colour2]), V)) {
+    BitField g = f;
+    players::NoBitWatch none;
+    value = players::ResolveSeeds(e, g, b1 | b2, none).Value();
+  }
+  f.mask[m.Colour1] &= ~(b1 | b2);
+  f.mask[m.Colour2] &= ~(b1 | b2);
+  f.colours = colours;
+  return value;
+}
+
+// FillTriggers on the board f stands for.
+template <int Levels>
+void FillTriggersBits(const Engine& e, const BitField& f, TriggerTableOf<Levels>& t) {
+  const int W = e.FieldWidth;
+  const int H = e.FieldHeight;
+  const uint32_t rowsH = (uint32_t{1} << (H + 1)) - 2;
+  std::fill(std::begin(t.top), std::end(t.top), kFar);
+  std::memset(t.compared, 0, sizeof t.compared);
+  std::memset(t.fell, 0, sizeof t.fell);
+  t.any = 0;
+  Bits occupied = f.mask[kObstruct] | f.mask[players::kOtherCode];
+  for (uint32_t ks = f.colours; ks != 0; ks &= ks - 1) occupied |= f.mask[std::countr_zero(ks)];
+  Bits slots = 0;
+  for (int x = 1; x <= W; ++x) {
+    const uint32_t column = players::Slice(occupied, x) & rowsH;
+    t.top[x] = column != 0 ? 31 - std::countl_zero(column) : 0;
+    const uint32_t above = (((uint32_t{1} << Levels) - 1) << (t.top[x] + 1)) & rowsH;
+    players::SetSlice(slots, x, above);
+  }
+  BitSlotWatch<Levels> watch{t, 0, 0};
+  for (int x = 1; x <= W; ++x) {
+    const int y = t.top[x] + 1;
+    if (y > H) continue;
+    // A bead on this column's own cells above its top moves the drop cell: every trigger of
+    // the column is read again then (fell below), so its own cells need no watching.
+    watch.slots = slots;
+    players::SetSlice(watch.slots, x, 0);
+    t.fell[x] |= uint64_t{0xF} << (4 * (x - 1));
+    for (int32_t c = 1; c <= 4; ++c) {
+      const int k = 4 * (x - 1) + c - 1;
+      watch.bit = uint64_t{1} << k;
+      t.value[k] = TriggerBits(e, f, x, y, c, watch);
+      if (t.value[k] != INT32_MIN) t.any |= watch.bit;
+    }
+  }
+}
+
+// Where a twin's beads were written on a board: row above H means not written.
+struct TwinCells {
+  int x[2];
+  int row[2];
+  int32_t colour[2];
+};
+
+// The triggers of table t that the beads of twin w, written on t's board, could change.
+uint64_t ChangedBy(const TriggerTable& t, const TwinCells& w, int H) {
+  uint64_t changed = t.fell[w.x[0]] | t.fell[w.x[1]];
+  for (int k = 0; k < 2; ++k) {
+    if (w.row[k] <= H) changed |= t.compared[w.x[k]][w.row[k] - t.top[w.x[k]] - 1][w.colour[k]];
+  }
+  return changed;
+}
+
+// The table of the board f stands for, which is the board of base with twin w written on
+// it: a trigger that w's beads could not change reads on f exactly as on base, so it keeps
+// base's value and watched cells (in w's columns the cells above the top are the ones base
+// watched one or two rows higher); only the others are read again.
+void DeriveTable(const Engine& e, const BitField& f, const TriggerTableOf<4>& base,
+                 const TwinCells& w, TriggerTable& t) {
+  const int W = e.FieldWidth;
+  const int H = e.FieldHeight;
+  uint64_t changed = base.fell[w.x[0]] | base.fell[w.x[1]];
+  int raised[kGridCols] = {};  // beads of w written in each column
+  for (int k = 0; k < 2; ++k) {
+    if (w.row[k] > H) continue;
+    changed |= base.compared[w.x[k]][w.row[k] - base.top[w.x[k]] - 1][w.colour[k]];
+    ++raised[w.x[k]];
+  }
+  std::fill(std::begin(t.top), std::end(t.top), kFar);
+  std::memset(t.compared, 0, sizeof t.compared);
+  std::memset(t.fell, 0, sizeof t.fell);
+  const uint64_t keep = ~changed;
+  for (int x = 1; x <= W; ++x) {
+    t.top[x] = base.top[x] + raised[x];
+    for (int level = 0; level < 2; ++level) {
+      for (int k = 1; k <= 9; ++k) t.compared[x][level][k] = base.compared[x][level + raised[x]][k] & keep;
+    }
+    t.fell[x] = base.fell[x] & keep;
+  }
+  t.any = base.any & keep;
+  for (uint64_t rest = t.any; rest != 0; rest &= rest - 1) {
+    const int k = std::countr_zero(rest);
+    t.value[k] = base.value[k];
+  }
+  // The triggers w could change, read on f as FillTriggersBits reads them.
+  Bits slots = 0;
+  for (int x = 1; x <= W; ++x) {
+    const uint32_t rowsH = (uint32_t{1} << (H + 1)) - 2;
+    players::SetSlice(slots, x, (uint32_t{3} << (t.top[x] + 1)) & rowsH);
+  }
+  BitSlotWatch<2> watch{t, 0, 0};
+  for (uint64_t redo = changed; redo != 0; redo &= redo - 1) {
+    const int k = std::countr_zero(redo);
+    const int x = k / 4 + 1;
+    const int32_t c = k % 4 + 1;
+    const int y = t.top[x] + 1;
+    if (x > W || y > H) continue;
+    watch.slots = slots;
+    players::SetSlice(watch.slots, x, 0);
+    t.fell[x] |= uint64_t{0xF} << (4 * (x - 1));
+    watch.bit = uint64_t{1} << k;
+    t.value[k] = TriggerBits(e, f, x, y, c, watch);
+    if (t.value[k] != INT32_MIN) t.any |= watch.bit;
+  }
+}
+
+// The quiet test of the third twin and, when it is quiet, BestTriggerAfter, both on the
+// board f stands for (the board of t) with the twin's beads added; f is left as it was.
+// INT32_MIN when the twin is not quiet or leaves no trigger.
+//
+// t is the table of the board after the next twin. When the third twin also has a table of
+// its own board without the next twin (third, not null: the two twins share no column, so
+// the third lands on the same cells either way), a trigger the third twin changes but the
+// next twin does not, there, keeps that table's value: only triggers both twins could change
+// are read again.
+int32_t ThirdTwinBits(const Engine& e, BitField& f, const TriggerTable& t,
+                      const TwinMove& third, const TriggerTable* thirdTable,
+                      const TwinCells& next) {
+  const int H = e.FieldHeight;
+  const int V = e.VanishCount;
+  const int x1 = third.Column;
+  const int x2 = third.Column + DX[third.Rotation];
+  // Landing rows on a settled board: one above the column's top, the upper bead of a
+  // vertical twin one more.
+  const int r1 = std::min(t.top[x1] + 1 + (third.Rotation == 2), H + 1);
+  const int r2 = std::min(t.top[x2] + 1 + (third.Rotation == 0), H + 1);
+  const int32_t c1 = third.Colour1;
+  const int32_t c2 = third.Colour2;
+  const Bits b1 = r1 <= H ? players::CellBit(x1, r1) : 0;
+  const Bits b2 = r2 <= H ? players::CellBit(x2, r2) : 0;
+  const uint32_t colours = f.colours;
+  f.mask[c1] |= b1;
+  f.mask[c2] |= b2;
+  f.colours |= (b1 != 0 ? 1u << c1 : 0) | (b2 != 0 ? 1u << c2 : 0);
+  // A bead above row H is not written and counts as a group of one.
+  auto below = [&](Bits b, int32_t c) {
+    return b == 0 ? 1 < V : !players::AtLeast(players::Flood(b, f.mask[c]), V);
+  };
+  int32_t best = INT32_MIN;
+  if (below(b1, c1) && below(b2, c2)) {
+    uint64_t changed = t.fell[x1] | t.fell[x2];
+    int top1 = t.top[x1], top2 = t.top[x2];
+    if (b1 != 0) {
+      changed |= t.compared[x1][r1 - t.top[x1] - 1][c1];
+      top1 = std::max(top1, r1);
+    }
+    if (b2 != 0) {
+      changed |= t.compared[x2][r2 - t.top[x2] - 1][c2];
+      top2 = std::max(top2, r2);
+    }
+    if (x1 == x2) top1 = top2 = std::max(top1, top2);
+    for (uint64_t rest = t.any & ~changed; rest != 0; rest &= rest - 1) {
+      best = std::max(best, t.value[std::countr_zero(rest)]);
+    }
+    uint64_t redo = changed;
+    if (thirdTable != nullptr) {
+      const uint64_t byNext = ChangedBy(*thirdTable, next, H);
+      for (uint64_t keep = changed & ~byNext & thirdTable->any; keep != 0; keep &= keep - 1) {
+        best = std::max(best, thirdTable->value[std::countr_zero(keep)]);
+      }
+      redo = changed & byNext;
+    }
+    players::NoBitWatch none;
+    for (; redo != 0; redo &= redo - 1) {
+      const int k = std::countr_zero(redo);
+      const int x = k / 4 + 1;
+      const int32_t c = k % 4 + 1;
+      const int y = (x == x1 ? top1 : x == x2 ? top2 : t.top[x]) + 1;
+      if (y > H) continue;
+      best = std::max(best, TriggerBits(e, f, x, y, c, none));
+    }
+  }
+  f.mask[c1] &= ~(b1 | b2);
+  f.mask[c2] &= ~(b1 | b2);
+  f.colours = colours;
+  return best;
+}
+
 }  // namespace
 
 int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
@@ -95,18 +432,133 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
   // tells whether the quick resolution applies to all of them.
   const bool settled = players::IsSettled(e, base);
   Board afterNext;
+  TriggerTable table;
   int32_t best = score;
   const int nextEnd = 100 + std::clamp(t.NextTwinCount, 0, 100);
   const int thirdEnd = 200 + std::clamp(t.ThirdTwinCount, 0, 100);
+  // The trigger table keeps one bit per column and colour, and the watch notes colours 1..9.
+  const bool twinColours = e.FieldWidth <= kMaxWidth && thirdEnd > 200 &&
+                           IsColour(e.Placements[201].Colour1) &&
+                           IsColour(e.Placements[201].Colour2);
+  // On a settled board that fits the masks, the twins after the next one are read on them
+  // instead of the cells.
+  const bool bits = settled && twinColours && nextEnd > 100 &&
+                    IsColour(e.Placements[101].Colour1) && IsColour(e.Placements[101].Colour2) &&
+                    players::FitsBits(e, base);
+  const int H = e.FieldHeight;
+  BitField baseBits, nextBits;
+  if (bits) players::ToBits(e, base, baseBits);
+  // Depth 2: the triggers of base with each quiet third twin alone, read once.
+  constexpr int kThirdTables = 32;
+  TriggerTable thirdTables[kThirdTables];
+  TwinCells thirdCells[kThirdTables];
+  bool thirdRead[kThirdTables] = {};
+  // The triggers of base itself, from which the tables of base with one twin more are
+  // derived.
+  TriggerTableOf<4> baseTable;
+  if (bits && depth == 2) FillTriggersBits(e, baseBits, baseTable);
+  if (bits && depth == 2 && thirdEnd - 200 <= kThirdTables) {
+    int top[kGridCols];
+    players::BitTops(e, baseBits, top);
+    for (int j = 201; j <= thirdEnd; ++j) {
+      const TwinMove& third = e.Placements[j];
+      const int x2 = third.Column + DX[third.Rotation];
+      if (top[third.Column] == H && top[x2] == H) continue;  // blocked
+      TwinCells& w = thirdCells[j - 201];
+      w = {{third.Column, x2},
+           {std::min(top[third.Column] + 1 + (third.Rotation == 2), H + 1),
+            std::min(top[x2] + 1 + (third.Rotation == 0), H + 1)},
+           {third.Colour1, third.Colour2}};
+      nextBits = baseBits;
+      bool quiet = true;
+      for (int k = 0; k < 2; ++k) {
+        if (w.row[k] > H) continue;
+        nextBits.mask[w.colour[k]] |= players::CellBit(w.x[k], w.row[k]);
+        nextBits.colours |= 1u << w.colour[k];
+      }
+      for (int k = 0; k < 2 && quiet; ++k) {
+        if (w.row[k] > H) {
+          quiet = 1 < e.VanishCount;
+        } else {
+          quiet = !players::AtLeast(
+              players::Flood(players::CellBit(w.x[k], w.row[k]), nextBits.mask[w.colour[k]]),
+              e.VanishCount);
+        }
+      }
+      // A third twin that is not quiet on base is not quiet after any next twin either.
+      if (!quiet) continue;
+      DeriveTable(e, nextBits, baseTable, w, thirdTables[j - 201]);
+      thirdRead[j - 201] = true;
+    }
+  }
   for (int i = 101; i <= nextEnd; ++i) {
     const TwinMove& next = e.Placements[i];
     if (IsBlocked(e, base, next)) continue;
+    if (bits) {
+      // The next twin's beads added to the masks, and the quiet test there.
+      int r1, r2;
+      players::LandingRowsOn(e, base, next, r1, r2);
+      if (depth == 1) {
+        best = std::max(best, r1 <= H && r2 <= H ? TwinValueBits(e, baseBits, next, r1, r2)
+                                                 : PlacementValue(e, base, next, settled));
+      }
+      const Bits b1 = r1 <= H ? players::CellBit(next.Column, r1) : 0;
+      const Bits b2 = r2 <= H ? players::CellBit(next.Column + DX[next.Rotation], r2) : 0;
+      nextBits = baseBits;
+      nextBits.mask[next.Colour1] |= b1;
+      nextBits.mask[next.Colour2] |= b2;
+      nextBits.colours |= (b1 != 0 ? 1u << next.Colour1 : 0) | (b2 != 0 ? 1u << next.Colour2 : 0);
+      auto below = [&](Bits b, int32_t c) {
+        return b == 0 ? 1 < e.VanishCount
+                      : !players::AtLeast(players::Flood(b, nextBits.mask[c]), e.VanishCount);
+      };
+      if (!(below(b1, next.Colour1) && below(b2, next.Colour2))) continue;
+      const TwinCells nextCells = {
+          {next.Column, next.Column + DX[next.Rotation]}, {r1, r2}, {next.Colour1, next.Colour2}};
+      if (depth == 2) {
+        DeriveTable(e, nextBits, baseTable, nextCells, table);
+        for (int j = 201; j <= thirdEnd; ++j) {
+          const TwinMove& third = e.Placements[j];
+          const int x2 = third.Column + DX[third.Rotation];
+          if (table.top[third.Column] == H && table.top[x2] == H) continue;  // blocked
+          const int k = j - 201;
+          const bool apart = k < kThirdTables && thirdRead[k] &&
+                             thirdCells[k].x[0] != nextCells.x[0] &&
+                             thirdCells[k].x[0] != nextCells.x[1] &&
+                             thirdCells[k].x[1] != nextCells.x[0] &&
+                             thirdCells[k].x[1] != nextCells.x[1];
+          best = std::max(best, ThirdTwinBits(e, nextBits, table, third,
+                                              apart ? &thirdTables[k] : nullptr, nextCells));
+        }
+      } else {
+        afterNext = base;  // for the rare twin that lands above row H
+        QuietDropAt(e, afterNext, next, r1, r2);
+        int top[kGridCols];
+        players::BitTops(e, nextBits, top);
+        for (int j = 201; j <= thirdEnd; ++j) {
+          const TwinMove& third = e.Placements[j];
+          const int x1 = third.Column;
+          const int x2 = third.Column + DX[third.Rotation];
+          if (top[x1] == H && top[x2] == H) continue;  // blocked
+          const int t1 = std::min(top[x1] + 1 + (third.Rotation == 2), H + 1);
+          const int t2 = std::min(top[x2] + 1 + (third.Rotation == 0), H + 1);
+          best = std::max(best, t1 <= H && t2 <= H
+                                    ? TwinValueBits(e, nextBits, third, t1, t2)
+                                    : PlacementValue(e, afterNext, third, settled));
+        }
+      }
+      continue;
+    }
     if (depth == 1) best = std::max(best, PlacementValue(e, base, next, settled));
     afterNext = base;
     if (!QuietDropOn(e, afterNext, next)) continue;
     // Depth 2 reads the boards afterNext + a third twin on the read board: the twin is
     // written there and taken out again after its reading, which spares a copy per twin.
+    // On a settled board the triggers of afterNext are read once, and for each third twin
+    // only those its beads could change are read again.
+    const bool cached = depth == 2 && settled && twinColours;
     if (depth == 2) t.ReadBoard = afterNext;
+    if (cached) FillTriggers(e, t.ReadBoard, table);
     for (int j = 201; j <= thirdEnd; ++j) {
       const TwinMove& third = e.Placements[j];
       if (IsBlocked(e, afterNext, third)) continue;
@@ -119,7 +571,10 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
         const int x2 = third.Column + DX[third.Rotation];
         const int32_t old1 = rb.Cells[x1][r1];
         const int32_t old2 = rb.Cells[x2][r2];
-        if (QuietDropAt(e, rb, third, r1, r2)) best = std::max(best, BestTrigger(ctx, settled));
+        if (QuietDropAt(e, rb, third, r1, r2)) {
+          best = std::max(best, cached ? BestTriggerAfter(e, rb, table, third, r1, r2)
+                                       : BestTrigger(ctx, settled));
+        }
         rb.Cells[x2][r2] = old2;  // reverse order: right also when both share a cell
         rb.Cells[x1][r1] = old1;
       }

@@ -19,7 +19,8 @@ namespace dalu {
 //    a column sets off.
 // Apart from the first case the result is never below score. Lets the host run pending
 // events once, first, in every case.
-// Overwrites ctx.eng.WorkBoard and ctx.think.ReadBoard.
+// May overwrite ctx.eng.WorkBoard and ctx.think.ReadBoard (the reading on bit masks leaves
+// them alone).
 int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth);
 
 // Writes the twin's beads on ctx.eng.WorkBoard at their landing rows (a bead landing above row

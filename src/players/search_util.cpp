@@ -9,8 +9,8 @@ namespace {
 // Marks the members of a search in progress; no cell code is ever this value.
 constexpr int32_t kSearchMark = INT32_MIN;
 
-template <bool kChecked>
-int Flood(Board& b, int x, int y, int32_t c, int limit, CellPos* found) {
+template <bool kChecked, class Watch>
+int Flood(Board& b, int x, int y, int32_t c, int limit, CellPos* found, Watch& watch) {
   const int32_t startValue = b.Cells[x][y];
   b.Cells[x][y] = kSearchMark;
   found[0] = {static_cast<int8_t>(x), static_cast<int8_t>(y)};
@@ -26,6 +26,7 @@ int Flood(Board& b, int x, int y, int32_t c, int limit, CellPos* found) {
           continue;
       }
       int32_t& cell = b.Cells[nx][ny];
+      watch.Compared(nx, ny, c);
       if (cell == c) {
         cell = kSearchMark;
         found[n++] = {static_cast<int8_t>(nx), static_cast<int8_t>(ny)};
@@ -38,17 +39,48 @@ int Flood(Board& b, int x, int y, int32_t c, int limit, CellPos* found) {
   return n;
 }
 
+// The engine's group search (SearchGroup), telling watch every cell it compares with k.
+template <class Watch>
+int SearchWatched(Board& b, int x, int y, int32_t k, CellPos* list, Watch& watch) {
+  b.Cells[x][y] = -k;
+  list[0] = {static_cast<int8_t>(x), static_cast<int8_t>(y)};
+  int n = 1;
+  int waveStart = 0;
+  while (waveStart < n) {
+    const int waveEnd = n;
+    for (int i = waveStart; i < waveEnd; ++i) {
+      for (int d = 0; d < 4; ++d) {
+        const int nx = list[i].x + DX[d];
+        const int ny = list[i].y + DY[d];
+        watch.Compared(nx, ny, k);
+        if (b.Cells[nx][ny] == k) {
+          b.Cells[nx][ny] = -k;
+          list[n++] = {static_cast<int8_t>(nx), static_cast<int8_t>(ny)};
+        }
+      }
+    }
+    waveStart = waveEnd;
+  }
+  return n;
+}
+
 }  // namespace
 
-int CountGroup(Board& b, int x, int y, int32_t c, int limit, CellPos* list) {
+template <class Watch>
+int CountGroupWatched(Board& b, int x, int y, int32_t c, int limit, CellPos* list, Watch& watch) {
   CellPos local[kGroupCapacity];
   CellPos* found = list != nullptr ? list : local;
   // Bead colours never lie in the outermost rows and columns of the grid (walls, floor,
   // ceiling and the unused space around them), so a search for a colour from an inner cell
   // never steps outside it. Any other search (an empty region, say) tests every step.
   const bool inner = x >= 1 && x <= kGridCols - 2 && y >= 1 && y <= kGridRows - 2;
-  if (inner && IsColour(c)) return Flood<false>(b, x, y, c, limit, found);
-  return Flood<true>(b, x, y, c, limit, found);
+  if (inner && IsColour(c)) return Flood<false>(b, x, y, c, limit, found, watch);
+  return Flood<true>(b, x, y, c, limit, found, watch);
+}
+
+int CountGroup(Board& b, int x, int y, int32_t c, int limit, CellPos* list) {
+  NoWatch none;
+  return CountGroupWatched(b, x, y, c, limit, list, none);
 }
 
 bool ResolvesNothing(const Engine& e, Board& b, const TwinMove& move) {
@@ -95,7 +127,9 @@ bool IsSettled(const Engine& e, const Board& b) {
   return true;
 }
 
-void ResolveSettled(const Engine& e, Board& b, const TwinMove& move, int mode) {
+template <class Watch>
+void ResolveSettledWatched(const Engine& e, Board& b, const TwinMove& move, int mode,
+                           Watch& watch) {
   const int W = e.FieldWidth;
   const int H = e.FieldHeight;
   const int V = e.VanishCount;
@@ -141,7 +175,7 @@ void ResolveSettled(const Engine& e, Board& b, const TwinMove& move, int mode) {
     for (int i = 0; i < seedCount; ++i) {
       const int32_t k = b.Cells[seeds[i].x][seeds[i].y];
       if (!IsColour(k)) continue;
-      const int members = SearchGroup(b, seeds[i].x, seeds[i].y, k, group);
+      const int members = SearchWatched(b, seeds[i].x, seeds[i].y, k, group, watch);
       if (members >= V) {
         n += members;
         for (int m = 0; m < members; ++m) {
@@ -181,6 +215,7 @@ void ResolveSettled(const Engine& e, Board& b, const TwinMove& move, int mode) {
     seedCount = 0;
     for (int x = 1; x <= W; ++x) {
       if (!(touched & (1u << x))) continue;
+      watch.Fell(x);
       int gap = 0;
       for (int y = low[x]; y <= H; ++y) {
         const int32_t cell = b.Cells[x][y];
@@ -199,5 +234,15 @@ void ResolveSettled(const Engine& e, Board& b, const TwinMove& move, int mode) {
   b.ResultObstruct = points;
   b.ResultChains = chains;
 }
+
+void ResolveSettled(const Engine& e, Board& b, const TwinMove& move, int mode) {
+  NoWatch none;
+  ResolveSettledWatched(e, b, move, mode, none);
+}
+
+template int CountGroupWatched(Board&, int, int, int32_t, int, CellPos*, NoWatch&);
+template int CountGroupWatched(Board&, int, int, int32_t, int, CellPos*, SlotWatch&);
+template void ResolveSettledWatched(const Engine&, Board&, const TwinMove&, int, NoWatch&);
+template void ResolveSettledWatched(const Engine&, Board&, const TwinMove&, int, SlotWatch&);
 
 }  // namespace dalu::players

@@ -62,6 +62,30 @@ inline void LandingRowsOn(const Engine& e, const Board& b, const TwinMove& move,
   r2 = c < H + 1 ? c : H + 1;
 }
 
+// Observers of a search or a resolution. NoWatch observes nothing.
+struct NoWatch {
+  void Compared(int, int, int32_t) {}
+  void Fell(int) {}
+};
+
+// Watches the reading of one trigger on a settled board for the cells one and two rows above
+// a column's top, where a later twin's beads land. A bead of colour k written at such a cell
+// can change the trigger's result only if the reading compared that cell with k (any other
+// value compares as the empty cell did) or let beads of that column fall (the bead would
+// fall with them); every other cell the reading looks at is the same with or without it.
+struct SlotWatch {
+  const int* top;                // [x]: highest occupied row of column x; far above the grid
+                                 // for the walls and the columns beyond W
+  uint64_t bit;                  // the trigger being read
+  uint64_t (*compared)[2][10];   // [x][level][k]: triggers that compared cell top+1+level with k
+  uint64_t* fell;                // [x]: triggers whose reading let column x fall
+  void Compared(int x, int y, int32_t k) {
+    const unsigned level = static_cast<unsigned>(y - top[x] - 1);
+    if (level < 2) compared[x][level][k] |= bit;
+  }
+  void Fell(int x) { fell[x] |= bit; }
+};
+
 // Searches the cells of value c connected to (x, y) on board b, in the order of the group
 // searches of the game: the start cell, then pass by pass the neighbours of the cells found
 // in the previous pass, each in the order up, left, down, right. The start cell counts
@@ -70,6 +94,9 @@ inline void LandingRowsOn(const Engine& e, const Board& b, const TwinMove& move,
 // cells are found; the count is exact below the limit. b is unchanged on return: members are
 // marked with a value no cell ever holds while the search runs and restored afterwards.
 int CountGroup(Board& b, int x, int y, int32_t c, int limit, CellPos* list);
+// The same, telling watch every cell it compares with c (NoWatch or SlotWatch).
+template <class Watch>
+int CountGroupWatched(Board& b, int x, int y, int32_t c, int limit, CellPos* list, Watch& watch);
 
 // True when ResolveChains(move, 2) on a copy of b would vanish nothing (so it would report
 // 0 chains and 0 points). It looks at exactly what the first pass of the resolution looks
@@ -89,6 +116,10 @@ bool IsSettled(const Engine& e, const Board& b);
 // are restored only where a pass made them, and gravity runs only in columns where beads
 // vanished. It does not touch e's fall list or landing rows.
 void ResolveSettled(const Engine& e, Board& b, const TwinMove& move, int mode);
+// The same, telling watch every cell a group search compares and every column that falls.
+template <class Watch>
+void ResolveSettledWatched(const Engine& e, Board& b, const TwinMove& move, int mode,
+                           Watch& watch);
 
 // Copies b into e.WorkBoard and resolves move there: the quick way when the caller knows b
 // is settled (see ResolveSettled), else with the engine's resolution.

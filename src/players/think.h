@@ -49,8 +49,8 @@ TwinMove Thinking2p(const ThinkContext& ctx, int player, const TwinMove& current
 //  - otherwise 1 when the candidate fires, (p2 + p3) x 50 when a later twin does, else
 //    shapeScore; but (4 p3 + p1 + 2 p2) x 100 when p1 + p2 + p3 exceeds
 //    (130 - crowd) x threshold / 60.
-// The best continuation counts; -100 when none is playable. Overwrites ctx.eng.WorkBoard and
-// the placement blocks 101 and 201.
+// The best continuation counts; -100 when none is playable. Overwrites the placement blocks
+// 101 and 201, and may overwrite ctx.eng.WorkBoard.
 int32_t LookAhead(const ThinkContext& ctx, int32_t crowd, int32_t shapeScore, int32_t threshold);
 
 // Cells of ctx.eng.WorkBoard in columns 1..W, rows 1..H holding a bead or an obstruct bead.

@@ -109,7 +109,11 @@ std::string RecordDir(const RecordContext& g) {
 }
 
 bool WriteRecordFile(const RecordContext& g, const std::string& fileName, const std::string& text) {
-  const std::string dir = RecordDir(g);
+  return WriteRecordFileIn(g, RecordDir(g), fileName, text);
+}
+
+bool WriteRecordFileIn(const RecordContext& g, const std::string& dir, const std::string& fileName,
+                       const std::string& text) {
   const std::string path = PathText(dir + fileName);
   auto report = [&](const std::string& systemText) {
     g.host.ShowError(g.cfg.EnglishUI ? "Cannot save " + path + ": " + systemText
@@ -139,11 +143,26 @@ bool TF_File_Save(const RecordContext& g, int32_t SavedTurns, const std::string&
   return TF_File_SaveRows(g, SavedTurns, Reason, g.eng.TurnNumber);
 }
 
+void RemoveStaleSaveFiles(const RecordContext& g) {
+  RemoveStaleTemporaries(g.cfg.AppDir);
+  RemoveStaleTemporaries(RecordDir(g));
+}
+
+bool HasRecordHeader(const BattleRecord& rec) {
+  return rec.RecHeader[1] == kRecordMagic;
+}
+
 bool TF_File_SaveAs(const RecordContext& g, const std::string& chosenPath, bool Running) {
+  if (!HasRecordHeader(g.rec)) return false;
+  const size_t slash = chosenPath.rfind('/');
+  const std::string dir =
+      slash == std::string::npos ? RecordDir(g) : chosenPath.substr(0, slash + 1);
   g.rec.RecFileName = EnsureExtension(ExtractName(chosenPath), kRecordExtension);
   const int64_t turns = Running ? int64_t{g.eng.TurnNumber} - 1 : g.eng.TurnNumber;
-  return TF_File_Save(g, static_cast<int32_t>(std::clamp<int64_t>(turns, 0, kMaxTurns)),
-                      Running ? "Halt" : "Buried");
+  const int32_t saved = static_cast<int32_t>(std::clamp<int64_t>(turns, 0, kMaxTurns));
+  return WriteRecordFileIn(
+      g, dir, g.rec.RecFileName,
+      RecordText(g.rec, g.eng, saved, Running ? "Halt" : "Buried", g.eng.TurnNumber));
 }
 
 }  // namespace dalu

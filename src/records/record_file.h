@@ -64,12 +64,25 @@ bool TF_File_SaveRows(const RecordContext& g, int32_t SavedTurns, const std::str
 // Writes text as RecordDir(g) + fileName, with the same checks, directory creation and
 // error report as TF_File_Save.
 bool WriteRecordFile(const RecordContext& g, const std::string& fileName, const std::string& text);
+// The same into the directory dir (ending in "/").
+bool WriteRecordFileIn(const RecordContext& g, const std::string& dir, const std::string& fileName,
+                       const std::string& text);
+
+// Removes the hidden temporary files that saves of runs no longer alive (a crash in the
+// middle of a save) left in GameData/ and in the program directory, which holds the
+// configuration file. Called once at start-up.
+void RemoveStaleSaveFiles(const RecordContext& g);
+
+// Whether the record has a header to write: a match was started or a record loaded. Before
+// that its header lines are empty, and a file written from it could not be loaded again.
+bool HasRecordHeader(const BattleRecord& rec);
 
 // Save As after the dialog: RecFileName := the chosen name after its last "/", with ".DBD"
-// appended unless it already ends in ".DBD" byte for byte; the file always goes to
-// GameData/. While Running, TurnNumber - 1 turns and "Halt" (the turn in progress is left
-// out); otherwise TurnNumber turns and "Buried". RecFileName keeps the new name even when
-// the write fails.
+// appended unless it already ends in ".DBD" byte for byte. The file goes into the folder
+// the user chose; a bare name without a folder goes to GameData/. While Running,
+// TurnNumber - 1 turns and "Halt" (the turn in progress is left out); otherwise TurnNumber
+// turns and "Buried". RecFileName keeps the new name even when the write fails. A record
+// without a header (HasRecordHeader) is not written: false, RecFileName unchanged.
 bool TF_File_SaveAs(const RecordContext& g, const std::string& chosenPath, bool Running);
 
 }  // namespace dalu

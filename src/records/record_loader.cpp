@@ -34,6 +34,19 @@ std::string DropTail(std::string_view line, size_t n) {
   return std::string(line.substr(0, line.size() > n ? line.size() - n : 0));
 }
 
+// The bytes from..from+n of line, widened to whole characters at both ends.
+std::string_view WholeChars(std::string_view line, size_t from, size_t n) {
+  size_t start = 0;
+  while (start < line.size()) {
+    const size_t len = static_cast<size_t>(Cp932CharLen(line, start));
+    if (start + len > from) break;
+    start += len;
+  }
+  size_t end = start;
+  while (end < line.size() && end < from + n) end += static_cast<size_t>(Cp932CharLen(line, end));
+  return line.substr(start, end - start);
+}
+
 // Collects the first problem of a file; every check returns false once it has failed.
 class Checker {
  public:
@@ -59,19 +72,28 @@ class Checker {
 
   bool EndsBefore(int32_t line) { return Fail(Kind::kEndsEarly, Item::kNone, line); }
 
-  // A decimal number in text, within lo..hi.
+  // A decimal number in text, within lo..hi. text is a part of the file line `whole` (when
+  // given), which lets the message quote whole characters: a field of four bytes may end
+  // in the middle of a two-byte character.
   bool Number(std::string_view text, Item item, int32_t index, int32_t line, int32_t lo, int32_t hi,
-              int32_t& out) {
+              int32_t& out, std::string_view whole = {}) {
     const auto v = ParseInt(text);
-    if (!v) return Fail(Kind::kNotNumber, item, line, index, 0, 0, 0, text);
+    if (!v) {
+      const std::string_view quote =
+          whole.empty()
+              ? text
+              : WholeChars(whole, static_cast<size_t>(text.data() - whole.data()), text.size());
+      return Fail(Kind::kNotNumber, item, line, index, 0, 0, 0, quote);
+    }
     if (*v < lo || *v > hi) return Fail(Kind::kOutOfRange, item, line, index, *v, lo, hi);
     out = *v;
     return true;
   }
 
-  // One character in digit form, within lo..hi.
-  bool Digit(char c, Item item, int32_t index, int32_t line, int32_t lo, int32_t hi, int32_t& out) {
-    return Number(std::string_view(&c, 1), item, index, line, lo, hi, out);
+  // Byte i of text in digit form, within lo..hi.
+  bool Digit(std::string_view text, size_t i, Item item, int32_t index, int32_t line, int32_t lo,
+             int32_t hi, int32_t& out) {
+    return Number(text.substr(i, 1), item, index, line, lo, hi, out, text);
   }
 
   bool AtLeast(std::string_view text, size_t bytes, Item item, int32_t line) {
@@ -85,7 +107,8 @@ class Checker {
     if (!AtLeast(text, kChainLineBytes, Item::kChainLine, line)) return false;
     for (int k = 0; k < 15; ++k) {
       // A negative bonus or rate would turn chains into negative obstruct points.
-      if (!Number(text.substr(4 * k, 4), item, first + k, line, 0, INT32_MAX, table[first + k])) {
+      if (!Number(text.substr(4 * k, 4), item, first + k, line, 0, INT32_MAX, table[first + k],
+                  text)) {
         return false;
       }
     }
@@ -98,7 +121,7 @@ class Checker {
     if (!AtLeast(text, kBeadsPerRow, Item::kSequenceLine, line)) return false;
     for (int c = 1; c <= kBeadsPerRow; ++c) {
       const int bead = kBeadsPerRow * (row - 1) + c;
-      if (!Digit(text[c - 1], Item::kBead, bead, line, 0, colourCount, beads[bead])) {
+      if (!Digit(text, c - 1, Item::kBead, bead, line, 0, colourCount, beads[bead])) {
         return false;
       }
     }
@@ -109,7 +132,7 @@ class Checker {
   bool ColourLine(std::string_view text, int32_t line, int32_t colourCount, int32_t* images) {
     if (!AtLeast(text, static_cast<size_t>(colourCount), Item::kColourLine, line)) return false;
     for (int i = 1; i <= colourCount; ++i) {
-      if (!Digit(text[i - 1], Item::kColourImage, i, line, 1, kMaxColours, images[i])) {
+      if (!Digit(text, i - 1, Item::kColourImage, i, line, 1, kMaxColours, images[i])) {
         return false;
       }
     }
@@ -123,8 +146,8 @@ class Checker {
     for (int p = 1; p <= 2; ++p) {
       int32_t col = 0;
       int32_t rot = 0;
-      if (!Digit(text[2 * p - 2], Item::kColumn, p, line, 0, width, col)) return false;
-      if (!Digit(text[2 * p - 1], Item::kRotation, p, line, 0, 3, rot)) return false;
+      if (!Digit(text, 2 * p - 2, Item::kColumn, p, line, 0, width, col)) return false;
+      if (!Digit(text, 2 * p - 1, Item::kRotation, p, line, 0, 3, rot)) return false;
       if (col == 0 && rot != 0) return Fail(Kind::kOutOfRange, Item::kRotation, line, p, rot, 0, 0);
       if (col != 0) {
         const int32_t partner = col + DX[rot];
@@ -158,11 +181,15 @@ bool ParseCurrentLines(const Lines& L, LoadedRecord& out, Checker& ck) {
 
   BattleRecord& r = out.rec;
   r.RecTitle = std::string(line(2));
-  if (!ck.Number(line(3).substr(0, 4), Item::kFieldWidth, 0, 3, 4, kMaxWidth, out.FieldWidth) ||
-      !ck.Number(line(4).substr(0, 4), Item::kFieldHeight, 0, 4, 7, kMaxHeight, out.FieldHeight) ||
-      !ck.Number(line(5).substr(0, 4), Item::kColourCount, 0, 5, 1, kMaxColours, out.ColourCount) ||
+  if (!ck.Number(line(3).substr(0, 4), Item::kFieldWidth, 0, 3, 4, kMaxWidth, out.FieldWidth,
+                 line(3)) ||
+      !ck.Number(line(4).substr(0, 4), Item::kFieldHeight, 0, 4, 7, kMaxHeight, out.FieldHeight,
+                 line(4)) ||
+      !ck.Number(line(5).substr(0, 4), Item::kColourCount, 0, 5, 1, kMaxColours, out.ColourCount,
+                 line(5)) ||
       !ck.ColourLine(line(6), 6, out.ColourCount, out.ColourImage) ||
-      !ck.Number(line(7).substr(0, 4), Item::kVanishCount, 0, 7, 1, INT32_MAX, out.VanishCount)) {
+      !ck.Number(line(7).substr(0, 4), Item::kVanishCount, 0, 7, 1, INT32_MAX, out.VanishCount,
+                 line(7))) {
     return false;
   }
   r.RecPlayerName[1] = std::string(line(8));
@@ -179,20 +206,21 @@ bool ParseCurrentLines(const Lines& L, LoadedRecord& out, Checker& ck) {
   r.RecDate = std::string(line(17).substr(std::min<size_t>(5, line(17).size())));  // "Date:"
   const std::string_view rates = line(18) == labels::kSpare ? labels::kSpareRates : line(18);
   if (!ck.AtLeast(rates, 8, Item::kRatesLine, 18) ||
-      !ck.Number(rates.substr(0, 4), Item::kObstructRate, 1, 18, 0, INT32_MAX,
-                 out.ObstructRate[1]) ||
-      !ck.Number(rates.substr(4, 4), Item::kObstructRate, 2, 18, 0, INT32_MAX,
-                 out.ObstructRate[2])) {
+      !ck.Number(rates.substr(0, 4), Item::kObstructRate, 1, 18, 0, INT32_MAX, out.ObstructRate[1],
+                 rates) ||
+      !ck.Number(rates.substr(4, 4), Item::kObstructRate, 2, 18, 0, INT32_MAX, out.ObstructRate[2],
+                 rates)) {
     return false;
   }
   // Lines 19 and 20 are spare.
-  if (!ck.Number(line(21).substr(0, 4), Item::kTurnCount, 0, 21, 0, kMaxTurns, r.RecTurns)) {
+  if (!ck.Number(line(21).substr(0, 4), Item::kTurnCount, 0, 21, 0, kMaxTurns, r.RecTurns,
+                 line(21))) {
     return false;
   }
   const int32_t T = r.RecTurns;
   r.RecEndReason = std::string(line(22));
   if (!ck.Number(line(23).substr(0, 4), Item::kSequenceRows, 0, 23, 1, kMaxSequenceRows,
-                 out.SequenceRows)) {
+                 out.SequenceRows, line(23))) {
     return false;
   }
   const int32_t R = out.SequenceRows;
@@ -325,15 +353,7 @@ void CopyChainTables(const LoadedRecord& in, Engine& e) {
 
 // Text shown for what was found: at most 20 bytes, never cut inside a character.
 std::string Excerpt(std::string_view text) {
-  constexpr size_t kMax = 20;
-  if (text.size() <= kMax) return std::string(text);
-  size_t i = 0;
-  while (i < text.size()) {
-    const size_t len = static_cast<size_t>(Cp932CharLen(text, i));
-    if (i + len > kMax) break;
-    i += len;
-  }
-  return std::string(text.substr(0, i)) + "...";
+  return ShortenText(text, 20);
 }
 
 std::string ItemName(const RecordError& err, bool en) {
@@ -393,6 +413,8 @@ std::string Detail(const RecordError& err, bool en) {
       return err.text;
     case Kind::kTooLarge:
       return en ? "the file is larger than 16 MB" : ja("ファイルが大きすぎます (16MB超)");
+    case Kind::kNotRegular:
+      return NotRegularText(static_cast<FileKind>(err.value), en);
     case Kind::kEndsEarly:
       return en ? "the file ends before line " + num(err.line)
                 : num(err.line) + ja("行目の前でファイルが終わっています");
@@ -536,8 +558,11 @@ LoadOutcome LoadRecord(const RecordContext& g, const std::string& path, bool* fi
   RecordError err;
   const ReadResult file = ReadWholeFile(path, kMaxRecordBytes);
   if (file.status != ReadStatus::kOk) {
-    err.kind = file.status == ReadStatus::kTooLarge ? Kind::kTooLarge : Kind::kUnreadable;
+    err.kind = file.status == ReadStatus::kTooLarge     ? Kind::kTooLarge
+               : file.status == ReadStatus::kNotRegular ? Kind::kNotRegular
+                                                        : Kind::kUnreadable;
     err.text = file.error;
+    err.value = static_cast<int64_t>(file.kind);
     Refuse(g, path, err);
     return LoadOutcome::kFailed;
   }

@@ -76,6 +76,7 @@ struct RecordError {
   enum class Kind {
     kUnreadable,         // text: the system's error text
     kTooLarge,           // larger than kMaxRecordBytes
+    kNotRegular,         // a directory, pipe or device; value: its FileKind (util/file_io.h)
     kEndsEarly,          // the file ends before `line`
     kNotNumber,          // text: what was found where `item` should be
     kOutOfRange,         // value of `item` outside lo..hi

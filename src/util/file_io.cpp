@@ -1,13 +1,22 @@
 #include "util/file_io.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <limits>
+#include <optional>
+#include <sstream>
+
+#include "util/text.h"
 
 namespace dalu {
 
@@ -47,10 +56,133 @@ std::string FollowLinks(std::string& path, struct stat& st, bool& exists) {
   return SystemText(ELOOP);
 }
 
+FileKind KindOf(mode_t mode) {
+  if (S_ISREG(mode)) return FileKind::kRegular;
+  if (S_ISDIR(mode)) return FileKind::kDirectory;
+  if (S_ISFIFO(mode)) return FileKind::kPipe;
+  if (S_ISCHR(mode)) return FileKind::kCharDevice;
+  if (S_ISBLK(mode)) return FileKind::kBlockDevice;
+  if (S_ISSOCK(mode)) return FileKind::kSocket;
+  return FileKind::kOther;
+}
+
+constexpr const char kTempPrefix[] = ".dalu-";
+constexpr const char kTempSuffix[] = ".tmp";
+
+// The process id in a temporary file's name ".dalu-<pid>-<serial>.tmp", or 0 when the name
+// is not one of ours.
+pid_t TemporaryOwner(std::string_view name) {
+  const std::string_view prefix = kTempPrefix;
+  const std::string_view suffix = kTempSuffix;
+  if (name.size() <= prefix.size() + suffix.size() || name.substr(0, prefix.size()) != prefix ||
+      name.substr(name.size() - suffix.size()) != suffix) {
+    return 0;
+  }
+  const std::string_view middle =
+      name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+  const size_t dash = middle.find('-');
+  if (dash == std::string_view::npos || dash == 0 || dash + 1 == middle.size()) return 0;
+  auto digits = [](std::string_view s) {
+    return s.size() <= 10 &&
+           std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+  };
+  if (!digits(middle.substr(0, dash)) || !digits(middle.substr(dash + 1))) return 0;
+  const long long pid = std::stoll(std::string(middle.substr(0, dash)));
+  return pid > 0 && pid <= INT32_MAX ? static_cast<pid_t>(pid) : 0;
+}
+
+// When process pid started, in seconds since the epoch (rounded down), from /proc: its
+// start in clock ticks after the boot, and the boot time. Nothing when /proc cannot tell.
+std::optional<time_t> ProcessStart(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  if (!std::getline(stat, line)) return std::nullopt;
+  // The name in parentheses may hold blanks; the fields after it start with field 3.
+  const size_t close = line.rfind(')');
+  if (close == std::string::npos) return std::nullopt;
+  std::istringstream fields(line.substr(close + 1));
+  std::string field;
+  for (int i = 3; i <= 22 && fields >> field; ++i) {
+    if (i < 22) continue;
+    std::ifstream boot("/proc/stat");
+    std::string key;
+    long long bootTime = -1;
+    while (boot >> key) {
+      if (key == "btime") {
+        boot >> bootTime;
+        break;
+      }
+      boot.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+    }
+    const long ticks = ::sysconf(_SC_CLK_TCK);
+    if (bootTime < 0 || ticks <= 0) return std::nullopt;
+    return static_cast<time_t>(bootTime + std::strtoll(field.c_str(), nullptr, 10) / ticks);
+  }
+  return std::nullopt;
+}
+
 }  // namespace
+
+std::string NotRegularText(FileKind kind, bool english) {
+  struct Names {
+    const char* english;
+    const char* japanese;
+  };
+  Names n{"a special file", "特殊ファイル"};
+  switch (kind) {
+    case FileKind::kDirectory:
+      n = {"a directory", "フォルダ"};
+      break;
+    case FileKind::kPipe:
+      n = {"a named pipe", "名前付きパイプ"};
+      break;
+    case FileKind::kCharDevice:
+    case FileKind::kBlockDevice:
+      n = {"a device", "デバイス"};
+      break;
+    case FileKind::kSocket:
+      n = {"a socket", "ソケット"};
+      break;
+    case FileKind::kRegular:
+    case FileKind::kOther:
+      break;
+  }
+  return english ? std::string("it is ") + n.english + ", not a regular file"
+                 : Utf8ToCp932(std::string(n.japanese) + "であり、通常のファイルではありません");
+}
+
+int RemoveStaleTemporaries(const std::string& dir) {
+  DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+  if (!d) return 0;
+  int removed = 0;
+  while (const dirent* entry = ::readdir(d)) {
+    const pid_t owner = TemporaryOwner(entry->d_name);
+    if (owner == 0) continue;
+    const std::string path = dir + entry->d_name;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+    // Process ids are used again: a running process with the writer's id that started
+    // after the file was last written (this one, too, in a container that hands out the
+    // same ids at every start) did not write it. A process that exists but is not ours to
+    // signal (EPERM) is still running.
+    const bool running = ::kill(owner, 0) == 0 || errno != ESRCH;
+    const std::optional<time_t> started = running ? ProcessStart(owner) : std::nullopt;
+    if (running && (!started || st.st_mtime >= *started)) continue;
+    if (::unlink(path.c_str()) == 0) ++removed;
+  }
+  ::closedir(d);
+  return removed;
+}
 
 ReadResult ReadWholeFile(const std::string& path, size_t maxBytes) {
   ReadResult r;
+  // Asked before opening, since opening some devices already does something.
+  struct stat before {};
+  if (::stat(path.c_str(), &before) == 0 && !S_ISREG(before.st_mode)) {
+    r.status = ReadStatus::kNotRegular;
+    r.kind = KindOf(before.st_mode);
+    return r;
+  }
   // Non-blocking, so a named pipe chosen by mistake cannot hang the program; regular files
   // read as usual.
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -65,7 +197,13 @@ ReadResult ReadWholeFile(const std::string& path, size_t maxBytes) {
     ::close(fd);
     return r;
   }
-  if (S_ISREG(st.st_mode) && static_cast<unsigned long long>(st.st_size) > maxBytes) {
+  if (!S_ISREG(st.st_mode)) {  // replaced since it was asked
+    ::close(fd);
+    r.status = ReadStatus::kNotRegular;
+    r.kind = KindOf(st.st_mode);
+    return r;
+  }
+  if (static_cast<unsigned long long>(st.st_size) > maxBytes) {
     ::close(fd);
     r.status = ReadStatus::kTooLarge;
     return r;
@@ -81,7 +219,7 @@ ReadResult ReadWholeFile(const std::string& path, size_t maxBytes) {
       return r;
     }
     if (n == 0) break;
-    // A file that grows while it is read (or is no regular file) is still held to the cap.
+    // A file that grows while it is read is still held to the cap.
     if (r.bytes.size() + static_cast<size_t>(n) > maxBytes) {
       ::close(fd);
       r.bytes.clear();
@@ -120,10 +258,13 @@ std::string WriteFileAtomically(const std::string& dir, const std::string& name,
   //    file systems). Its name is unique in this process (the tournament writes from several
   //    threads) and does not end in ".DBD" or ".txt", so it never shows in the open dialog.
   //    A leftover of a crashed run that had the same process id is ours to replace.
+  //    The process id in the name tells a later start whether its writer still runs
+  //    (RemoveStaleTemporaries).
   static std::atomic<unsigned> serial{0};
   const size_t slash = target.rfind('/');
-  const std::string tmp = target.substr(0, slash == std::string::npos ? 0 : slash + 1) + ".dalu-" +
-                          std::to_string(::getpid()) + "-" + std::to_string(serial++) + ".tmp";
+  const std::string tmp = target.substr(0, slash == std::string::npos ? 0 : slash + 1) +
+                          kTempPrefix + std::to_string(::getpid()) + "-" +
+                          std::to_string(serial++) + kTempSuffix;
   ::unlink(tmp.c_str());
   const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) return SystemText(errno);

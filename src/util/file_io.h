@@ -11,17 +11,27 @@
 
 namespace dalu {
 
-enum class ReadStatus { kOk, kMissing, kFailed, kTooLarge };
+enum class ReadStatus { kOk, kMissing, kFailed, kTooLarge, kNotRegular };
+
+// What the system says a path is, when it is no regular file.
+enum class FileKind { kRegular, kDirectory, kPipe, kCharDevice, kBlockDevice, kSocket, kOther };
 
 struct ReadResult {
   ReadStatus status = ReadStatus::kFailed;
-  std::string bytes;  // the whole file when kOk
-  std::string error;  // the system's error text when kMissing or kFailed
+  std::string bytes;                   // the whole file when kOk
+  std::string error;                   // the system's error text when kMissing or kFailed
+  FileKind kind = FileKind::kRegular;  // when kNotRegular
 };
 
 // Reads the whole file at path. Files larger than maxBytes are not read (kTooLarge), so
-// opening a wrong, huge file by mistake costs nothing.
+// opening a wrong, huge file by mistake costs nothing. Only regular files are read: a
+// directory, a named pipe (which would wait for a writer or hand over whatever one sends)
+// or a device (/dev/zero never ends) is refused unopened as kNotRegular.
 ReadResult ReadWholeFile(const std::string& path, size_t maxBytes);
+
+// Why a file of that kind was refused, for a message (CP932): "it is a named pipe, not a
+// regular file", in English or Japanese.
+std::string NotRegularText(FileKind kind, bool english);
 
 // Writes bytes to dir + name so that the target holds either its old contents or all the
 // new bytes, never a part: the bytes go into a temporary file beside the target, are
@@ -36,6 +46,13 @@ ReadResult ReadWholeFile(const std::string& path, size_t maxBytes);
 // replaced (EISDIR, EINVAL).
 std::string WriteFileAtomically(const std::string& dir, const std::string& name,
                                 std::string_view bytes);
+
+// The hidden temporary files a write leaves behind when its process dies in the middle
+// (".dalu-" + process id + "-" + serial + ".tmp"): those in dir whose process is no longer
+// running are removed, and those last written before the process now running under that
+// id (this one included) started. Files a running process may still be writing are left
+// alone. Returns how many were removed.
+int RemoveStaleTemporaries(const std::string& dir);
 
 // Creates the directory dir (one level) when it does not exist yet. Returns the system's
 // error text, or "" when the directory exists afterwards.

@@ -2,6 +2,13 @@
 
 namespace dalu {
 
+void Host::MarkTime() {
+  const uint32_t now = TickMs();
+  // Wrapping arithmetic, like the waits.
+  timeMark_ = waitEnded_ && now - waitDue_ <= kLateWaitSlackMs ? waitDue_ : now;
+  waitEnded_ = false;
+}
+
 void Host::WaitFromMark(uint32_t units) {
   ProcessEvents();
   const uint32_t waitMs = units / 2;
@@ -12,6 +19,8 @@ void Host::WaitFromMark(uint32_t units) {
     if (elapsed >= waitMs) break;
     WaitForEvents(static_cast<int>(waitMs - elapsed));
   }
+  waitDue_ = timeMark_ + waitMs;
+  waitEnded_ = true;
 }
 
 bool HeldMessages::Keep(const std::string& text) {

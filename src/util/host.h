@@ -13,6 +13,9 @@
 
 namespace dalu {
 
+// The time a host without real events lets pass in one wait for a person.
+inline constexpr int kPersonWaitStepMs = 100;
+
 class Host {
  public:
   virtual ~Host() = default;
@@ -22,21 +25,38 @@ class Host {
   // Runs every pending event once and returns.
   virtual void ProcessEvents() = 0;
   // Blocks until an event arrives or maxMs milliseconds have passed, then runs the pending
-  // events. Used by waits that wait for a person, so an idle program uses no CPU.
+  // events. Used by the paced waits.
   virtual void WaitForEvents(int maxMs) = 0;
+  // Blocks until an event arrives, however long that takes, then runs the pending events.
+  // Used by the waits for a person (a key, a replay step, a comment), whose flags only
+  // handlers of events change: a program waiting for its user wakes for nothing else. A
+  // host without real events counts kPersonWaitStepMs of its clock instead.
+  virtual void WaitForPerson() { WaitForEvents(kPersonWaitStepMs); }
   // Modal message boxes with one OK button. Text is CP932 bytes.
   virtual void ShowError(const std::string& text) = 0;
   virtual void ShowInfo(const std::string& text) = 0;
 
   // ---- Paced waits ----
-  void MarkTime() { timeMark_ = TickMs(); }
+  // The current tick count, remembered; or, when a paced wait was due at most
+  // kLateWaitSlackMs before, the tick at which that wait was due to end. A real sleep ends
+  // a little after its time (the event loop's millisecond timers; on a busy machine the
+  // scheduler, by several milliseconds), and an animation is a chain of marks and waits:
+  // without this, every frame would add its lateness to the chain. With it the chain keeps
+  // the sum of its waits (a late frame is shown that much shorter), and only its last wait
+  // may end late. A wait that ended on time leaves the mark the current tick; the slack is
+  // one fall frame at the default settings.
+  void MarkTime();
   // Lets events run once, then keeps letting them run until units/2 ms have passed since
   // the mark. A wait already over returns after the first pass.
   void WaitFromMark(uint32_t units);
   uint32_t TimeMark() const { return timeMark_; }
 
+  static constexpr uint32_t kLateWaitSlackMs = 20;
+
  private:
   uint32_t timeMark_ = 0;
+  uint32_t waitDue_ = 0;     // when the last paced wait was due to end
+  bool waitEnded_ = false;  // and no mark has been taken since it ended
 };
 
 // Error texts held back while a file is read. A refused file may produce a general error

@@ -136,6 +136,17 @@ std::string Utf8ToCp932(std::string_view utf8) {
   return out;
 }
 
+std::string ShortenText(std::string_view text, size_t maxBytes) {
+  if (text.size() <= maxBytes) return std::string(text);
+  size_t i = 0;
+  while (i < text.size()) {
+    const size_t len = static_cast<size_t>(Cp932CharLen(text, i));
+    if (i + len > maxBytes) break;
+    i += len;
+  }
+  return std::string(text.substr(0, i)) + "...";
+}
+
 std::string PathText(std::string_view path) {
   return Utf8ToCp932(path);
 }

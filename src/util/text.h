@@ -61,4 +61,9 @@ inline int Cp932CharLen(std::string_view s, size_t i) {
   return (static_cast<unsigned char>(s[i]) > 127 && i + 1 < s.size()) ? 2 : 1;
 }
 
+// text when it has at most maxBytes bytes; otherwise its first whole characters within
+// maxBytes followed by "...". A quote of a damaged line or an overlong title stays short
+// and never ends in half a character.
+std::string ShortenText(std::string_view text, size_t maxBytes);
+
 }  // namespace dalu

@@ -2,6 +2,7 @@
 #include "app/cli.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <filesystem>
@@ -220,6 +221,10 @@ TEST_F(CliFixture, BadInputGetsOneLineAndExitCodeTwo) {
       {"replay"},
       {"analyse", (dir / "missing.DBD").string(), "--turn", "1", "--side", "1", "--level", "1"},
       {"analyse", "x.DBD", "--turn", "1", "--side", "3", "--level", "1"},
+      {"review"},
+      {"review", (dir / "missing.DBD").string()},
+      {"review", "x.DBD", "--playouts", "0"},
+      {"review", "x.DBD", "--playout-level", "10"},
       {"tournament", "--levels", "5-2"},
       {"bench", "now"},
   };
@@ -267,6 +272,14 @@ TEST_F(CliFixture, ARefusedRecordIsReportedAndNothingIsReplayed) {
   const CliRun n = Cli({"replay", file.string()});
   EXPECT_EQ(n.code, kCliBadInput);
   EXPECT_EQ(std::count(n.err.begin(), n.err.end(), '\n'), 1) << n.err;
+
+  // A named pipe is refused as what it is, not read as a record of the old format.
+  const fs::path pipe = dir / "pipe.DBD";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  const CliRun p = Cli({"replay", pipe.string()});
+  EXPECT_EQ(p.code, kCliBadInput);
+  EXPECT_NE(p.err.find("pipe.DBD: it is a named pipe, not a regular file."), std::string::npos)
+      << p.err;
 }
 
 TEST(CliBench, TheSignatureDependsOnlyOnTheBuild) {

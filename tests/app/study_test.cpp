@@ -10,9 +10,13 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <sstream>
+#include <utility>
 
 #include "engine/field_draw.h"
 #include "app/cli.h"
@@ -571,6 +575,70 @@ TEST(MoveText, SaysColumnAndDirectionInBothLanguages) {
   EXPECT_EQ(Cp932ToUtf8(SideCellText(row, 1, false)), "2列 上、5連鎖");
   EXPECT_EQ(SideCellText(row, 2, true), "-");
   EXPECT_EQ(Cp932ToUtf8(TurnCellText(0, false)), "開始");
+}
+
+// Positions after the turns in `wanted` of a straight replay stepped with ">"; `change`
+// alters the loaded record before the first step.
+std::map<int32_t, Position> SteppedAt(const std::string& file, const std::set<int32_t>& wanted,
+                                      const std::function<void(Game&)>& change) {
+  Viewer v;
+  std::map<int32_t, Position> out;
+  bool first = true;
+  v.host.onEvents = [&] {
+    Game& g = v.game();
+    if (!g.ctl.StepWaitActive || !g.ctl.WaitForStep) return;
+    if (std::exchange(first, false) && change) change(g);
+    if (wanted.count(ShownTurn(g))) out[ShownTurn(g)] = Snap(v);
+    NextStepClick(g);
+  };
+  EXPECT_EQ(LoadFile(v.game(), file), LoadOutcome::kReplay);
+  return out;
+}
+
+// A long record: the first jump deep into it saves a position every 64 turns, and later
+// jumps start from them, at, just before and just after their turns, showing what
+// stepping shows. A comment then written at turn 100 is shown by jumps past it: the
+// positions after it are replayed again, the one before it still serves.
+TEST(StudyCheckpoints, JumpsFromSavedPositionsShowWhatSteppingShows) {
+  const std::string file = MakeRecord({"long", 1, 1, 7, 11, 34, 300, true});
+  const auto comment = [](Game& g) {
+    g.rec.CommentCount[100] = 1;
+    g.rec.CommentText[100][1] = "written later";
+  };
+  const std::vector<int32_t> jumps = {299, 65, 63, 64, 191, 128, 256, 130, 64, 101, 100, 298};
+  const size_t changeAt = 7;
+  const std::set<int32_t> wanted(jumps.begin(), jumps.end());
+  const std::map<int32_t, Position> plain = SteppedAt(file, wanted, {});
+  const std::map<int32_t, Position> changed = SteppedAt(file, wanted, comment);
+  ASSERT_EQ(plain.size(), wanted.size());
+
+  Viewer v;
+  Game& g = v.game();
+  size_t next = 0;
+  std::vector<uint64_t> inputs;
+  v.host.onEvents = [&] {
+    if (!g.ctl.StepWaitActive || !g.ctl.WaitForStep) return;
+    if (next > 0) {
+      const int32_t t = jumps[next - 1];
+      const Position& want = (next > changeAt ? changed : plain).at(t);
+      EXPECT_EQ(Differ(Snap(v), want), "") << "jump " << next << " to turn " << t;
+    }
+    if (next == 1) {
+      for (const auto& saved : g.checkpoints.saved) inputs.push_back(saved ? saved->inputs : 0);
+    }
+    if (next == changeAt) comment(g);
+    if (next < jumps.size()) {
+      GoToTurn(g, jumps[next++]);
+    } else {
+      EndReplayClick(g);
+    }
+  };
+  ASSERT_EQ(LoadFile(g, file), LoadOutcome::kReplay);
+  EXPECT_EQ(next, jumps.size());
+  ASSERT_EQ(inputs.size(), 4u);  // turns 64, 128, 192, 256
+  EXPECT_EQ(std::count(inputs.begin(), inputs.end(), 0u), 0);
+  EXPECT_EQ(g.checkpoints.saved[0]->inputs, inputs[0]);
+  for (size_t k = 1; k < 4; ++k) EXPECT_NE(g.checkpoints.saved[k]->inputs, inputs[k]) << k;
 }
 
 }  // namespace

@@ -162,7 +162,7 @@ TEST_F(ConfigFileTest, UnreadableFileIsReportedAndTheDefaultsAreUsed) {
   g->cfg.Cfg[4] = 77;
   ConfigLoad(*g);
   ASSERT_EQ(host.errors.size(), 1u);
-  EXPECT_EQ(host.errors[0], "Cannot read " + Path() + ": " + std::strerror(EISDIR));
+  EXPECT_EQ(host.errors[0], "Cannot read " + Path() + ": it is a directory, not a regular file");
   EXPECT_EQ(g->cfg.Cfg[4], 40);
   EXPECT_TRUE(g->cfg.EnglishUI);
   // Writing over it would lose whatever labels it held: refused as well.

@@ -1,6 +1,8 @@
 #include "help/help_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <sstream>
@@ -145,6 +147,21 @@ TEST(HelpReader, RereadingStartsAfreshAndAMissingFileIsReported) {
   ASSERT_EQ(host.errors.size(), 1u);
   EXPECT_NE(host.errors[0].find("/nonexistent/dir/DM_help.tfh"), std::string::npos);
   EXPECT_EQ(store.HelpPageCount, 1);  // unchanged
+
+  // A named pipe or a device would hold the window; both are refused unread.
+  host.errors.clear();
+  const std::string fifo = ::testing::TempDir() + "help_pipe.tfh";
+  ::unlink(fifo.c_str());
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& path : {fifo, std::string("/dev/zero")}) {
+    store.HelpFileName = path;
+    EXPECT_EQ(ReadHelpFile(host, store).status, HelpReadStatus::kCannotOpen);
+  }
+  ::unlink(fifo.c_str());
+  ASSERT_EQ(host.errors.size(), 2u);
+  EXPECT_NE(host.errors[0].find("named pipe, not a regular file"), std::string::npos);
+  EXPECT_NE(host.errors[1].find("device, not a regular file"), std::string::npos);
+  EXPECT_EQ(store.HelpPageCount, 1);
 }
 
 // ---- Page layout ----

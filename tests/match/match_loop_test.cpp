@@ -248,6 +248,30 @@ TEST(Replay, CrossWhileWaitingTakesTheTurnBackAndContinueDealsTheSameTwins) {
   }
 }
 
+TEST(Replay, PauseDuringATailRunMakesTheNextTurnWaitAgain) {
+  TestGame t;
+  Game& g = t.game();
+  HarmlessRecord(t, 8);
+  std::vector<int32_t> waited;  // the turns that waited for a step
+  bool paused = false;
+  t.host.onEvents = [&] {
+    if (g.ctl.StepWaitActive && g.ctl.WaitForStep) {
+      waited.push_back(g.eng.TurnNumber);
+      if (waited.size() == 1) {
+        TailClick(g);  // ">>" at the first turn
+      } else {
+        NextStepClick(g);
+      }
+    } else if (g.eng.TurnNumber == 4 && !paused) {
+      paused = true;
+      PauseReplayClick(g);  // "<>" while turn 4 runs without waiting
+    }
+  };
+  RunReplay(t, 8, "Halt");
+  EXPECT_EQ(waited, (std::vector<int32_t>{1, 5, 6, 7, 8}));
+  EXPECT_EQ(g.eng.TurnNumber, 8);
+}
+
 TEST(Replay, CrossIsIgnoredWhenNoStepIsWaiting) {
   TestGame t;
   Game& g = t.game();

@@ -61,6 +61,13 @@ TEST(MatchSetup, StartFillsInTheRecordHeaderInTheCurrentLanguage) {
 
   StartedMatch j(false, 1, 6);
   EXPECT_EQ(j.t.game().rec.RecTitle, Utf8ToCp932("DaluMaster 練習試合: 攻撃しない 対 ぐちゃ"));
+
+  // A loaded record's title may be a megabyte long: the caption keeps its first whole
+  // characters.
+  Game& h = j.t.game();
+  h.rec.RecTitle = "x" + std::string(1 << 20, '\x82');  // "x" then two-byte characters
+  const std::string caption = CaptionText(h);
+  EXPECT_EQ(caption, "Autosave.DBD ( x" + std::string(98, '\x82') + "... )");
 }
 
 TEST(MatchSetup, EveryStartDrawsDistinctPicturesAndFreshSequences) {

@@ -1,10 +1,15 @@
 // Single steps of the turn on hand-made positions, with known answers: the drop list of the
 // two twins, the obstruct fall's column cursor and layers, and the burial.
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
 
 #include "engine/field_draw.h"
 #include "match/match_loop.h"
 #include "match_harness.h"
+#include "records/record_file.h"
 
 namespace dalu {
 namespace {
@@ -178,6 +183,48 @@ TEST(TurnSteps, ABuriedFieldFillsWithItsWallsFromTheFloorUpAndItsCommentsFollow)
       EXPECT_EQ(op.y, px.y);
     }
   }
+}
+
+TEST(TurnSteps, BothSidesBuriedInOneTurnAreBothFilledAndTheRecordIsSavedOnce) {
+  TestGame t;
+  RecordingCanvas canvas;
+  Game g(t.host, canvas, t.sound, t.view);
+  t.view.game = &g;
+  const auto dir = std::filesystem::temp_directory_path() / ("dalu_both_" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  g.cfg.AppDir = dir.string() + "/";
+  testing::FreshBoards(g.eng);
+  for (int c = 1; c <= 5; ++c) g.eng.ColourImage[c] = c;
+  g.ctl.MatchReady = true;
+  // Both fields are full to the top but for column 7, which each side's twin fills.
+  std::vector<std::string> rows(11, "1234123");
+  rows[0] = "341234.";
+  rows[1] = "123412.";
+  ScriptedKeyboards keys;
+  for (int p = 1; p <= 2; ++p) {
+    SetRows(g.eng, p, rows);
+    keys.script[p] = {{4, 3, 7, 0}};
+    g.eng.PlayerLevel[p] = 0;
+  }
+  t.host.onEvents = [&] { keys.OnEvents(g); };
+  keys.Refresh(g);
+  g.rec.RecFileName = "Autosave.DBD";
+  TF_File_SetUp(g);  // the header a start builds
+  g.rec.CommentCount[1] = 1;
+  g.rec.CommentText[1][1] = "both at once";
+  MMnotEnable(g);
+  Main(g);
+  EXPECT_TRUE(IsBuried(g.eng, 1) && IsBuried(g.eng, 2));
+  EXPECT_EQ(std::count(t.view.memo.begin(), t.view.memo.end(), "both at once"), 1);
+  // Both fields fill with the burial picture; one record of the one turn is saved.
+  const auto burial = std::count_if(canvas.ops.begin(), canvas.ops.end(), [](const auto& op) {
+    return op.kind == RecordingCanvas::Kind::kImage && op.value == kImgBurial;
+  });
+  EXPECT_EQ(burial, 2 * (g.eng.FieldHeight + 6) * (g.eng.FieldWidth + 2));
+  const auto saved = std::filesystem::directory_iterator(dir / "GameData");
+  EXPECT_EQ(std::distance(begin(saved), end(saved)), 1);
+  EXPECT_TRUE(std::filesystem::exists(dir / "GameData" / "AutoSave.DBD"));
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -140,6 +140,31 @@ TEST(WholeMatch, ARecordOfAnotherFieldSizeAsksForANewBackground) {
   fs::remove_all(dir);
 }
 
+TEST(WholeMatch, AfterTheFieldSizeChangedContinueIsRefusedUntilANewMatch) {
+  Played p;
+  Game& g = *p.g;
+  int32_t stopAt = 4;
+  p.host.onEvents = [&] {
+    if (g.ctl.MatchRunning && g.eng.TurnNumber >= stopAt) StopContinueClick(g);
+  };
+  const fs::path dir = ScratchDir("resize");
+  PlaySeeded(p, 9, 3, 4, dir);
+  g.eng.FieldWidth = 9;  // the configuration dialog, while the match is stopped
+  StopContinueClick(g);
+  EXPECT_EQ(g.eng.TurnNumber, 4);
+  EXPECT_FALSE(g.ctl.MatchRunning);
+  ASSERT_EQ(p.host.errors.size(), 1u);
+  EXPECT_NE(p.host.errors[0].find("field size was changed"), std::string::npos);
+  // A new match is built on the new size and can be stopped and continued.
+  stopAt = 2;
+  ASSERT_TRUE(StartMatch(g, 3, 4));
+  stopAt = 3;
+  StopContinueClick(g);
+  EXPECT_EQ(g.eng.TurnNumber, 3);
+  EXPECT_EQ(p.host.errors.size(), 1u);
+  fs::remove_all(dir);
+}
+
 TEST(WholeMatch, ContinueBeforeAnyStartOrLoadDoesNothing) {
   Played p;
   StopContinueClick(*p.g);

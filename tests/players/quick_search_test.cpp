@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "players/bit_field.h"
 #include "players/player_fixture.h"
 #include "players/reference_players.h"
 #include "players/search_util.h"
@@ -112,6 +113,15 @@ TEST_F(QuickSearch, SettledResolutionLeavesTheSameBoardAndResults) {
         e().WorkBoard = b;
         ResolveChains(e(), bead, 1);
         ASSERT_TRUE(SameBoard(quick, e().WorkBoard)) << s << " column " << x;
+        // The mask form: the same value wherever the masks can hold the board (marks above
+        // row H, obstruct beads and odd vanish counts included).
+        if (!players::FitsBits(e(), b)) continue;
+        players::BitField f;
+        players::ToBits(e(), b, f);
+        players::NoBitWatch none;
+        ASSERT_EQ(players::ResolveBits(e(), f, x, top + 1, c, none),
+                  e().WorkBoard.ResultChains * 10000 + e().WorkBoard.ResultObstruct)
+            << s << " column " << x << " colour " << c;
       }
     }
   }
@@ -122,7 +132,7 @@ TEST_F(QuickSearch, SettledResolutionLeavesTheSameBoardAndResults) {
 // The searches hand the quick forms boards that earlier resolutions left: marks above the
 // field stay there, and fields, vanish counts and chain tables may come from a record.
 TEST_F(QuickSearch, QuickFormsAgreeOnResolvedBoardsOfEveryShape) {
-  int compared = 0, longChains = 0;
+  int compared = 0, longChains = 0, masked = 0, maskedChains = 0;
   for (uint64_t s = 0; s < 400; ++s) {
     Rng r(s + 12345);
     e().ConstSet();
@@ -186,11 +196,24 @@ TEST_F(QuickSearch, QuickFormsAgreeOnResolvedBoardsOfEveryShape) {
         e().WorkBoard = b;
         ResolveChains(e(), bead, 1);
         ASSERT_TRUE(SameBoard(quick, e().WorkBoard)) << s << " column " << x;
+        // The mask form: the same value wherever the masks can hold the board (marks above
+        // row H, obstruct beads and odd vanish counts included).
+        if (!players::FitsBits(e(), b)) continue;
+        players::BitField f;
+        players::ToBits(e(), b, f);
+        players::NoBitWatch none;
+        ASSERT_EQ(players::ResolveBits(e(), f, x, top + 1, c, none),
+                  e().WorkBoard.ResultChains * 10000 + e().WorkBoard.ResultObstruct)
+            << s << " column " << x << " colour " << c;
+        ++masked;
+        maskedChains += e().WorkBoard.ResultChains > 1;
       }
     }
   }
   EXPECT_GT(compared, 50000);
   EXPECT_GT(longChains, 2000);
+  EXPECT_GT(masked, 5000);
+  EXPECT_GT(maskedChains, 100);
 }
 
 TEST_F(QuickSearch, SettledMeansNoMarksAndNoFloatingBeads) {

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 
 #include "engine/field_canvas.h"
@@ -123,8 +127,8 @@ TEST_F(RecordFileTest, ZeroTurnSaveAsWhileRunningMatchesGoldenFileInGameData) {
   FreshMatch();
   AddComment(0, "Hello");
   AddComment(0, Sj("よろしくお願いします"));
-  // The directory the user chose is dropped: the file always goes to GameData/.
-  ASSERT_TRUE(TF_File_SaveAs(*g, "/somewhere/else/zero", /*Running=*/true));
+  // A bare name goes to GameData/.
+  ASSERT_TRUE(TF_File_SaveAs(*g, "zero", /*Running=*/true));
   EXPECT_EQ(g->rec.RecFileName, "zero.DBD");
   EXPECT_EQ(Saved("zero.DBD"), ReadFile(kData + "halt_zero_turns.DBD"));
   EXPECT_TRUE(host.errors.empty());
@@ -164,10 +168,16 @@ TEST_F(RecordFileTest, SaveAsNamesAndEndReasons) {
 
   ASSERT_TRUE(TF_File_SaveAs(*g, "game", /*Running=*/false));
   EXPECT_EQ(g->rec.RecFileName, "game.DBD");
-  ASSERT_TRUE(TF_File_SaveAs(*g, "/tmp/x/game.DBD", false));
+  ASSERT_TRUE(TF_File_SaveAs(*g, "game.DBD", false));
   EXPECT_EQ(g->rec.RecFileName, "game.DBD");
   ASSERT_TRUE(TF_File_SaveAs(*g, "game.dbd", false));
   EXPECT_EQ(g->rec.RecFileName, "game.dbd.DBD");
+  EXPECT_EQ(Listing(GameData()), (std::set<std::string>{"game.DBD", "game.dbd.DBD"}));
+  // A name with a folder goes where the user chose it.
+  std::filesystem::create_directory(dir.path() + "chosen");
+  ASSERT_TRUE(TF_File_SaveAs(*g, dir.path() + "chosen/there", false));
+  EXPECT_EQ(g->rec.RecFileName, "there.DBD");
+  EXPECT_EQ(ReadFile(dir.path() + "chosen/there.DBD"), Saved("game.DBD"));
   EXPECT_EQ(Listing(GameData()), (std::set<std::string>{"game.DBD", "game.dbd.DBD"}));
 
   // After the match: TurnNumber turns, "Buried".
@@ -301,6 +311,31 @@ TEST_F(RecordFileTest, FailedRenameLeavesNoTemporary) {
   EXPECT_EQ(host.errors.size(), 1u);
   // Save As keeps the chosen name even when the write fails.
   EXPECT_EQ(g->rec.RecFileName, "busy.DBD");
+}
+
+TEST_F(RecordFileTest, LeftoversOfSavesOfRunsNoLongerAliveAreRemovedAtStart) {
+  // A process that has ended: its id names no running process any more.
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ASSERT_GT(child, 0);
+  ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+  const std::string dead = ".dalu-" + std::to_string(child) + "-";
+  const std::string ours = ".dalu-" + std::to_string(::getpid()) + "-0.tmp";
+  std::filesystem::create_directories(GameData());
+  for (const std::string& name : {dead + "0.tmp", ours, std::string(".dalu-1-0.tmp"),
+                                  std::string(".dalu-x-0.tmp"), std::string("notes.tmp")}) {
+    WriteFile(GameData() + name, "half a record");
+  }
+  WriteFile(dir.path() + dead + "7.tmp", "half a configuration");
+  // Written an hour ago under this process's id: by an earlier process that had it.
+  const std::string earlier = ".dalu-" + std::to_string(::getpid()) + "-9.tmp";
+  WriteFile(GameData() + earlier, "half a record");
+  const auto anHourAgo = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+  std::filesystem::last_write_time(GameData() + earlier, anHourAgo);
+  RemoveStaleSaveFiles(*g);
+  EXPECT_EQ(Listing(GameData()), (std::set<std::string>{ours, ".dalu-1-0.tmp", ".dalu-x-0.tmp",
+                                                        "notes.tmp"}));
+  EXPECT_FALSE(Exists(dir.path() + dead + "7.tmp"));
 }
 
 TEST_F(RecordFileTest, GameDataThatIsNoDirectoryIsReported) {

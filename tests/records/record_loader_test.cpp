@@ -235,6 +235,8 @@ TEST_F(RecordLoaderTest, RefusedFilesLeaveTheGameExactlyAsItWas) {
       {3, "0003" + W, 3, false, "the field width is 3, outside 4..9"},
       {3, "0010" + W, 3, false, "the field width is 10, outside 4..9"},
       {3, "00x7" + W, 3, true, "the field width \"00x7\" is not a number"},
+      // The field's four bytes end inside a two-byte character; the quote shows all of it.
+      {3, "000" + Sj("横"), 3, true, "the field width \"000" + Sj("横") + "\" is not a number"},
       {3, "-11111", 3, false, "the field width is -111, outside 4..9"},
       {4, "0015" + H, 4, false, "the field height is 15, outside 7..14"},
       {4, "0006" + H, 4, false, "the field height is 6, outside 7..14"},
@@ -320,7 +322,7 @@ TEST_F(RecordLoaderTest, UnreadableFileIsReportedWithTheSystemText) {
   host.errors.clear();
   ASSERT_EQ(LoadRecord(*g, dir.path()), LoadOutcome::kFailed);  // a directory
   ASSERT_EQ(host.errors.size(), 1u);
-  EXPECT_NE(host.errors[0].find(std::strerror(EISDIR)), std::string::npos);
+  EXPECT_NE(host.errors[0].find("it is a directory, not a regular file"), std::string::npos);
 
   host.errors.clear();
   const std::string huge = Put("huge.DBD", golden);
@@ -333,7 +335,10 @@ TEST_F(RecordLoaderTest, UnreadableFileIsReportedWithTheSystemText) {
   const std::string fifo = dir.path() + "pipe.DBD";
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   EXPECT_EQ(LoadRecord(*g, fifo), LoadOutcome::kFailed);  // returns at once, no writer needed
-  EXPECT_EQ(host.errors.size(), 1u);
+  EXPECT_EQ(LoadRecord(*g, "/dev/zero"), LoadOutcome::kFailed);
+  ASSERT_EQ(host.errors.size(), 2u);
+  EXPECT_EQ(host.errors[0], "Cannot load " + fifo + ": it is a named pipe, not a regular file.");
+  EXPECT_EQ(host.errors[1], "Cannot load /dev/zero: it is a device, not a regular file.");
   EXPECT_TRUE(SameState(*engBefore, *recBefore, g->eng, g->rec));
 }
 

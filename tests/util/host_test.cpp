@@ -47,5 +47,28 @@ TEST(WaitFromMark, EventsRunDuringTheWait) {
   EXPECT_GE(calls, 1);
 }
 
+// A host whose sleeps end late, as a real one's do: an animation's chain of marks and
+// waits keeps the sum of its waits, while a mark taken well after a wait (or after one that
+// ended on time) is the current tick.
+TEST(WaitFromMark, AChainOfWaitsDoesNotAddUpTheirLateness) {
+  struct LateHost final : VirtualHost {
+    void WaitForEvents(int maxMs) override { VirtualHost::WaitForEvents(maxMs + 3); }
+  } host;
+  host.MarkTime();
+  const uint32_t start = host.TimeMark();
+  for (int frame = 0; frame < 10; ++frame) {
+    host.MarkTime();
+    host.WaitFromMark(40);
+  }
+  EXPECT_EQ(host.TickMs() - start, 10u * 20u + 3u);
+  host.Advance(1);  // drawing after the last wait: still on the chain
+  host.MarkTime();
+  EXPECT_EQ(host.TickMs() - host.TimeMark(), 4u);
+  host.WaitFromMark(40);
+  host.Advance(30);  // a pause beyond the slack starts afresh
+  host.MarkTime();
+  EXPECT_EQ(host.TimeMark(), host.TickMs());
+}
+
 }  // namespace
 }  // namespace dalu

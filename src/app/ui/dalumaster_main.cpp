@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 #include <QtMath>
 #include <algorithm>
 #include <QFile>
@@ -18,7 +19,7 @@
 #include "match/ui/main_window.h"
 #include "util/ui/fonts.h"
 #include "util/ui/qt_host.h"
-#include "util/ui/qt_sound.h"
+#include "util/ui/lazy_sound.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -32,7 +33,7 @@ int main(int argc, char** argv) {
   const int scale = screen ? std::clamp(qCeil(screen->devicePixelRatio()), 1, 2) : 1;
   dalu::FieldPictures pictures(scale);
   dalu::ImageCanvas canvas(pictures);
-  dalu::QtSound sound;
+  dalu::LazySound sound;
   dalu::WindowView view;
   auto game = std::make_unique<dalu::Game>(host, canvas, sound, view);
   sound.SetConfig(&game->cfg);
@@ -46,5 +47,7 @@ int main(int argc, char** argv) {
   dalu::MainWindow window(*game, host, pictures, canvas, view, std::move(options));
   window.show();
   window.activateWindow();  // the keys reach the game at once, also without a window manager
+  // The sound libraries are loaded once the window is up and its first paint is done.
+  QTimer::singleShot(1000, &window, [&sound] { sound.Load(); });
   return QApplication::exec();
 }

@@ -13,6 +13,21 @@ namespace {
 // window is on, so the digits always fit their cell.
 constexpr int kDotsPerMeter96Dpi = 3780;
 
+// The mean colour of a cell image's visible pixels; white for an empty one.
+QColor MeanColour(const QImage& cell) {
+  const QImage argb = cell.convertToFormat(QImage::Format_ARGB32);
+  int64_t r = 0, g = 0, b = 0, n = 0;
+  for (int y = 0; y < argb.height(); ++y) {
+    for (int x = 0; x < argb.width(); ++x) {
+      const QRgb px = argb.pixel(x, y);
+      if (qAlpha(px) < 128) continue;
+      r += qRed(px), g += qGreen(px), b += qBlue(px), ++n;
+    }
+  }
+  if (n == 0) return Qt::white;
+  return QColor(static_cast<int>(r / n), static_cast<int>(g / n), static_cast<int>(b / n));
+}
+
 }  // namespace
 
 ImageCanvas::ImageCanvas(const FieldPictures& pictures, QObject* parent)
@@ -32,6 +47,19 @@ void ImageCanvas::DrawImage(int n, int x, int y) {
   if (cell.isNull()) return;
   QPainter p(&image_);
   p.drawImage(QRectF(x, y, kCellSize, kCellSize), cell);
+}
+
+void ImageCanvas::DrawOutline(int n, int x, int y) {
+  QColor colour = Qt::white;
+  if (pictures_.imagesReady && n >= 0 && n < kSheetImages && !pictures_.IL_ch[n].isNull()) {
+    colour = MeanColour(pictures_.IL_ch[n]).lighter(130);
+  }
+  colour.setAlpha(170);  // faint: the background shows through
+  QPainter p(&image_);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(colour, 2));
+  p.setBrush(Qt::NoBrush);
+  p.drawRoundedRect(QRectF(x + 2, y + 2, kCellSize - 4, kCellSize - 4), 5, 5);
 }
 
 void ImageCanvas::RestoreCell(int x, int y) {

@@ -66,6 +66,8 @@ class ImageCanvas : public QObject, public FieldCanvas {
   // Images of any size are drawn into the 20 x 20 logical cell (nearest pixel, never blurred).
   // Without a background (not prepared yet) the cell is cleared to black.
   void RestoreCell(int x, int y) override;
+  // A rounded frame just inside the cell in the image's mean colour, half transparent.
+  void DrawOutline(int n, int x, int y) override;
   // White bold digits, the top left of the text at (x, y), with a dark shadow for contrast.
   void DrawChainNumber(int x, int y, int number, int fontSize) override;
   void RestoreAll() override;

@@ -14,6 +14,19 @@ int VirtualKeyOf(int qtKey, Qt::KeyboardModifiers modifiers) {
       return vk::kRight;
     case Qt::Key_Down:
       return vk::kDown;
+    // Keys the user may choose to drop the twin with (with Num Lock on, keypad 8 and 0 are
+    // digits; off, 8 is the up arrow).
+    case Qt::Key_Up:
+      return vk::kUp;
+    case Qt::Key_Space:
+      return vk::kSpace;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      return vk::kReturn;
+    case Qt::Key_0:
+      return keypad ? vk::kNumpad0 : 0;
+    case Qt::Key_8:
+      return keypad ? vk::kNumpad8 : 0;
     case Qt::Key_Home:  // a replay's keys (with Num Lock off, also keypad 7 and 1)
       return vk::kHome;
     case Qt::Key_End:

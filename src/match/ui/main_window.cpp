@@ -22,6 +22,7 @@
 #include <QTableWidget>
 #include <algorithm>
 
+#include "coach/ui/coach_controller.h"
 #include "config/config_file.h"
 #include "engine/ui/image_canvas.h"
 #include "help/ui/help_form.h"
@@ -31,9 +32,11 @@
 #include "match/match_commands.h"
 #include "match/match_loop.h"
 #include "match/match_setup.h"
+#include "match/notices.h"
 #include "match/replay.h"
 #include "match/steering.h"
 #include "match/study.h"
+#include "match/ui/controls_dialog.h"
 #include "match/ui/key_map.h"
 #include "match/ui/move_list_window.h"
 #include "players/levels.h"
@@ -75,6 +78,7 @@ QString DefaultAsk(bool save, QWidget* parent, const QString& dir, const QString
 
 const char kSelectorStyle[] =
     "QComboBox { background: black; color: white; }"
+    "QComboBox:disabled { background: #303030; color: #8c8c8c; }"
     "QComboBox QAbstractItemView { background: black; color: white;"
     " selection-background-color: #303080; }";
 
@@ -128,8 +132,17 @@ PlayfieldWidget::PlayfieldWidget(const ImageCanvas& canvas, QWidget* parent)
   setFocusPolicy(Qt::NoFocus);
 }
 
+void PlayfieldWidget::Reveal() {
+  revealed_ = true;
+  update();
+}
+
 void PlayfieldWidget::paintEvent(QPaintEvent*) {
   QPainter p(this);
+  if (!revealed_) {
+    p.fillRect(rect(), Qt::black);
+    return;
+  }
   // The image may be drawn at a higher pixel density than 1; it always fills the logical
   // picture. Integer scaling of a low-density image stays sharp without smoothing.
   p.setRenderHint(QPainter::SmoothPixmapTransform, false);
@@ -191,10 +204,13 @@ MainWindow::MainWindow(Game& g, QtHost& host, FieldPictures& pictures, ImageCanv
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   setAttribute(Qt::WA_WindowPropagation);  // the menus take the window's font
+  UseProgramFaceEverywhere();
   setFont(MakeFont(GothicFace(), 11));
   BuildWidgets();
   BuildMenus();
-  help_ = new HelpForm(host_, this);
+  coach_ = new CoachController(g_, pictures_,
+                               {this, field_, [this](MenuId id) { return Action(id); },
+                                [this] { return moveList_; }, [this] { BackFromDialog(); }});
   view_.Attach(this);
   host_.SetParentWidget(this);
   connect(&canvas_, &ImageCanvas::presented, field_, qOverload<>(&QWidget::update));
@@ -202,8 +218,26 @@ MainWindow::MainWindow(Game& g, QtHost& host, FieldPictures& pictures, ImageCanv
   connect(&paintTimer_, &QTimer::timeout, this, &MainWindow::FirstPaint);
   // A fixed single border: the window keeps the picture's size.
   layout()->setSizeConstraint(QLayout::SetFixedSize);
+  // Asked for before the window exists, the corner keeps the window manager from placing
+  // the window elsewhere; StartUp then moves the frame there.
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().topLeft());
+  }
+}
+
+void MainWindow::PlaceFrameAtTopLeft(int triesLeft) {
+  // The frame, not the client area, goes to the corner: the title bar and its close box
+  // must stay on the screen. A move places the frame once Qt knows its size.
+  QScreen* screen = QGuiApplication::primaryScreen();
+  if (!screen || closing_) return;
+  const QPoint corner = screen->availableGeometry().topLeft();
+  const bool framed = frameGeometry() != geometry();
+  if (frameGeometry().topLeft() != corner) move(corner);
+  // A window manager frames the window a moment after it is shown; until then its frame
+  // is unknown and the move placed the window itself. Without a window manager no frame
+  // ever comes, and the window already stands in the corner.
+  if (!framed && triesLeft > 0) {
+    QTimer::singleShot(50, this, [this, triesLeft] { PlaceFrameAtTopLeft(triesLeft - 1); });
   }
 }
 
@@ -225,11 +259,13 @@ void MainWindow::BuildWidgets() {
   catcher_ = new KeyCatcher(central);
   catcher_->move(0, 0);
   catcher_->onKey = [this](int vk, bool up) {
+    if (coach_ && coach_->TakeKey(vk, up)) return;  // a try steers its own twin
     if (up) {
       KeyUp(g_, vk);
     } else if (!ReplayKeyDown(g_, vk) && !TakeBackKeyDown(g_, vk)) {  // a replay's keys first
       KeyDown(g_, vk);
     }
+    if (coach_) coach_->AfterKey();
   };
 
   auto makeSelector = [&](int x) {
@@ -242,6 +278,15 @@ void MainWindow::BuildWidgets() {
   };
   cbx1_ = makeSelector(0);
   cbx2_ = makeSelector(474);
+
+  // Between the level selectors, above the fields: AutoTwin makes side 2 copy side 1's
+  // placements, whoever plays side 2, so it is never on unseen.
+  autoTwinNotice_ = new QLabel(central);
+  autoTwinNotice_->setGeometry(236, 2, 201, 19);
+  autoTwinNotice_->setAlignment(Qt::AlignCenter);
+  autoTwinNotice_->setStyleSheet(
+      QStringLiteral("QLabel { background: #7a1010; color: #ffe060; font-weight: bold; }"));
+  autoTwinNotice_->hide();
 
   memo_ = new QPlainTextEdit(central);
   memo_->setGeometry(6, 440, 587, 81);
@@ -328,8 +373,12 @@ void MainWindow::showEvent(QShowEvent* event) {
 void MainWindow::StartUp() {
   if (started_) return;
   started_ = true;
+  PlaceFrameAtTopLeft(40);  // for up to 2 s, until the window manager has framed it
   g_.cfg.AppDir = CurDirLoad(options_.exePath);
   ConfigLoad(g_);
+  qtTexts_.Apply(g_.cfg.EnglishUI);
+  g_.ctl.Steering = LoadSteeringOptions(g_.cfg.AppDir);
+  coach_->StartUp();
   g_.eng.ConstSet();
   MenuEJ();
   FillLevelSelectors();
@@ -340,20 +389,39 @@ void MainWindow::StartUp() {
   g_.ctl.MatchRunning = false;
   ClearMemo();
   for (const std::string& line : WelcomeLines()) AddMemoLine(line);
+  RemoveStaleSaveFiles(g_);
+  // A message box of the start-up (a damaged configuration) took the keyboard.
+  BackFromDialog();
   paintTimer_.start(options_.firstPaintDelayMs);
+  // The pictures are read while the timer runs, once the window is on the screen.
+  if (options_.firstPaintDelayMs > 0) QTimer::singleShot(0, this, [this] { PreparePictures(); });
+}
+
+void MainWindow::PreparePictures() {
+  if (picturesPrepared_ || closing_) return;
+  picturesPrepared_ = true;
+  // A message about a missing picture belongs to the first paint.
+  if (firstPaintPending_) host_.HoldErrors();
+  TF_File_BmpLoad(g_, pictures_);
+  canvas_.RestoreAll();
 }
 
 void MainWindow::FirstPaint() {
   if (!firstPaintPending_ || closing_) return;
+  PreparePictures();
   firstPaintPending_ = false;
-  TF_File_BmpLoad(g_, pictures_);
-  canvas_.RestoreAll();
+  field_->Reveal();
   canvas_.Present();
-  if (options_.args.empty()) return;
+  host_.ReleaseErrors(false);
+  if (options_.args.empty()) {
+    BackFromDialog();  // a picture's message box may have taken the keyboard
+    return;
+  }
   // A path with blanks arrives split into several arguments.
   std::string path = options_.args[0];
   for (size_t i = 1; i < options_.args.size(); ++i) path += " " + options_.args[i];
   LoadFromPath(path);
+  if (!closing_) BackFromDialog();  // after a refusal's message box, too
 }
 
 // ---- Menus ----
@@ -389,6 +457,8 @@ void MainWindow::MenuClick(MenuId id) {
       SameDealClick();
       break;
     case MenuId::kHelp:
+      // Made at its first use: building it would delay the window's first showing.
+      if (!help_) help_ = new HelpForm(host_, this);
       help_->OpenHelp(g_.cfg.AppDir + "DM_help.tfh");
       BackFromDialog();
       break;
@@ -408,6 +478,9 @@ void MainWindow::MenuClick(MenuId id) {
     case MenuId::kDefault:
       g_.eng.DefaultChainTables();
       break;
+    case MenuId::kControls:
+      ControlsClick();
+      break;
     case MenuId::kComment:
       CommentClick();
       break;
@@ -416,6 +489,15 @@ void MainWindow::MenuClick(MenuId id) {
       break;
     case MenuId::kConfig:
       ConfigClick();
+      break;
+    case MenuId::kCoach:
+    case MenuId::kHintLevel:
+      break;
+    case MenuId::kHint:
+    case MenuId::kReview:
+    case MenuId::kNextMistake:
+    case MenuId::kTryAgain:
+      coach_->MenuClick(id);
       break;
     case MenuId::kNone:
     case MenuId::kCount:
@@ -427,6 +509,10 @@ void MainWindow::MenuEJ() {
   for (const MenuEntry& e : kMenuTable) {
     if (Action(e.id)) SetVariant(e.id, VariantOf(e.id));
   }
+  if (autoTwinNotice_) {
+    autoTwinNotice_->setText(FromCp932(NoticeText(Notice::kAutoTwinOn, g_.cfg.EnglishUI)));
+  }
+  if (coach_) coach_->Retranslate();
 }
 
 CaptionVariant MainWindow::VariantOf(MenuId id) const {
@@ -447,6 +533,7 @@ void MainWindow::SetVariant(MenuId id, CaptionVariant variant) {
 void MainWindow::SyncEditChecks() {
   Action(MenuId::kEditMode)->setChecked(g_.ctl.EditMode);
   Action(MenuId::kAutoTwin)->setChecked(g_.ctl.AutoTwin);
+  autoTwinNotice_->setVisible(g_.ctl.AutoTwin);
 }
 
 QString MainWindow::RecordDirectory() const {
@@ -454,14 +541,17 @@ QString MainWindow::RecordDirectory() const {
 }
 
 void MainWindow::SaveAsClick() {
+  if (!CanSaveAs(g_)) {  // nothing to save yet: said so, and no dialog
+    BackFromDialog();
+    return;
+  }
   const FileAsker& ask = options_.askSaveFile;
   const QString filter = QString::fromLatin1(kRecordFilter);
   const QString chosen = ask ? ask(this, RecordDirectory(), filter)
                              : DefaultAsk(true, this, RecordDirectory(), filter);
   BackFromDialog();
   if (chosen.isEmpty()) return;
-  const std::string path = QFile::encodeName(chosen).toStdString();
-  TF_File_SaveAs(g_, path, g_.ctl.MatchRunning);
+  SaveAs(g_, QFile::encodeName(chosen).toStdString());
 }
 
 void MainWindow::LoadClick() {
@@ -493,7 +583,7 @@ void MainWindow::CommentClick() {
     memo_->setFocus();
     memo_->moveCursor(QTextCursor::End);
     // The match (if one runs below this handler) waits until the comment is done.
-    while (commentMode_ && !closing_) host_.WaitForEvents(kPersonWaitMs);
+    while (commentMode_ && !closing_) host_.WaitForPerson();
     return;
   }
   commentMode_ = false;
@@ -518,11 +608,25 @@ void MainWindow::ConfigClick() {
   const int level1 = cbx1_->currentIndex();
   const int level2 = cbx2_->currentIndex();
   if (options_.configDialog) options_.configDialog(this);
+  qtTexts_.Apply(g_.cfg.EnglishUI);
   MenuEJ();
   ShowRecordInMoveList();  // in the language chosen
   FillLevelSelectors();
   ShowLevels(level1, level2);
   field_->update();
+  BackFromDialog();
+}
+
+// ---- Controls ----
+
+void MainWindow::ControlsClick() {
+  if (closing_) return;
+  ControlsDialog dialog(g_.ctl.Steering, g_.cfg.EnglishUI, this);
+  if (dialog.exec() == QDialog::Accepted && !closing_) {
+    g_.ctl.Steering = dialog.Options();
+    SaveSteeringOptions(g_.cfg.AppDir, g_.ctl.Steering);
+    ShowLanding(g_);  // a twin being steered gains or loses its outline at once
+  }
   BackFromDialog();
 }
 
@@ -541,6 +645,7 @@ void MainWindow::MoveListClick() {
       GoToTurn(g_, turn);
     };
     PlaceMoveList();
+    coach_->DecorateMoveList();  // a review done before the list was opened
   }
   moveList_->ShowRecord(g_);
   moveList_->show();
@@ -602,11 +707,13 @@ void MainWindow::ShowRecordInMoveList() {
 }
 
 void MainWindow::RecordLoaded() {
+  coach_->RecordLoaded();
   RefreshRecordItems(g_.ctl.MatchRunning);
   ShowRecordInMoveList();
 }
 
 void MainWindow::PositionShown() {
+  coach_->PositionShown();
   RefreshRecordItems(g_.ctl.MatchRunning);
   if (!moveList_) return;
   // Once live play has written over the record the list would show moves no longer in it.
@@ -659,6 +766,7 @@ void MainWindow::SetMatchRunning(bool running) {
   cbx2_->setEnabled(!running);
   SetVariant(MenuId::kStopContinue, running ? CaptionVariant::kStop : CaptionVariant::kContinue);
   RefreshRecordItems(running);
+  coach_->MatchRunningChanged(running);
   if (running && !commentMode_) FocusKeys();
 }
 
@@ -728,6 +836,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   commentMode_ = false;
   paintTimer_.stop();
   if (moveList_) moveList_->close();
+  coach_->Shutdown();
   CloseRequested(g_);
   host_.FinishQuickly();
   // The last window closing ends the application's event loop once the handlers below

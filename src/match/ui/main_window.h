@@ -22,6 +22,7 @@
 
 #include "match/match_view.h"
 #include "match/menu_table.h"
+#include "util/ui/qt_translations.h"
 
 class QAction;
 class QComboBox;
@@ -35,6 +36,7 @@ namespace dalu {
 struct Game;
 struct FieldPictures;
 class HelpForm;
+class CoachController;
 class ImageCanvas;
 class MainWindow;
 class MoveListWindow;
@@ -69,6 +71,9 @@ class PlayfieldWidget : public QWidget {
  public:
   PlayfieldWidget(const ImageCanvas& canvas, QWidget* parent);
   std::function<void()> onClick;
+  // Until the first paint the picture stays black, whatever is drawn on the canvas: the
+  // pictures are prepared on it before then and appear all at once when it comes.
+  void Reveal();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -76,6 +81,7 @@ class PlayfieldWidget : public QWidget {
 
  private:
   const ImageCanvas& canvas_;
+  bool revealed_ = false;
 };
 
 // The control that holds the keyboard focus during play and hands the keys to the core as
@@ -119,7 +125,7 @@ class MainWindow : public QMainWindow {
  public:
   static constexpr int kClientWidth = 673;
   static constexpr int kClientHeight = 529;
-  static constexpr const char* kRecordFilter = "TrueDalu BattleData (*.DBD)";
+  static constexpr const char* kRecordFilter = "TrueDalu BattleData(*.DBD)";
 
   MainWindow(Game& g, QtHost& host, FieldPictures& pictures, ImageCanvas& canvas, WindowView& view,
              WindowOptions options, QWidget* parent = nullptr);
@@ -131,6 +137,10 @@ class MainWindow : public QMainWindow {
   void StartUp();
   // The first paint: bead pictures, background, then the record named on the command line.
   void FirstPaint();
+  // Reads the pictures and draws the empty playfield on the canvas, not yet shown, so that
+  // the first paint only has to show it. Runs once; a missing picture is reported at the
+  // first paint.
+  void PreparePictures();
 
   // ---- What the menu items and buttons do ----
   void MenuClick(MenuId id);
@@ -140,6 +150,9 @@ class MainWindow : public QMainWindow {
   void LoadFromPath(const std::string& path);
   void CommentClick();
   void ConfigClick();
+  // The Controls dialog: the steering options, applied at once and kept in the program's
+  // settings file.
+  void ControlsClick();
   void ClearClick();
   // The record's study: the move list window (made on first use), Go to turn, the replay
   // keys' items (entry i of ReplayKeys()), and a new match on the record's deal.
@@ -179,7 +192,9 @@ class MainWindow : public QMainWindow {
   QPushButton* ClearButton() const { return btClear_; }
   KeyCatcher* Catcher() const { return catcher_; }
   MoveListWindow* MoveList() const { return moveList_; }  // null until first opened
+  CoachController* Coach() const { return coach_; }
   PlayfieldWidget* Playfield() const { return field_; }
+  QLabel* AutoTwinNotice() const { return autoTwinNotice_; }
   bool InCommentMode() const { return commentMode_; }
   bool Closing() const { return closing_; }
   bool FirstPaintDone() const { return !firstPaintPending_; }
@@ -198,6 +213,9 @@ class MainWindow : public QMainWindow {
   void SyncEditChecks();
   void FocusKeys();
   void BackFromDialog();
+  // Moves the window so that its frame's top-left corner is the screen's; tries again
+  // every 50 ms, up to triesLeft times, while the window has no frame yet.
+  void PlaceFrameAtTopLeft(int triesLeft);
   QString RecordDirectory() const;
   void RefreshRecordItems(bool running);
   void ShowRecordInMoveList();
@@ -222,14 +240,18 @@ class MainWindow : public QMainWindow {
   QPushButton* btTail_ = nullptr;     // ">>"
   QPushButton* btClear_ = nullptr;    // "消"
   KeyCatcher* catcher_ = nullptr;
+  QLabel* autoTwinNotice_ = nullptr;  // shown while AutoTwin is on
   HelpForm* help_ = nullptr;
   MoveListWindow* moveList_ = nullptr;
+  CoachController* coach_ = nullptr;  // hint, review and try again
   QTimer paintTimer_;
+  QtTranslations qtTexts_;  // Qt's own texts in the configured language
   std::array<QAction*, kMenuItemCount> actions_{};
   std::array<CaptionVariant, kMenuItemCount> variants_{};
 
   bool started_ = false;
   bool firstPaintPending_ = true;
+  bool picturesPrepared_ = false;
   bool commentMode_ = false;
   bool closing_ = false;
 };

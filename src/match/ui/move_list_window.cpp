@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "match/game.h"
 #include "match/study.h"
@@ -38,14 +39,38 @@ void MoveListWindow::ShowRecord(const Game& g) {
   Follow(g);
 }
 
+void MoveListWindow::SetExtraColumns(std::vector<ExtraColumn> columns,
+                                     std::vector<std::vector<ExtraCell>> rows) {
+  extraColumns_ = std::move(columns);
+  extraRows_ = std::move(rows);
+  const int32_t marked = marked_;
+  SetRows(std::move(rows_), english_);
+  MarkTurn(marked);
+}
+
 void MoveListWindow::SetRows(std::vector<MoveListRow> rows, bool english) {
   rows_ = std::move(rows);
+  english_ = english;
   marked_ = -1;
   setWindowTitle(FromCp932(MoveListTitle(english)));
+  // The table's column of each list column and of each added one, which stands after the
+  // list column it names (never after the comments, which stretch to the edge).
+  const int extra = static_cast<int>(extraColumns_.size());
+  std::vector<int> at(kColumns), extraAt(static_cast<size_t>(extra));
   QStringList headers;
-  for (int c = 0; c < kColumns; ++c) headers << FromCp932(MoveListHeader(c, english));
-  table_->setHorizontalHeaderLabels(headers);
+  for (int c = 0, next = 0; c < kColumns; ++c) {
+    at[static_cast<size_t>(c)] = next++;
+    headers << FromCp932(MoveListHeader(c, english));
+    for (int x = 0; x < extra; ++x) {
+      const ExtraColumn& e = extraColumns_[static_cast<size_t>(x)];
+      if (std::clamp(e.after, 0, kColumns - 2) != c) continue;
+      extraAt[static_cast<size_t>(x)] = next++;
+      headers << e.header;
+    }
+  }
   table_->clearContents();
+  table_->setColumnCount(kColumns + extra);
+  table_->setHorizontalHeaderLabels(headers);
   table_->setRowCount(static_cast<int>(rows_.size()));
   for (int r = 0; r < static_cast<int>(rows_.size()); ++r) {
     const MoveListRow& row = rows_[static_cast<size_t>(r)];
@@ -55,7 +80,17 @@ void MoveListWindow::SetRows(std::vector<MoveListRow> rows, bool english) {
     for (int c = 0; c < kColumns; ++c) {
       auto* item = new QTableWidgetItem(FromCp932(cells[c]));
       if (c == 0) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-      table_->setItem(r, c, item);
+      table_->setItem(r, at[static_cast<size_t>(c)], item);
+    }
+    const size_t turn = static_cast<size_t>(row.turn);
+    for (int x = 0; x < extra; ++x) {
+      auto* item = new QTableWidgetItem;
+      if (turn < extraRows_.size() && x < static_cast<int>(extraRows_[turn].size())) {
+        item->setText(extraRows_[turn][static_cast<size_t>(x)].text);
+        item->setToolTip(extraRows_[turn][static_cast<size_t>(x)].tip);
+      }
+      item->setTextAlignment(Qt::AlignCenter);
+      table_->setItem(r, extraAt[static_cast<size_t>(x)], item);
     }
   }
   table_->resizeColumnsToContents();
@@ -71,7 +106,7 @@ void MoveListWindow::MarkTurn(int32_t turn) {
   const int count = static_cast<int>(rows_.size());
   const int32_t row = turn >= 0 && turn < count ? turn : -1;
   if (marked_ >= 0 && marked_ < count) {
-    for (int c = 0; c < kColumns; ++c) {
+    for (int c = 0; c < table_->columnCount(); ++c) {
       QTableWidgetItem* item = table_->item(marked_, c);
       QFont font = item->font();
       font.setBold(false);
@@ -83,7 +118,7 @@ void MoveListWindow::MarkTurn(int32_t turn) {
     table_->clearSelection();
     return;
   }
-  for (int c = 0; c < kColumns; ++c) {
+  for (int c = 0; c < table_->columnCount(); ++c) {
     QTableWidgetItem* item = table_->item(row, c);
     QFont font = item->font();
     font.setBold(true);

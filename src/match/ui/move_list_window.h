@@ -7,6 +7,7 @@
 // stands (Follow) after every turn and every jump.
 #pragma once
 
+#include <QString>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
@@ -32,6 +33,19 @@ class MoveListWindow : public QWidget {
   void ShowRecord(const Game& g);
   // The rows themselves, with the captions of one language.
   void SetRows(std::vector<MoveListRow> rows, bool english);
+  // Columns another part of the window adds (the review's chances and marks), each after
+  // the list column it names (0 the turn, 1 side 1, 2 side 2), and per row (turn 0 first)
+  // one cell for each with its tool tip. They stay until set again; none: no columns.
+  struct ExtraColumn {
+    QString header;
+    int after = 2;
+  };
+  struct ExtraCell {
+    QString text;
+    QString tip;
+  };
+  void SetExtraColumns(std::vector<ExtraColumn> columns, std::vector<std::vector<ExtraCell>> rows);
+
   // Marks the turn on the screen (ShownTurn) and scrolls to it; once live play has begun
   // (the record can no longer be studied) nothing is marked and clicks ask for nothing.
   void Follow(const Game& g);
@@ -52,6 +66,9 @@ class MoveListWindow : public QWidget {
 
   QTableWidget* table_;
   std::vector<MoveListRow> rows_;
+  bool english_ = true;
+  std::vector<ExtraColumn> extraColumns_;
+  std::vector<std::vector<ExtraCell>> extraRows_;
   int32_t marked_ = -1;
   bool clickable_ = true;
 };

@@ -1,12 +1,13 @@
 #include "records/ui/bitmaps.h"
 
-#include <QFile>
 #include <QPainter>
 #include <algorithm>
 #include <string>
 
 #include "engine/field_draw.h"
 #include "match/game.h"
+#include "records/bmp_check.h"
+#include "util/file_io.h"
 #include "util/host.h"
 #include "util/text.h"
 
@@ -18,27 +19,43 @@ constexpr int kSheetColumns = 24;
 constexpr int kSheetRows = 6;
 constexpr QRgb kMaskColour = 0xffff00ffu;  // magenta, opaque
 
-// AppDir holds the directory as the file system spells it (UTF-8 here).
-QString FilePath(const Game& g, const char* name) {
-  return QFile::decodeName(QByteArray::fromStdString(g.cfg.AppDir + name));
+// Picture files far beyond this are no pictures of ours (the 2x background is about 2 MB).
+constexpr size_t kMaxPictureBytes = 64 * 1024 * 1024;
+
+enum class PictureRead { kOk, kUnreadable, kDamaged };
+
+// Reads and decodes the BMP file AppDir + name. A file that holds fewer bytes than its
+// headers promise is damaged: decoded, it would show blank where its missing rows are.
+PictureRead ReadPicture(const Game& g, const std::string& name, QImage& img) {
+  const ReadResult file = ReadWholeFile(g.cfg.AppDir + name, kMaxPictureBytes);
+  if (file.status != ReadStatus::kOk) return PictureRead::kUnreadable;
+  if (!BmpComplete(file.bytes)) return PictureRead::kDamaged;
+  const QByteArray bytes =
+      QByteArray::fromRawData(file.bytes.data(), static_cast<qsizetype>(file.bytes.size()));
+  if (!img.loadFromData(bytes, "BMP")) return PictureRead::kDamaged;
+  img = img.copy();  // its own pixels, not the file's buffer going away
+  img.setDevicePixelRatio(1);
+  return PictureRead::kOk;
 }
 
 // A picture file for the given scale. Scale 1 reads the file itself; a larger scale reads
 // "<name>@<scale>x.bmp", drawn for it, and without one enlarges the 1x picture by whole
-// pixels (never blurred). Returns a null image when neither can be read. The result's device
-// pixel ratio is 1 whatever the file's name says: the callers set it.
-QImage LoadPicture(const Game& g, const char* name, int scale) {
+// pixels (never blurred). Returns a null image when neither can be read, and in *damaged
+// whether the file was there but damaged. The result's device pixel ratio is 1 whatever the
+// file's name says: the callers set it.
+QImage LoadPicture(const Game& g, const char* name, int scale, bool* damaged) {
   QImage img;
+  *damaged = false;
   if (scale > 1) {
     std::string scaled = name;
     scaled.insert(scaled.rfind('.'), "@" + std::to_string(scale) + "x");
-    if (img.load(FilePath(g, scaled.c_str()))) {
-      img.setDevicePixelRatio(1);
-      return img;
-    }
+    if (ReadPicture(g, scaled, img) == PictureRead::kOk) return img;
   }
-  if (!img.load(FilePath(g, name))) return QImage();
-  img.setDevicePixelRatio(1);
+  const PictureRead read = ReadPicture(g, name, img);
+  if (read != PictureRead::kOk) {
+    *damaged = read == PictureRead::kDamaged;
+    return QImage();
+  }
   if (scale == 1) return img;
   return img.scaled(img.width() * scale, img.height() * scale, Qt::IgnoreAspectRatio,
                     Qt::FastTransformation);
@@ -63,10 +80,12 @@ void DarkenLogical(QImage& img, int scale, QPoint a, QPoint b, bool checkerboard
   Darken(img, lo * scale, hi * scale + QPoint(scale - 1, scale - 1), checkerboard);
 }
 
-void ReportOnce(Game& g, bool& shown, const char* name) {
+void ReportOnce(Game& g, bool& shown, const char* name, bool damaged) {
   if (shown) return;
   shown = true;
-  g.host.ShowError("Cannot read the picture file " + PathText(g.cfg.AppDir + name) +
+  g.host.ShowError((damaged ? "The picture file " + PathText(g.cfg.AppDir + name) +
+                                  " is damaged (shorter than its header says)"
+                            : "Cannot read the picture file " + PathText(g.cfg.AppDir + name)) +
                    ". The field is drawn with plain cells instead.");
 }
 
@@ -152,7 +171,8 @@ void Darken(QImage& img, QPoint a, QPoint b, bool checkerboard) {
 
 bool TF_File_BmpLoad(Game& g, FieldPictures& pictures) {
   const int scale = pictures.scale;
-  QImage Im_File = LoadPicture(g, "DaluChar.bmp", scale);
+  bool damaged = false;
+  QImage Im_File = LoadPicture(g, "DaluChar.bmp", scale, &damaged);
   const bool loaded = !Im_File.isNull();
   if (loaded) {
     Im_File = Im_File.convertToFormat(QImage::Format_ARGB32);
@@ -162,7 +182,7 @@ bool TF_File_BmpLoad(Game& g, FieldPictures& pictures) {
       }
     }
   } else {
-    ReportOnce(g, pictures.sheetFailureShown, "DaluChar.bmp");
+    ReportOnce(g, pictures.sheetFailureShown, "DaluChar.bmp", damaged);
     for (int n = 0; n < kSheetImages; ++n) pictures.IL_ch[n] = PlainCellImageAt(n, scale);
   }
   pictures.imagesReady = true;
@@ -182,14 +202,15 @@ bool TF_File_BGPLoad(Game& g, FieldPictures& pictures) {
   //    laid out in logical pixels and drawn on every device pixel they cover.
   QImage back(kImageWidth * s, kImageHeight * s, QImage::Format_RGB32);
   back.fill(QColor(22, 30, 52));
-  const QImage file = LoadPicture(g, "DaluBGPic.bmp", s);
+  bool damaged = false;
+  const QImage file = LoadPicture(g, "DaluBGPic.bmp", s, &damaged);
   const bool loaded = !file.isNull();
   if (loaded) {
     QPainter p(&back);
     p.setCompositionMode(QPainter::CompositionMode_Source);
     p.drawImage(0, 0, file.convertToFormat(QImage::Format_RGB32));
   } else {
-    ReportOnce(g, pictures.backgroundFailureShown, "DaluBGPic.bmp");
+    ReportOnce(g, pictures.backgroundFailureShown, "DaluBGPic.bmp", damaged);
   }
 
   const bool checkerboard = g.cfg.Cfg[kBrickTone] != 0;

@@ -1,5 +1,6 @@
 #include "util/ui/fonts.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QFontDatabase>
 #include <QStringList>
@@ -48,6 +49,12 @@ void InstallFontSubstitutes() {
     }
     QFont::insertSubstitutions(s.face, s.families);
   }
+}
+
+void UseProgramFaceEverywhere() {
+  QFont font = QApplication::font();
+  font.setFamilies({GothicFace()});
+  QApplication::setFont(font);
 }
 
 int PointsToPixels(int points) {

@@ -21,6 +21,12 @@ QString GothicFace();  // "ＭＳ Ｐゴシック"
 // calling it again does nothing more.
 void InstallFontSubstitutes();
 
+// Makes the main window's face the application's, at the platform's size, so that every
+// window, dialog and message box (Qt's own included) speaks in one family, whatever the
+// language; otherwise Qt's dialogs take the desktop's face and Japanese text in them falls
+// back to yet another.
+void UseProgramFaceEverywhere();
+
 // Pixel height of a font of the given point size laid out at 96 dots per inch (11 -> 15,
 // 12 -> 16), so that drawing keeps its pixel layout whatever the screen's resolution.
 int PointsToPixels(int points);

@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QTimer>
 #include <algorithm>
+#include <utility>
 
 #include "util/text.h"
 #include "util/ui/qt_text.h"
@@ -42,12 +43,27 @@ void QtHost::WaitForEvents(int maxMs) {
   Sleep(maxMs);
 }
 
+void QtHost::WaitForPerson() {
+  if (finishing_) {
+    WaitForEvents(kPersonWaitStepMs);
+    return;
+  }
+  if (held_.Holding()) ReleaseErrors(false);
+  untilEvent_ = true;
+  Sleep(kPersonWaitStepMs);
+  untilEvent_ = false;
+}
+
 void QtHost::Sleep(int maxMs) {
+  // Taken back at once: a paced wait of a handler running inside this sleep has its limit.
+  const bool untilEvent = std::exchange(untilEvent_, false);
   // The timer only wakes the sleep below when no other event comes first.
   QTimer wake;
-  wake.setSingleShot(true);
-  wake.setTimerType(Qt::PreciseTimer);
-  wake.start(std::max(0, maxMs));
+  if (!untilEvent) {
+    wake.setSingleShot(true);
+    wake.setTimerType(Qt::PreciseTimer);
+    wake.start(std::max(0, maxMs));
+  }
   QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 

@@ -28,6 +28,9 @@ class QtHost : public Host {
   // pending events. Once the program is closing it no longer sleeps: the time is counted
   // as passed at once, so every paced wait ends immediately.
   void WaitForEvents(int maxMs) final;
+  // Sleeps in the event loop until an event arrives, with no timer at all: a window waiting
+  // for its user's key costs no CPU. Once the program is closing it no longer sleeps.
+  void WaitForPerson() final;
   // Error and information boxes over the parent window. While messages are held (below),
   // errors are kept back instead.
   void ShowError(const std::string& text) final;
@@ -54,7 +57,8 @@ class QtHost : public Host {
   // The clock and the sleep themselves; tests replace them with a virtual clock.
   virtual uint32_t Now();
   // Sleeps in the event loop until an event arrives or maxMs have passed, then runs the
-  // pending events.
+  // pending events. In a wait for a person the real sleep sets no time limit; maxMs is then
+  // only the time a test's virtual clock lets pass.
   virtual void Sleep(int maxMs);
   // The boxes themselves; tests replace them.
   virtual void ErrorBox(const QString& text);
@@ -64,6 +68,7 @@ class QtHost : public Host {
   QElapsedTimer clock_;
   uint32_t skippedMs_ = 0;
   bool finishing_ = false;
+  bool untilEvent_ = false;  // the coming Sleep waits for a person
   QPointer<QWidget> parent_;
   HeldMessages held_;
 };

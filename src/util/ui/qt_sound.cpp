@@ -8,9 +8,9 @@
 #include <QMediaDevices>
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "config/config.h"
-#include "util/text.h"
 
 namespace dalu {
 
@@ -87,7 +87,7 @@ QtSound::~QtSound() {
 void QtSound::PlayChainSound(int chain) {
   if (chain < 1) return;
   const int n = std::min(chain, kChainSounds);
-  PlaySE("ren" + IntToText(n), n);
+  PlaySE("ren" + std::to_string(n), n);
 }
 
 void QtSound::PlaySE(const std::string& name, int slot) {

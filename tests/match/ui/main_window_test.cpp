@@ -2,11 +2,14 @@
 
 #include <QComboBox>
 #include <QInputMethodEvent>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <fstream>
 #include <sstream>
 
+#include "help/ui/help_form.h"
 #include "match/steering.h"
 #include "match/ui/key_map.h"
 #include "match/ui/window_harness.h"
@@ -78,7 +81,7 @@ TEST(KeyMap, KeypadIsToldApartFromTheDigitRow) {
   EXPECT_EQ(VirtualKeyOf(Qt::Key_Down, Qt::NoModifier), vk::kDown);
   EXPECT_EQ(VirtualKeyOf(Qt::Key_Z, Qt::ShiftModifier), vk::kZ);
   EXPECT_EQ(VirtualKeyOf(Qt::Key_Q, Qt::NoModifier), vk::kQ);
-  EXPECT_EQ(VirtualKeyOf(Qt::Key_Up, Qt::NoModifier), 0);
+  EXPECT_EQ(VirtualKeyOf(Qt::Key_Up, Qt::NoModifier), vk::kUp);  // a drop key to choose
 }
 
 TEST(MainWindow, StartsInEnglishAndSwitchingLanguageKeepsLevelsAndTitle) {
@@ -135,15 +138,41 @@ TEST(MainWindow, AutoTwinIsTickedOnlyWhileEditModeIs) {
   autoTwin->trigger();
   EXPECT_FALSE(autoTwin->isChecked());
   EXPECT_FALSE(r.g().ctl.AutoTwin);
+  EXPECT_TRUE(r.w().AutoTwinNotice()->isHidden());
   edit->trigger();
   autoTwin->trigger();
   EXPECT_TRUE(edit->isChecked());
   EXPECT_TRUE(autoTwin->isChecked());
   EXPECT_TRUE(r.g().ctl.AutoTwin);
+  EXPECT_TRUE(r.w().AutoTwinNotice()->isVisible());
+  EXPECT_EQ(r.w().AutoTwinNotice()->text(), QStringLiteral("AutoTwin is on"));
+  // With EditMode off again, AutoTwin can still be switched off, and its notice goes.
+  edit->trigger();
+  autoTwin->trigger();
+  EXPECT_FALSE(autoTwin->isChecked());
+  EXPECT_FALSE(r.g().ctl.AutoTwin);
+  EXPECT_TRUE(r.w().AutoTwinNotice()->isHidden());
   // "Default" brings back the chain tables a record may have changed.
   r.g().eng.ChainBonus[5] = 1;
   r.Trigger(MenuId::kDefault);
   EXPECT_EQ(r.g().eng.ChainBonus[5], 60);
+}
+
+TEST(MainWindow, HelpOpensTheProgramsOwnHelpFileAndGivesTheKeysBack) {
+  WindowRig r;
+  std::string fileName, firstTitle;
+  QTimer::singleShot(100, [&] {
+    if (auto* help = qobject_cast<HelpForm*>(QApplication::activeModalWidget())) {
+      fileName = help->Store().HelpFileName;
+      firstTitle = help->Store().Page(help->CurrentPage()).Title;
+      help->accept();
+    }
+  });
+  r.Trigger(MenuId::kHelp);
+  EXPECT_EQ(fileName, r.g().cfg.AppDir + "DM_help.tfh");
+  EXPECT_EQ(firstTitle, Utf8ToCp932("目次 / Contents"));  // the first page of our own help
+  EXPECT_TRUE(r.host.errors.empty());
+  QTRY_VERIFY_WITH_TIMEOUT(r.w().Catcher()->hasFocus(), 1000);
 }
 
 TEST(MainWindow, ASingleUserAlwaysPlaysTheLeftSide) {
@@ -193,8 +222,18 @@ TEST(MainWindow, UserPlaysByKeysToTheBurialAndComments) {
       EXPECT_TRUE(w.Action(MenuId::kStopContinue)->isEnabled());
       EXPECT_EQ(Plain(w.Action(MenuId::kStopContinue)), QStringLiteral("Stop(Z)"));
       EXPECT_TRUE(w.Catcher()->hasFocus());
-      r.Trigger(MenuId::kLoad);  // refused while a match runs: no dialog
+      EXPECT_FALSE(w.Action(MenuId::kLoad)->isEnabled());  // it would refuse to act
+      r.Trigger(MenuId::kLoad);                            // refused while a match runs: no dialog
       EXPECT_TRUE(r.askedDirs.isEmpty());
+      // A disabled level selector looks disabled: its white text turns grey.
+      const QImage disabled = w.LevelSelector(1)->grab().toImage();
+      int brightest = 0;
+      for (int y = 0; y < disabled.height(); ++y) {
+        for (int x = 0; x < disabled.width(); ++x) {
+          brightest = std::max(brightest, qGray(disabled.pixel(x, y)));
+        }
+      }
+      EXPECT_LT(brightest, 200);
     }
     if (!keysChecked) {
       // Keypad 4 moves left; a second key within 100 ms is ignored; the digit row's 4 is
@@ -248,6 +287,13 @@ TEST(MainWindow, SaveAsAndLoadThroughTheDialogs) {
   WindowRig r;
   Game& g = r.g();
   MainWindow& w = r.w();
+  // Before any match there is nothing to save: said so, no dialog, no file.
+  r.Trigger(MenuId::kSaveAs);
+  ASSERT_EQ(r.host.errors.size(), 1u);
+  EXPECT_TRUE(r.host.errors[0].startsWith(QStringLiteral("There is no record to save yet")));
+  EXPECT_TRUE(r.askedDirs.isEmpty());
+  EXPECT_TRUE(r.GameDataFiles().isEmpty());
+  r.host.errors.clear();
   r.host.onEvents = [&] {
     if (g.ctl.MatchRunning && g.eng.TurnNumber >= 3) r.Trigger(MenuId::kStopContinue);
   };
@@ -259,16 +305,18 @@ TEST(MainWindow, SaveAsAndLoadThroughTheDialogs) {
   r.saveAnswer.clear();
   r.Trigger(MenuId::kSaveAs);
   EXPECT_EQ(r.askedDirs.value(0), r.GameDataPath(QString()));
-  EXPECT_EQ(r.askedFilters.value(0), QStringLiteral("TrueDalu BattleData (*.DBD)"));
+  EXPECT_EQ(r.askedFilters.value(0), QStringLiteral("TrueDalu BattleData(*.DBD)"));
   EXPECT_TRUE(r.GameDataFiles().isEmpty());
   EXPECT_EQ(g.rec.RecFileName, "Autosave.DBD");
 
-  // Completed: the name goes to GameData/ whatever directory was chosen.
-  r.saveAnswer = QStringLiteral("/elsewhere/対局 one");
+  // Completed: the file goes into the folder chosen, and the caption names it.
+  QTemporaryDir elsewhere;
+  r.saveAnswer = elsewhere.filePath(QStringLiteral("対局 one"));
   r.Trigger(MenuId::kSaveAs);
-  const QString saved = r.GameDataPath(QStringLiteral("対局 one.DBD"));
+  const QString saved = elsewhere.filePath(QStringLiteral("対局 one.DBD"));
   EXPECT_TRUE(QFile::exists(saved));
-  EXPECT_EQ(w.windowTitle().left(16), QStringLiteral("Autosave.DBD ( D"));  // caption as it was
+  EXPECT_TRUE(r.GameDataFiles().isEmpty());
+  EXPECT_EQ(w.windowTitle().left(15), QStringLiteral("対局 one.DBD ( Da"));
   EXPECT_EQ(ReadFile(saved).substr(0, 40), "TrueDalu BattleData  format version 2.00");
 
   // A damaged record is reported once and leaves the shown match as it was.

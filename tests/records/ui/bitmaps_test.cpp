@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 #include <cmath>
@@ -109,6 +110,24 @@ TEST_F(PictureTest, MissingPicturesAreReportedOnceAndPlainCellsStandIn) {
   EXPECT_FALSE(TF_File_BGPLoad(*game, pictures));
   EXPECT_FALSE(TF_File_BmpLoad(*game, pictures));
   EXPECT_EQ(host.errors.size(), 2u);
+}
+
+TEST_F(PictureTest, ASheetCutShortIsRefusedAsDamagedAndPlainCellsStandIn) {
+  QImage sheet(480, 120, QImage::Format_RGB32);
+  sheet.fill(qRgb(10, 200, 30));
+  const QString path = dir.filePath("DaluChar.bmp");
+  ASSERT_TRUE(sheet.save(path, "BMP"));
+  WriteWhiteBackground();
+  // Half the file, as a copy that stopped half-way leaves it; decoded, the missing rows
+  // would be blank and most beads invisible.
+  QFile file(path);
+  ASSERT_TRUE(file.resize(file.size() / 2));
+  EXPECT_FALSE(TF_File_BmpLoad(*game, pictures));
+  ASSERT_EQ(host.errors.size(), 1u);
+  EXPECT_NE(host.errors[0].find("DaluChar.bmp is damaged"), std::string::npos) << host.errors[0];
+  for (int n : {0, 15, kImgObstruct}) {
+    EXPECT_EQ(pictures.IL_ch[n].pixel(10, 10), PlainCellImage(n).pixel(10, 10)) << n;
+  }
 }
 
 // ---- The background -------------------------------------------------------------------------

@@ -1,0 +1,247 @@
+// A field as bit masks, one per kind of cell, for the deep reading of the strongest level: a
+// group search is a few shifts and ands over all cells at once, and a fall moves the beads of
+// a column together, where the cell-by-cell search of a settled board spends its time on
+// unpredictable branches.
+//
+// Bit 16 (x - 1) + y of a mask stands for cell (x, y): columns 1..8, rows 0..15, one 16-bit
+// slice per column. Row 0 (the floor) never holds a bead, so shifting a group up out of a
+// column's slice, or down below row 1, or sideways past column 1 or 8, leaves no false member.
+#pragma once
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+#include "engine/engine.h"
+#include "engine/types.h"
+
+namespace dalu::players {
+
+using Bits = unsigned __int128;
+
+inline constexpr int kBitStride = 16;
+inline constexpr int kBitColumns = 8;
+inline constexpr int kBitRows = 16;  // rows 0..15
+
+inline constexpr int kOtherCode = kObstruct + 1;
+
+struct BitField {
+  // [k]: the cells holding bead colour k (1..9); [kObstruct]: obstruct beads; [kOtherCode]:
+  // any other positive code, which falls like a bead and never joins a group.
+  Bits mask[kOtherCode + 1] = {};
+  uint32_t colours = 0;  // bit k: mask[k] has a cell, for the colours 1..9
+  Bits field = 0;        // every cell of rows 1..H in columns 1..W
+};
+
+// The 16-bit slice of column x (1..8), read and written in memory: a shift of a 128-bit value
+// by a variable count costs several instructions and branches.
+static_assert(std::endian::native == std::endian::little, "slices are read in memory order");
+inline uint32_t Slice(const Bits& b, int x) {
+  uint16_t v;
+  std::memcpy(&v, reinterpret_cast<const unsigned char*>(&b) + 2 * (x - 1), sizeof v);
+  return v;
+}
+inline void SetSlice(Bits& b, int x, uint32_t value) {
+  const uint16_t v = static_cast<uint16_t>(value);
+  std::memcpy(reinterpret_cast<unsigned char*>(&b) + 2 * (x - 1), &v, sizeof v);
+}
+
+// Built from its two halves: a 128-bit shift by a variable count costs branches.
+inline Bits CellBit(int x, int y) {
+  const unsigned i = static_cast<unsigned>(kBitStride * (x - 1) + y);
+  const uint64_t bit = uint64_t{1} << (i & 63);
+  return (Bits{i >= 64 ? bit : 0} << 64) | (i < 64 ? bit : 0);
+}
+
+// Counted in the register: a build for the baseline processor would call a library routine
+// for std::popcount.
+inline int BitCount64(uint64_t v) {
+  v = v - ((v >> 1) & 0x5555555555555555ull);
+  v = (v & 0x3333333333333333ull) + ((v >> 2) & 0x3333333333333333ull);
+  v = (v + (v >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+  return static_cast<int>((v * 0x0101010101010101ull) >> 56);
+}
+
+inline int BitCount(Bits b) {
+  return BitCount64(static_cast<uint64_t>(b)) + BitCount64(static_cast<uint64_t>(b >> 64));
+}
+
+// Whether b has at least n cells; cheaper than counting them for the small groups asked.
+inline bool AtLeast(Bits b, int n) {
+  for (int i = 0; i < n; ++i) {
+    if (b == 0) return false;
+    b &= b - 1;
+  }
+  return true;
+}
+
+inline int LowestBit(Bits b) {
+  const uint64_t lo = static_cast<uint64_t>(b);
+  return lo != 0 ? std::countr_zero(lo) : 64 + std::countr_zero(static_cast<uint64_t>(b >> 64));
+}
+
+// The cells and their four neighbours.
+inline Bits Spread(Bits g) {
+  return g | g << 1 | g >> 1 | g << kBitStride | g >> kBitStride;
+}
+
+// The group of the cells of mask m connected to seed, the seed included.
+inline Bits Flood(Bits seed, Bits m) {
+  Bits g = seed;
+  for (;;) {
+    const Bits n = Spread(g) & (m | seed);
+    if (n == g) return g;
+    g = n;
+  }
+}
+
+// Every cell of rows 1..h in columns 1..w.
+Bits FieldCells(int w, int h);
+
+// True when board b can be read as a BitField without changing what a group search or a
+// resolution of the engine finds on it: at most 8 columns, and no bead or obstruct bead on
+// the walls, the floor or above row 15, where the masks have no bits.
+bool FitsBits(const Engine& e, const Board& b);
+
+// The masks of board b (columns 1..W, rows 1..15).
+void ToBits(const Engine& e, const Board& b, BitField& f);
+
+// The highest occupied row 0..H of each column 1..W (top[x]) of the settled board f stands
+// for.
+void BitTops(const Engine& e, const BitField& f, int* top);
+
+// Observers of ResolveBits. NoBitWatch observes nothing.
+struct NoBitWatch {
+  void Searched(Bits, int32_t) {}
+  void Fell(int) {}
+};
+
+// ResolveChains on the board f stands for, which must be settled, once the placed beads are
+// in f on top of their columns (or above a full column): seeds are their cells. Returns
+// ResultChains and ResultObstruct, and leaves f as the resolution leaves the board (a kept
+// bead above row H, which stays marked there, is gone from every mask). watch.Searched(g, k)
+// hears of every group g of colour k searched, watch.Fell(x) of every column whose beads may
+// fall.
+struct BitResult {
+  int32_t chains = 0;
+  int32_t points = 0;
+  int32_t Value() const { return chains * 10000 + points; }
+};
+
+template <class Watch>
+BitResult ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch) {
+  const int W = e.FieldWidth;
+  const int H = e.FieldHeight;
+  const int V = e.VanishCount;
+  const Bits field = f.field;
+  const uint32_t rowsH = (uint32_t{1} << (H + 1)) - 2;  // rows 1..H of one slice
+  int32_t chains = 0;
+  int32_t points = 0;
+  for (;;) {
+    // One chain step: every group that holds a seed and reaches V vanishes; the others stay,
+    // and those of their members above row H stay marked for the rest of the resolution, so
+    // they never join a group again.
+    Bits vanish = 0;
+    Bits kept = 0;
+    int32_t n = 0;
+    for (uint32_t ks = f.colours; ks != 0; ks &= ks - 1) {
+      const int k = std::countr_zero(ks);
+      Bits s = seeds & f.mask[k];
+      if (s == 0) continue;
+      // All seeds of this colour at once: when their groups together stay below V, so does
+      // each of them, and they are only kept. Most steps after the last vanish end here.
+      const Bits all = Flood(s, f.mask[k]);
+      if (!AtLeast(all, V)) {
+        watch.Searched(all, k);
+        kept |= all;
+        continue;
+      }
+      while (s != 0) {
+        const Bits g = Flood(s & (0 - s), f.mask[k]);
+        watch.Searched(g, k);
+        s &= ~g;
+        if (AtLeast(g, V)) {
+          vanish |= g;
+          n += BitCount(g);
+        } else {
+          kept |= g;
+        }
+      }
+    }
+    if (n == 0) break;
+    const Bits dead = vanish | (kept & ~field);
+    for (uint32_t ks = f.colours; ks != 0; ks &= ks - 1) f.mask[std::countr_zero(ks)] &= ~dead;
+    const Bits freed = f.mask[kObstruct] & (vanish << 1 | vanish >> 1 | vanish << kBitStride |
+                                     vanish >> kBitStride);
+    f.mask[kObstruct] &= ~freed;
+    ++chains;
+    points += ChainPoints(e, chains, n);
+
+    // Gravity in the columns where cells were emptied; the beads that move seed the next
+    // step. Beads above row H never fall.
+    const Bits emptied = vanish | freed;
+    seeds = 0;
+    // The kinds of cells that fall: the colours present, obstruct beads and other codes.
+    const uint32_t kinds = f.colours | 1u << kObstruct | 1u << kOtherCode;
+    for (int col = 1; col <= W; ++col) {
+      const uint32_t gone = Slice(emptied, col);
+      if (gone == 0) continue;
+      watch.Fell(col);
+      if ((gone & rowsH) == 0) continue;  // only cells above the field: nothing falls
+      uint32_t slice[kOtherCode + 1];
+      uint32_t occupied = 0;
+      for (uint32_t ks = kinds; ks != 0; ks &= ks - 1) {
+        const int k = std::countr_zero(ks);
+        slice[k] = Slice(f.mask[k], col);
+        occupied |= slice[k];
+      }
+      occupied &= rowsH;
+      if (occupied == 0) continue;
+      const int top = 31 - std::countl_zero(occupied);
+      uint32_t holes = ~occupied & ((2u << top) - 1) & rowsH;
+      if (holes == 0) continue;
+      // Every bead above the lowest hole moves; they close up from that row on. Rows above H
+      // keep their cells.
+      const int lowest = std::countr_zero(holes);
+      const int falling = BitCount64(occupied >> lowest);
+      SetSlice(seeds, col, ((1u << falling) - 1) << lowest);
+      // Close the holes from the highest down: each moves everything above it one row down.
+      while (holes != 0) {
+        const int h = 31 - std::countl_zero(holes);
+        holes &= ~(1u << h);
+        const uint32_t low = (1u << h) - 1;
+        for (uint32_t ks = kinds; ks != 0; ks &= ks - 1) {
+          const int k = std::countr_zero(ks);
+          const uint32_t inField = slice[k] & rowsH;
+          slice[k] = (slice[k] & ~rowsH) | (((inField & low) | ((inField >> 1) & ~low)) & rowsH);
+        }
+      }
+      for (uint32_t ks = kinds; ks != 0; ks &= ks - 1) {
+        const int k = std::countr_zero(ks);
+        SetSlice(f.mask[k], col, slice[k]);
+      }
+    }
+    if (seeds == 0) break;
+  }
+  return {chains, points};
+}
+
+// Writes bead colour c (1..9) into cell b, over whatever the cell held.
+inline void PlaceBead(BitField& f, Bits b, int32_t c) {
+  for (uint32_t ks = f.colours | 1u << kObstruct | 1u << kOtherCode; ks != 0; ks &= ks - 1)
+    f.mask[std::countr_zero(ks)] &= ~b;
+  f.mask[c] |= b;
+  f.colours |= 1u << c;
+}
+
+// ResolveChains in its single-bead mode: bead colour c (1..9) at (x, y), one above the
+// highest bead of column x, on the settled board f stands for (a copy).
+template <class Watch>
+int32_t ResolveBits(const Engine& e, BitField f, int x, int y, int32_t c, Watch& watch) {
+  const Bits bead = CellBit(x, y);
+  f.mask[c] |= bead;
+  f.colours |= 1u << c;
+  return ResolveSeeds(e, f, bead, watch).Value();
+}
+
+}  // namespace dalu::players
