@@ -128,17 +128,22 @@ TEST(MoveListWindow, ListsTheRecordMarksTheTurnAndGoesToAClickedTurn) {
   EXPECT_TRUE(Cell(w, 1, 1).startsWith("col "));
   EXPECT_EQ(w.MarkedTurn(), 12);
 
-  // Live play from there: nothing is marked any more and clicks ask for nothing.
+  // Live play from there, then Stop: the list follows the match just played, and a click
+  // goes back into it.
   LevelSelectorsChanged(g, 3, 3);
   s.host.onEvents = [&g] {
     if (g.eng.TurnNumber >= 14 && g.ctl.MatchRunning) MMEnable(g);
   };
   StopContinueClick(g);
   w.Follow(g);
-  EXPECT_EQ(w.MarkedTurn(), -1);
+  EXPECT_EQ(w.MarkedTurn(), g.eng.TurnNumber);
+  s.host.onEvents = [&g] {
+    if (g.ctl.StepWaitActive) EndReplayClick(g);
+  };
   QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
                     table->visualItemRect(table->item(3, 1)).center());
-  EXPECT_EQ(spy.count(), 1);
+  EXPECT_EQ(spy.count(), 2);
+  EXPECT_EQ(ShownTurn(g), 3);
   fs::remove(file);
 }
 
