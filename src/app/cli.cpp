@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <ostream>
 #include <random>
 #include <set>
@@ -366,6 +367,24 @@ int CmdReplay(const std::vector<std::string>& args, const std::string& exePath, 
   return kCliOk;
 }
 
+// Loads a record for a command that studies it (host.onEvents steers its replay): nullopt
+// when it was loaded and replayed, else the exit code, its reason already on err.
+std::optional<int> LoadToStudy(ConsoleHost& host, Game& game, const std::string& file,
+                               std::ostream& err) {
+  host.Hold();
+  const LoadOutcome outcome = LoadFile(game, file);
+  host.Release(outcome == LoadOutcome::kFailed);
+  host.onEvents = nullptr;
+  if (outcome == LoadOutcome::kFailed) {
+    if (host.errors.empty()) err << "dalumaster-cli: cannot load '" << file << "'\n";
+    return kCliBadInput;
+  }
+  if (outcome == LoadOutcome::kConverted) {
+    return BadInput(err, "'" + file + "' is an old-format record; it was converted, not replayed");
+  }
+  return std::nullopt;
+}
+
 int CmdAnalyse(const std::vector<std::string>& args, const std::string& exePath, std::ostream& out,
                std::ostream& err) {
   Args a;
@@ -405,17 +424,7 @@ int CmdAnalyse(const std::vector<std::string>& args, const std::string& exePath,
       EndReplayClick(game);
     }
   };
-  host.Hold();
-  const LoadOutcome outcome = LoadFile(game, file);
-  host.Release(outcome == LoadOutcome::kFailed);
-  host.onEvents = nullptr;
-  if (outcome == LoadOutcome::kFailed) {
-    if (host.errors.empty()) err << "dalumaster-cli: cannot load '" << file << "'\n";
-    return kCliBadInput;
-  }
-  if (outcome == LoadOutcome::kConverted) {
-    return BadInput(err, "'" + file + "' is an old-format record; it was converted, not replayed");
-  }
+  if (const std::optional<int> bad = LoadToStudy(host, game, file, err)) return *bad;
   Engine& e = game.eng;
   if (e.TurnNumber != turn - 1) {
     return BadInput(err, "turn " + std::to_string(turn) + " is not reached in '" + file +
@@ -505,17 +514,7 @@ int CmdReview(const std::vector<std::string>& args, const std::string& exePath, 
     host.Release(false);
     if (game.ctl.StepWaitActive) EndReplayClick(game);
   };
-  host.Hold();
-  const LoadOutcome outcome = LoadFile(game, file);
-  host.Release(outcome == LoadOutcome::kFailed);
-  host.onEvents = nullptr;
-  if (outcome == LoadOutcome::kFailed) {
-    if (host.errors.empty()) err << "dalumaster-cli: cannot load '" << file << "'\n";
-    return kCliBadInput;
-  }
-  if (outcome == LoadOutcome::kConverted) {
-    return BadInput(err, "'" + file + "' is an old-format record; it was converted, not replayed");
-  }
+  if (const std::optional<int> bad = LoadToStudy(host, game, file, err)) return *bad;
   const ReviewSource source = TakeReviewSource(game);
   if (!source.Valid()) return BadInput(err, "'" + file + "' holds no turn to review");
   const ReviewResult result = Review(source, params);
