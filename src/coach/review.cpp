@@ -1,8 +1,8 @@
-#include <memory>
 #include "coach/review.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -355,15 +355,7 @@ ReviewSource TakeReviewSource(const Game& g) {
     const int32_t turns = std::min<int32_t>(e.TurnNumber, kMaxTurns);
     d->rec.RecTurns = turns;
     d->rec.RecEndReason = g.ctl.EndReason.empty() ? "Halt" : g.ctl.EndReason;
-    RecordRules& r = d->rules;
-    r.FieldWidth = e.FieldWidth;
-    r.FieldHeight = e.FieldHeight;
-    r.ColourCount = e.ColourCount;
-    r.VanishCount = e.VanishCount;
-    std::copy(std::begin(e.ObstructRate), std::end(e.ObstructRate), r.ObstructRate);
-    std::copy(std::begin(e.ChainBonus), std::end(e.ChainBonus), r.ChainBonus);
-    std::copy(std::begin(e.ChainRate), std::end(e.ChainRate), r.ChainRate);
-    std::copy(std::begin(e.ColourImage), std::end(e.ColourImage), r.ColourImage);
+    d->rules = RulesOf(e);
     s.LastTurn = turns;
   } else {
     return s;

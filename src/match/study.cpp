@@ -183,8 +183,11 @@ void ReplayTo(Game& g, ShadowReplay& shadow, int32_t target) {
 void KeepRecordRules(Game& g) {
   // A new record: the positions saved from the last one go.
   g.checkpoints.saved.clear();
-  const Engine& e = g.eng;
-  RecordRules& r = g.ctl.StudyRules;
+  g.ctl.StudyRules = RulesOf(g.eng);
+}
+
+RecordRules RulesOf(const Engine& e) {
+  RecordRules r;
   r.FieldWidth = e.FieldWidth;
   r.FieldHeight = e.FieldHeight;
   r.ColourCount = e.ColourCount;
@@ -193,6 +196,7 @@ void KeepRecordRules(Game& g) {
   std::copy(std::begin(e.ChainBonus), std::end(e.ChainBonus), r.ChainBonus);
   std::copy(std::begin(e.ChainRate), std::end(e.ChainRate), r.ChainRate);
   std::copy(std::begin(e.ColourImage), std::end(e.ColourImage), r.ColourImage);
+  return r;
 }
 
 void ApplyRecordRules(const RecordRules& r, Engine& e) {

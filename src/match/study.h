@@ -71,6 +71,8 @@ void StepForward(Game& g);
 void KeepRecordRules(Game& g);
 // Puts the record's rules into an engine.
 void ApplyRecordRules(const RecordRules& rules, Engine& e);
+// The rules the engine plays under now, as a record keeps them.
+RecordRules RulesOf(const Engine& e);
 
 // ---- The rebuild, used by the loop (and by tests) ----
 
