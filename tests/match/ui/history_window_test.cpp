@@ -2,6 +2,7 @@
 // and Load and listed under File > Recent, and the pace of ">>" kept in the settings file.
 #include <QComboBox>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QSettings>
 
 #include "match/history.h"
@@ -39,6 +40,20 @@ TEST(HistoryWindow, TakeBackFromTheMenuThenRecentLoadsTheKeptMatch) {
   };
   r.Trigger(MenuId::kStart);
   ASSERT_TRUE(tookBack);
+  // In comment mode Backspace edits the memo and takes nothing back.
+  const int32_t turn = g.eng.TurnNumber;
+  bool typed = false;
+  r.host.onEvents = [&] {
+    if (!w.InCommentMode() || typed) return;
+    typed = true;
+    QTest::keyClicks(w.Memo(), QStringLiteral("ab"));
+    QTest::keyClick(w.Memo(), Qt::Key_Backspace);
+    EXPECT_TRUE(w.Memo()->toPlainText().endsWith(QStringLiteral("a")));
+    r.Trigger(MenuId::kComment);
+  };
+  r.Trigger(MenuId::kComment);
+  EXPECT_TRUE(typed);
+  EXPECT_EQ(g.eng.TurnNumber, turn);
   const std::string stopped = CurrentRecordText(g);
 
   // A new match keeps the stopped one; a record loaded from Recent keeps that one too.
