@@ -135,9 +135,8 @@ TEST(JustPlayed, TakeBackReturnsBeforeTheLastKeyboardDropAndTheStopKeepsTheTurns
   // Closing keeps the stopped match in History, once.
   ASSERT_TRUE(KeepUnkeptMatch(g, 1000));
   EXPECT_FALSE(KeepUnkeptMatch(g, 1000));
-  const std::vector<HistoryEntry> kept = RecentHistory(HistoryDir(g));
-  ASSERT_EQ(kept.size(), 1u);
-  EXPECT_EQ(ReadWholeFile(kept[0].path, 1 << 20).bytes, CurrentRecordText(g));
+  ASSERT_EQ(RecentHistory(HistoryDir(g)).size(), 1u);
+  EXPECT_EQ(ReadWholeFile(RecentHistory(HistoryDir(g))[0].path, 1 << 20).bytes, CurrentRecordText(g));
   // Saved, the record loads again and replays to the same fields.
   ASSERT_TRUE(TF_File_SaveAs(g, "taken.DBD", false));
   Played r("take_back_load");
@@ -168,8 +167,7 @@ TEST(History, EveryAutosaveIsKeptAndNothingIsOverwritten) {
   std::vector<HistoryEntry> recent = RecentHistory(HistoryDir(g));
   ASSERT_EQ(recent.size(), 1u);
   EXPECT_EQ(ReadWholeFile(recent[0].path, 1 << 20).bytes, autosaved);
-  EXPECT_EQ(recent[0].reason, "Buried");
-  EXPECT_EQ(recent[0].turns, g.eng.TurnNumber);
+  EXPECT_EQ(recent[0].reason + IntToText(recent[0].turns), "Buried" + IntToText(g.eng.TurnNumber));
   EXPECT_EQ(recent[0].side[2], g.rec.RecPlayerName[2].substr(4));
   EXPECT_FALSE(KeepUnkeptMatch(g, 0));  // already kept as it stands
 

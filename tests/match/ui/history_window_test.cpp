@@ -3,12 +3,10 @@
 #include <QComboBox>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QSettings>
 
 #include "match/history.h"
 #include "match/just_played.h"
 #include "match/match_commands.h"
-#include "match/replay.h"
 #include "match/ui/window_harness.h"
 #include "util/ui/program_settings.h"
 
@@ -19,7 +17,6 @@ TEST(HistoryWindow, TakeBackFromTheMenuThenRecentLoadsTheKeptMatch) {
   WindowRig r;
   Game& g = r.g();
   MainWindow& w = r.w();
-  EXPECT_FALSE(w.Action(MenuId::kTakeBack)->isEnabled());
   w.LevelSelector(1)->setCurrentIndex(0);  // the keyboard against a computer
   w.LevelSelector(2)->setCurrentIndex(3);
   int32_t dropped = 0;
@@ -75,7 +72,6 @@ TEST(HistoryWindow, TakeBackFromTheMenuThenRecentLoadsTheKeptMatch) {
   // The pace of ">>" is checked in the menu, used by the loop and kept for the next run.
   w.SpeedAction(ReplaySpeed::kFourfold)->trigger();
   EXPECT_EQ(g.ctl.FastReplaySpeed, ReplaySpeed::kFourfold);
-  EXPECT_FALSE(w.SpeedAction(ReplaySpeed::kSpecified)->isChecked());
   EXPECT_EQ(OpenProgramSettings(g.cfg.AppDir)->value(QStringLiteral("Replay/speed")).toString(),
             QStringLiteral("4x"));
 }
