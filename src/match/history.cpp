@@ -158,7 +158,8 @@ std::string RecentCaption(const HistoryEntry& e, bool english) {
 }
 
 std::string HistoryEmptyText(bool english) {
-  return english ? std::string("(no matches kept yet)") : Utf8ToCp932("（まだ対戦の記録がありません）");
+  return english ? std::string("(no matches kept yet)")
+                 : Utf8ToCp932("（まだ対戦の記録がありません）");
 }
 
 }  // namespace dalu

@@ -140,8 +140,7 @@ bool IsSubmenu(MenuId id);
 // A separator line comes before these items in their menu: the record's study items stand
 // apart from Save As and Load, History and the replay's pace from them, the review's items
 // from the hint's.
-inline constexpr MenuId kSeparatorBefore[] = {MenuId::kMoveList, MenuId::kRecent,
-                                              MenuId::kReview};
+inline constexpr MenuId kSeparatorBefore[] = {MenuId::kMoveList, MenuId::kRecent, MenuId::kReview};
 
 // ---- Items that follow the loaded record ----
 

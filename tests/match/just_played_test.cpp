@@ -136,7 +136,8 @@ TEST(JustPlayed, TakeBackReturnsBeforeTheLastKeyboardDropAndTheStopKeepsTheTurns
   ASSERT_TRUE(KeepUnkeptMatch(g, 1000));
   EXPECT_FALSE(KeepUnkeptMatch(g, 1000));
   ASSERT_EQ(RecentHistory(HistoryDir(g)).size(), 1u);
-  EXPECT_EQ(ReadWholeFile(RecentHistory(HistoryDir(g))[0].path, 1 << 20).bytes, CurrentRecordText(g));
+  EXPECT_EQ(ReadWholeFile(RecentHistory(HistoryDir(g))[0].path, 1 << 20).bytes,
+            CurrentRecordText(g));
   // Saved, the record loads again and replays to the same fields.
   ASSERT_TRUE(TF_File_SaveAs(g, "taken.DBD", false));
   Played r("take_back_load");

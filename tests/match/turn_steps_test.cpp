@@ -224,7 +224,9 @@ TEST(TurnSteps, BothSidesBuriedInOneTurnAreBothFilledAndTheRecordIsSavedOnce) {
   // Files only: GameData/History/ holds the kept copy, also once.
   for (const auto& sub : {dir / "GameData", dir / "GameData" / "History"}) {
     const auto saved = std::filesystem::directory_iterator(sub);
-    EXPECT_EQ(std::count_if(begin(saved), end(saved), [](const auto& f) { return f.is_regular_file(); }), 1);
+    EXPECT_EQ(
+        std::count_if(begin(saved), end(saved), [](const auto& f) { return f.is_regular_file(); }),
+        1);
   }
   EXPECT_TRUE(std::filesystem::exists(dir / "GameData" / "AutoSave.DBD"));
   std::filesystem::remove_all(dir);

@@ -438,8 +438,10 @@ void MainWindow::StartUp() {
   ConfigLoad(g_);
   qtTexts_.Apply(g_.cfg.EnglishUI);
   g_.ctl.Steering = LoadSteeringOptions(g_.cfg.AppDir);
-  g_.ctl.FastReplaySpeed = ReplaySpeedFromKey(
-      OpenProgramSettings(g_.cfg.AppDir)->value(QStringLiteral("Replay/speed")).toString().toStdString());
+  g_.ctl.FastReplaySpeed = ReplaySpeedFromKey(OpenProgramSettings(g_.cfg.AppDir)
+                                                  ->value(QStringLiteral("Replay/speed"))
+                                                  .toString()
+                                                  .toStdString());
   SyncReplaySpeed();
   coach_->StartUp();
   g_.eng.ConstSet();
