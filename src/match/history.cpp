@@ -7,8 +7,11 @@
 
 #include "match/game.h"
 #include "match/just_played.h"
+#include "match/shadow_replay.h"
+#include "match/study.h"
 #include "records/battle_record.h"
 #include "records/record_file.h"
+#include "records/record_loader.h"
 #include "util/file_io.h"
 #include "util/text.h"
 
@@ -70,6 +73,24 @@ bool StartsWithDate(const std::string& name) {
   return name.size() >= 4 && name.compare(name.size() - 4, 4, kExtension) == 0;
 }
 
+// Who won the record at path: replayed silently to its end.
+int32_t ReplayedWinner(const Game& like, const std::string& path) {
+  VirtualHost host;
+  NullCanvas canvas;
+  NullSound sound;
+  auto loaded = std::make_unique<Game>(host, canvas, sound);
+  loaded->cfg = like.cfg;
+  loaded->eng = like.eng;  // the constants the running program has set
+  if (LoadRecord(*loaded, path) != LoadOutcome::kReplay) return -1;
+  loaded->ctl.Record = RecordState::kLoaded;
+  KeepRecordRules(*loaded);
+  ShadowReplay shadow(*loaded);
+  shadow.RunTo(loaded->rec.RecTurns);
+  const bool buried1 = IsBuried(shadow.game().eng, 1);
+  const bool buried2 = IsBuried(shadow.game().eng, 2);
+  return buried1 && buried2 ? 0 : buried1 ? 2 : buried2 ? 1 : -1;
+}
+
 }  // namespace
 
 std::string HistoryDir(const Game& g) {
@@ -110,7 +131,8 @@ bool KeepUnkeptMatch(Game& g, std::time_t when) {
   return !KeepInHistory(g, text, when).empty();
 }
 
-std::vector<HistoryEntry> RecentHistory(const std::string& dir, size_t count) {
+std::vector<HistoryEntry> RecentHistory(const Game& g, size_t count, HistoryWinners* known) {
+  const std::string dir = HistoryDir(g);
   std::vector<std::string> names;
   std::error_code ec;
   for (const auto& item : std::filesystem::directory_iterator(dir, ec)) {
@@ -140,6 +162,15 @@ std::vector<HistoryEntry> RecentHistory(const std::string& dir, size_t count) {
       e.turns = static_cast<int32_t>(std::strtol(lines[20].substr(0, 4).c_str(), nullptr, 10));
       e.reason = lines[21];
     }
+    if (e.reason == "Buried") {
+      const auto found = known ? known->find(e.path) : HistoryWinners::iterator{};
+      if (known && found != known->end()) {
+        e.winner = found->second;
+      } else {
+        e.winner = ReplayedWinner(g, e.path);
+        if (known) (*known)[e.path] = e.winner;
+      }
+    }
     out.push_back(std::move(e));
   }
   return out;
@@ -149,6 +180,15 @@ std::string RecentCaption(const HistoryEntry& e, bool english) {
   std::string line = e.when + "  " + e.side[1] + " - " + e.side[2];
   if (e.turns < 0) return line;
   const std::string turns = std::to_string(e.turns);
+  if (e.winner > 0) {
+    const std::string side = std::to_string(e.winner);
+    return line + (english ? "  (" + side + "P won, " + turns + " turns)"
+                           : Utf8ToCp932("  (" + side + "Pの勝ち、" + turns + "手)"));
+  }
+  if (e.winner == 0) {
+    return line + (english ? "  (draw, " + turns + " turns)"
+                           : Utf8ToCp932("  (引き分け、" + turns + "手)"));
+  }
   if (e.reason == "Buried") {
     return line + (english ? "  (buried, " + turns + " turns)"
                            : Utf8ToCp932("  (埋まり、" + turns + "手)"));

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -47,14 +48,20 @@ struct HistoryEntry {
   std::string side[3];  // sides 1..2: the level texts, CP932
   std::string reason;   // "Buried" or "Halt"; "" when the header could not be read
   int32_t turns = -1;   // saved turns; -1 when unreadable
+  int32_t winner = -1;  // after a burial: side 1 or 2, 0 when both were buried; else -1
 };
 
-// The newest `count` records of dir (History), newest first; the names give the order.
-// Files whose names do not start with a date are left out; an unreadable header leaves the
-// entry's sides and result empty.
-std::vector<HistoryEntry> RecentHistory(const std::string& dir, size_t count = 10);
+// Winners already found, by path: a kept file never changes, so each is replayed once.
+using HistoryWinners = std::map<std::string, int32_t>;
 
-// One line of the Recent menu, CP932: "2026-12-10 03:46  Keyboard - Level 3  (buried, 48 turns)".
+// The newest `count` records in g's History, newest first; the names give the order.
+// Files whose names do not start with a date are left out; an unreadable header leaves the
+// entry's sides and result empty. The winner of a burial is found by replaying the record
+// silently under g's constants (once per file when `known` is given).
+std::vector<HistoryEntry> RecentHistory(const Game& g, size_t count = 10,
+                                        HistoryWinners* known = nullptr);
+
+// One line of the Recent menu, CP932: "2026-12-10 03:46  Keyboard - Level 3  (2P won, 48 turns)".
 std::string RecentCaption(const HistoryEntry& e, bool english);
 
 // The Recent menu's only line while History holds nothing, CP932.

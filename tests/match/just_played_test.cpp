@@ -86,7 +86,7 @@ TEST(JustPlayed, TheStatusLineFollowsTheMatchAndNamesTheWinnerAfterABurial) {
   ASSERT_EQ(LoadFile(fg, (p.dir / "GameData" / "AutoSave.DBD").string()), LoadOutcome::kReplay);
   EXPECT_LT(f.host.TickMs(), specified / 4);
   EXPECT_EQ(FieldRows(fg, 1), FieldRows(g, 1));
-  EXPECT_EQ(RecentHistory(HistoryDir(fg)).size(), 1u);
+  EXPECT_EQ(RecentHistory(fg).size(), 1u);
   EXPECT_EQ(ReplayPaceDivisor(g), 1u);  // live play keeps the specified pacing
   r.host.onEvents = [&rg] {
     if (rg.ctl.StepWaitActive) EndReplayClick(rg);
@@ -135,9 +135,8 @@ TEST(JustPlayed, TakeBackReturnsBeforeTheLastKeyboardDropAndTheStopKeepsTheTurns
   // Closing keeps the stopped match in History, once.
   ASSERT_TRUE(KeepUnkeptMatch(g, 1000));
   EXPECT_FALSE(KeepUnkeptMatch(g, 1000));
-  ASSERT_EQ(RecentHistory(HistoryDir(g)).size(), 1u);
-  EXPECT_EQ(ReadWholeFile(RecentHistory(HistoryDir(g))[0].path, 1 << 20).bytes,
-            CurrentRecordText(g));
+  ASSERT_EQ(RecentHistory(g).size(), 1u);
+  EXPECT_EQ(ReadWholeFile(RecentHistory(g)[0].path, 1 << 20).bytes, CurrentRecordText(g));
   // Saved, the record loads again and replays to the same fields.
   ASSERT_TRUE(TF_File_SaveAs(g, "taken.DBD", false));
   Played r("take_back_load");
@@ -165,11 +164,12 @@ TEST(History, EveryAutosaveIsKeptAndNothingIsOverwritten) {
   ASSERT_EQ(g.ctl.EndReason, "Buried");
   const std::string autosaved =
       ReadWholeFile((p.dir / "GameData" / "AutoSave.DBD").string(), 1 << 20).bytes;
-  std::vector<HistoryEntry> recent = RecentHistory(HistoryDir(g));
+  std::vector<HistoryEntry> recent = RecentHistory(g);
   ASSERT_EQ(recent.size(), 1u);
   EXPECT_EQ(ReadWholeFile(recent[0].path, 1 << 20).bytes, autosaved);
   EXPECT_EQ(recent[0].reason + IntToText(recent[0].turns), "Buried" + IntToText(g.eng.TurnNumber));
   EXPECT_EQ(recent[0].side[2], g.rec.RecPlayerName[2].substr(4));
+  EXPECT_EQ(recent[0].winner, IsBuried(g.eng, 1) ? 2 : 1);
   EXPECT_FALSE(KeepUnkeptMatch(g, 0));  // already kept as it stands
 
   // Two keeps in one second under sides no file name can hold as they are.
@@ -179,7 +179,7 @@ TEST(History, EveryAutosaveIsKeptAndNothingIsOverwritten) {
   EXPECT_NE(first.find("-a_b_c_d-"), std::string::npos) << first;
   EXPECT_EQ(second.substr(0, second.size() - 6) + ".DBD", first);  // "-2" before ".DBD"
   EXPECT_EQ(ReadWholeFile(HistoryDir(g) + first, 100).bytes, "first");
-  recent = RecentHistory(HistoryDir(g), 2);
+  recent = RecentHistory(g, 2);
   ASSERT_EQ(recent.size(), 2u);
   EXPECT_EQ(recent[0].turns, g.eng.TurnNumber);  // the match, kept now, is the newest
   EXPECT_EQ(recent[1].path, HistoryDir(g) + second);

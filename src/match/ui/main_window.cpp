@@ -387,7 +387,7 @@ void MainWindow::BuildMenus() {
 
 void MainWindow::FillRecentMenu() {
   recentMenu_->clear();
-  for (const HistoryEntry& e : RecentHistory(HistoryDir(g_))) {
+  for (const HistoryEntry& e : RecentHistory(g_, 10, &winners_)) {
     QAction* a = recentMenu_->addAction(FromCp932(RecentCaption(e, g_.cfg.EnglishUI)));
     const std::string path = e.path;
     connect(a, &QAction::triggered, this, [this, path] {

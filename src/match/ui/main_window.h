@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "match/history.h"
 #include "match/match_control.h"
 #include "match/match_view.h"
 #include "match/menu_table.h"
@@ -261,6 +262,7 @@ class MainWindow : public QMainWindow {
   std::array<QAction*, kMenuItemCount> actions_{};
   std::array<CaptionVariant, kMenuItemCount> variants_{};
   QMenu* recentMenu_ = nullptr;
+  HistoryWinners winners_;  // of the kept records listed so far
   QMenu* speedMenu_ = nullptr;
   std::array<QAction*, 5> speedActions_{};  // in the order of kReplaySpeeds
 

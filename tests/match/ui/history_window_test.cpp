@@ -67,7 +67,7 @@ TEST(HistoryWindow, TakeBackFromTheMenuThenRecentLoadsTheKeptMatch) {
   };
   w.RecentMenu()->actions()[0]->trigger();
   EXPECT_EQ(CurrentRecordText(g).substr(0, 200), stopped.substr(0, 200));
-  EXPECT_EQ(RecentHistory(HistoryDir(g)).size(), 2u);
+  EXPECT_EQ(RecentHistory(g).size(), 2u);
 
   // The pace of ">>" is checked in the menu, used by the loop and kept for the next run.
   w.SpeedAction(ReplaySpeed::kFourfold)->trigger();
