@@ -3,6 +3,8 @@
 // The object is large (the record alone holds 1000 turns); allocate it on the heap.
 #pragma once
 
+#include <string>
+
 #include "config/config.h"
 #include "config/config_dialog.h"
 #include "config/config_file.h"
@@ -41,6 +43,7 @@ struct Game {
   Config cfg;
   MatchControl ctl;
   StudyCheckpoints checkpoints;  // of the record being studied (study.h)
+  std::string keptText;          // the record last kept in History (history.h)
 
   Host& host;
   FieldCanvas& canvas;

@@ -35,6 +35,9 @@ enum class LoopPhase : uint8_t {
   kStepWait,      // in a turn: the replay waits for its step
 };
 
+// The pace of ">>" (replay.h holds each one's divisor and captions).
+enum class ReplaySpeed : uint8_t { kSpecified, kDouble, kFourfold, kEightfold, kAtOnce };
+
 // What the game's record holds, as far as studying it goes.
 enum class RecordState : uint8_t {
   kLive,    // written by live play, or nothing yet
@@ -83,6 +86,7 @@ struct MatchControlValues {
   bool ReplayMode = false;     // the loop plays a loaded record's moves
   bool WaitForStep = false;    // in replay, wait before the turn while set
   bool FastReplay = false;     // in replay, do not wait between turns
+  ReplaySpeed FastReplaySpeed = ReplaySpeed::kSpecified;  // how fast ">>" replays
   TwinMove ShownTwin[3] = {};  // the twin handed to each side this turn, at its start
   TwinMove TurnMove[3] = {};   // the moves played this turn
   int32_t InputSide = 3;       // side whose keyboard move is awaited; 3 = none

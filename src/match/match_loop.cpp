@@ -1,6 +1,7 @@
 #include "match/match_loop.h"
 
 #include <algorithm>
+#include <ctime>
 #include <optional>
 #include <string_view>
 
@@ -9,8 +10,10 @@
 #include "engine/twins.h"
 #include "engine/vanish_step.h"
 #include "match/game.h"
+#include "match/history.h"
 #include "match/just_played.h"
 #include "match/match_commands.h"
+#include "match/replay.h"
 #include "match/status_line.h"
 #include "match/steering.h"
 #include "match/study.h"
@@ -99,6 +102,7 @@ void HaltMatch(Game& g, const std::string& why) {
   if (g.ctl.AutoSave) {
     g.rec.RecFileName = "AutoSave.DBD";
     TF_File_Save(g, g.eng.TurnNumber, "Halt");
+    KeepAutoSaved(g, g.eng.TurnNumber, "Halt", std::time(nullptr));
   }
 }
 
@@ -212,6 +216,7 @@ bool ReplayTurnStart(Game& g) {
   }
   ctl.Phase = LoopPhase::kTurn;
   if (ctl.Requests.Quit) return false;
+  g.host.SetPaceDivisor(ReplayPaceDivisor(g));  // "<>" or ">>" may have changed the pace
   // A jump replaces this turn: Main rebuilds the position it asks for.
   if (ctl.Requests.Jump) {
     ctl.Requests.EndReplay = false;
@@ -459,6 +464,7 @@ void CheckBurial(Game& g) {
   if (ctl.AutoSave) {
     g.rec.RecFileName = ctl.ReplayMode ? "Re_AutoSv.DBD" : "AutoSave.DBD";
     TF_File_Save(g, t, "Buried");
+    KeepAutoSaved(g, t, "Buried", std::time(nullptr));
   }
   // The record holds no turns beyond its burial, so the replay is over: Continue plays on
   // live.
@@ -483,6 +489,7 @@ bool PlayTurn(Game& g) {
   ctl.Phase = LoopPhase::kTurn;
   // Marked before the twins are drawn: drawing them counts in the turn's first wait.
   host.MarkTime();
+  host.SetPaceDivisor(ReplayPaceDivisor(g));
   HandOutTwins(g);
   ShowStatus(g);
 
@@ -630,6 +637,7 @@ void Main(Game& g) {
   ctl.Requests.Jump = false;
   ctl.Requests.TakeBack = false;
   ctl.Phase = LoopPhase::kIdle;
+  g.host.SetPaceDivisor(1);
   KeepPlayedMatch(g);
   if (!ctl.Requests.Quit) ShowStatus(g);
 }

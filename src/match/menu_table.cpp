@@ -1,6 +1,7 @@
 #include "match/menu_table.h"
 
 #include "match/game.h"
+#include "match/just_played.h"
 #include "match/match_setup.h"
 #include "match/study.h"
 #include "util/text.h"
@@ -57,6 +58,8 @@ std::optional<bool> RecordItemEnabled(const Game& g, MenuId id, bool running) {
       return CanStudy(g);
     case MenuId::kSameDeal:
       return !running && SameDealTwins(g, 1) > 0 && SameDealTwins(g, 2) > 0;
+    case MenuId::kTakeBack:
+      return CanTakeBack(g);
     default:
       return std::nullopt;
   }

@@ -29,6 +29,9 @@ enum class MenuId : int {
   kFirstTurn,
   kLastTurn,
   kSameDeal,      // a new match dealt the record's twins
+  kTakeBack,      // back to before the last turn a keyboard side dropped a twin
+  kRecent,        // submenu: the last records kept in History (built by the window)
+  kReplaySpeed,   // submenu: the pace of ">>" (built by the window)
   kHelp,          // mm_help
   kStart,         // mm_Start
   kEdit,          // mm_Edit: submenu
@@ -81,6 +84,9 @@ inline constexpr MenuEntry kMenuTable[kMenuItemCount] = {
   {MenuId::kFirstTurn,    MenuId::kReplay, nullptr,             nullptr,             'T', "",       false, false, false},
   {MenuId::kLastTurn,     MenuId::kReplay, nullptr,             nullptr,             'E', "",       false, false, false},
   {MenuId::kSameDeal,     MenuId::kFile,   "Play same deal(D)", "同じ配珠で対戦(D)", 'D', "Ctrl+D", false, true,  false},
+  {MenuId::kTakeBack,     MenuId::kFile,   "Take back",         "待った",            0,   "",       false, false, false},
+  {MenuId::kRecent,       MenuId::kFile,   "Recent",            "最近の棋譜",        0,   "",       false, true,  true},
+  {MenuId::kReplaySpeed,  MenuId::kFile,   "Replay speed",      "再生速度",          0,   "",       false, false, true},
   {MenuId::kHelp,         MenuId::kNone,   "Help(H)",           "ヘルプ(H)",         'H', "Ctrl+H", false, false, true},
   {MenuId::kStart,        MenuId::kNone,   "Start(S)",          "開始(S)",           'S', "Ctrl+S", false, true,  true},
   {MenuId::kEdit,         MenuId::kNone,   "Edit",              "編集関係",          0,   "",       false, false, true},
@@ -132,8 +138,9 @@ std::string MenuCaption(MenuId id, bool english, CaptionVariant variant = Captio
 bool IsSubmenu(MenuId id);
 
 // A separator line comes before these items in their menu: the record's study items stand
-// apart from Save As and Load, the review's items from the hint's.
-inline constexpr MenuId kSeparatorBefore[] = {MenuId::kMoveList, MenuId::kReview};
+// apart from Save As and Load, History and the replay's pace from them, the review's items
+// from the hint's.
+inline constexpr MenuId kSeparatorBefore[] = {MenuId::kMoveList, MenuId::kRecent, MenuId::kReview};
 
 // ---- Items that follow the loaded record ----
 

@@ -5,6 +5,7 @@
 #include "match/match_commands.h"
 #include "match/match_loop.h"
 #include "match/study.h"
+#include "util/text.h"
 
 namespace dalu {
 
@@ -54,6 +55,27 @@ void StartReplay(Game& g, bool fieldSizeChanged) {
   MMnotEnable(g);
   // 12.
   Main(g);
+}
+
+std::string ReplaySpeedCaption(ReplaySpeed speed, bool english) {
+  const ReplaySpeedEntry& e = kReplaySpeeds[static_cast<int>(speed) % kReplaySpeedCount];
+  return english ? std::string(e.English) : Utf8ToCp932(e.JapaneseUtf8);
+}
+
+ReplaySpeed ReplaySpeedFromKey(const std::string& key) {
+  for (const ReplaySpeedEntry& e : kReplaySpeeds) {
+    if (key == e.key) return e.speed;
+  }
+  return ReplaySpeed::kSpecified;
+}
+
+const char* ReplaySpeedKey(ReplaySpeed speed) {
+  return kReplaySpeeds[static_cast<int>(speed) % kReplaySpeedCount].key;
+}
+
+uint32_t ReplayPaceDivisor(const Game& g) {
+  if (!g.ctl.ReplayMode || !g.ctl.FastReplay) return 1;
+  return kReplaySpeeds[static_cast<int>(g.ctl.FastReplaySpeed) % kReplaySpeedCount].divisor;
 }
 
 }  // namespace dalu

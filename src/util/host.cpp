@@ -11,7 +11,7 @@ void Host::MarkTime() {
 
 void Host::WaitFromMark(uint32_t units) {
   ProcessEvents();
-  const uint32_t waitMs = units / 2;
+  const uint32_t waitMs = paceDivisor_ == 0 ? 0 : units / 2 / paceDivisor_;
   // Elapsed time in wrapping arithmetic, so a tick count that wraps does not end the wait
   // early or make it last for weeks.
   for (;;) {

@@ -50,11 +50,15 @@ class Host {
   // the mark. A wait already over returns after the first pass.
   void WaitFromMark(uint32_t units);
   uint32_t TimeMark() const { return timeMark_; }
+  // From now on paced waits last 1/divisor of their time; 0 ends them at once (events still
+  // run once). 1, the specified waits, unless a fast replay asks for more speed.
+  void SetPaceDivisor(uint32_t divisor) { paceDivisor_ = divisor; }
 
   static constexpr uint32_t kLateWaitSlackMs = 20;
 
  private:
   uint32_t timeMark_ = 0;
+  uint32_t paceDivisor_ = 1;
   uint32_t waitDue_ = 0;     // when the last paced wait was due to end
   bool waitEnded_ = false;  // and no mark has been taken since it ended
 };

@@ -10,12 +10,14 @@
 
 #include "engine/field_canvas.h"
 #include "match/game.h"
+#include "match/history.h"
 #include "match/match_commands.h"
 #include "match/match_setup.h"
 #include "match/replay.h"
 #include "match/status_line.h"
 #include "match/study.h"
 #include "records/record_file.h"
+#include "util/file_io.h"
 #include "util/host.h"
 #include "util/sound.h"
 #include "util/text.h"
@@ -72,6 +74,20 @@ TEST(JustPlayed, TheStatusLineFollowsTheMatchAndNamesTheWinnerAfterABurial) {
   };
   ASSERT_EQ(LoadFile(rg, (p.dir / "GameData" / "AutoSave.DBD").string()), LoadOutcome::kReplay);
   EXPECT_EQ(r.view.status, p.view.status);
+  const uint32_t specified = r.host.TickMs();
+
+  // ">>" at 8x passes far less time; the burial it reaches is kept too (Re_AutoSv.DBD).
+  Played f("status_fast");
+  Game& fg = *f.g;
+  fg.ctl.FastReplaySpeed = ReplaySpeed::kEightfold;
+  f.host.onEvents = [&fg] {
+    if (fg.ctl.StepWaitActive) TailClick(fg);
+  };
+  ASSERT_EQ(LoadFile(fg, (p.dir / "GameData" / "AutoSave.DBD").string()), LoadOutcome::kReplay);
+  EXPECT_LT(f.host.TickMs(), specified / 4);
+  EXPECT_EQ(FieldRows(fg, 1), FieldRows(g, 1));
+  EXPECT_EQ(RecentHistory(fg).size(), 1u);
+  EXPECT_EQ(ReplayPaceDivisor(g), 1u);  // live play keeps the specified pacing
   r.host.onEvents = [&rg] {
     if (rg.ctl.StepWaitActive) EndReplayClick(rg);
   };
@@ -116,6 +132,11 @@ TEST(JustPlayed, TakeBackReturnsBeforeTheLastKeyboardDropAndTheStopKeepsTheTurns
     for (int s = 1; s <= 2; ++s) EXPECT_EQ(g.rec.TurnRecord[t][s].Column, before[t][s].Column);
   }
   EXPECT_EQ(g.rec.TurnRecord[3][1].Column, 4);  // the stop's turn: the twin where it starts
+  // Closing keeps the stopped match in History, once.
+  ASSERT_TRUE(KeepUnkeptMatch(g, 1000));
+  EXPECT_FALSE(KeepUnkeptMatch(g, 1000));
+  ASSERT_EQ(RecentHistory(g).size(), 1u);
+  EXPECT_EQ(ReadWholeFile(RecentHistory(g)[0].path, 1 << 20).bytes, CurrentRecordText(g));
   // Saved, the record loads again and replays to the same fields.
   ASSERT_TRUE(TF_File_SaveAs(g, "taken.DBD", false));
   Played r("take_back_load");
@@ -133,6 +154,36 @@ TEST(JustPlayed, TakeBackReturnsBeforeTheLastKeyboardDropAndTheStopKeepsTheTurns
   };
   StepBack(g);
   EXPECT_EQ(ShownTurn(g), 2);
+}
+
+TEST(History, EveryAutosaveIsKeptAndNothingIsOverwritten) {
+  Played p("history");
+  Game& g = *p.g;
+  g.eng.rng.Seed(21);
+  ASSERT_TRUE(StartMatch(g, 3, 6));
+  ASSERT_EQ(g.ctl.EndReason, "Buried");
+  const std::string autosaved =
+      ReadWholeFile((p.dir / "GameData" / "AutoSave.DBD").string(), 1 << 20).bytes;
+  std::vector<HistoryEntry> recent = RecentHistory(g);
+  ASSERT_EQ(recent.size(), 1u);
+  EXPECT_EQ(ReadWholeFile(recent[0].path, 1 << 20).bytes, autosaved);
+  EXPECT_EQ(recent[0].reason + IntToText(recent[0].turns), "Buried" + IntToText(g.eng.TurnNumber));
+  EXPECT_EQ(recent[0].side[2], g.rec.RecPlayerName[2].substr(4));
+  EXPECT_EQ(recent[0].winner, IsBuried(g.eng, 1) ? 2 : 1);
+  EXPECT_FALSE(KeepUnkeptMatch(g, 0));  // already kept as it stands
+
+  // Two keeps in one second under sides no file name can hold as they are.
+  g.rec.RecPlayerName[1] = "0007a/b c:d";
+  const std::string first = KeepInHistory(g, "first", 0);
+  const std::string second = KeepInHistory(g, "second", 0);
+  EXPECT_NE(first.find("-a_b_c_d-"), std::string::npos) << first;
+  EXPECT_EQ(second.substr(0, second.size() - 6) + ".DBD", first);  // "-2" before ".DBD"
+  EXPECT_EQ(ReadWholeFile(HistoryDir(g) + first, 100).bytes, "first");
+  recent = RecentHistory(g, 2);
+  ASSERT_EQ(recent.size(), 2u);
+  EXPECT_EQ(recent[0].turns, g.eng.TurnNumber);  // the match, kept now, is the newest
+  EXPECT_EQ(recent[1].path, HistoryDir(g) + second);
+  EXPECT_EQ(recent[1].turns, -1);  // no header: listed without a result
 }
 
 }  // namespace

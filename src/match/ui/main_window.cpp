@@ -1,6 +1,7 @@
 #include "match/ui/main_window.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -21,6 +22,7 @@
 #include <QStatusBar>
 #include <QTableWidget>
 #include <algorithm>
+#include <ctime>
 
 #include "coach/ui/coach_controller.h"
 #include "config/config_file.h"
@@ -28,6 +30,7 @@
 #include "help/ui/help_form.h"
 #include "match/comments.h"
 #include "match/game.h"
+#include "match/history.h"
 #include "match/just_played.h"
 #include "match/match_commands.h"
 #include "match/match_loop.h"
@@ -44,6 +47,7 @@
 #include "records/ui/bitmaps.h"
 #include "util/text.h"
 #include "util/ui/fonts.h"
+#include "util/ui/program_settings.h"
 #include "util/ui/qt_host.h"
 #include "util/ui/qt_text.h"
 
@@ -359,7 +363,63 @@ void MainWindow::BuildMenus() {
     connect(action, &QAction::triggered, this, [this, id] { MenuClick(id); });
     actions_[i] = action;
   }
+
+  // File > Recent: read from History each time it opens, so it shows what is there now.
+  recentMenu_ = new QMenu(this);
+  Action(MenuId::kRecent)->setMenu(recentMenu_);
+  connect(recentMenu_, &QMenu::aboutToShow, this, [this] { FillRecentMenu(); });
+
+  // File > Replay speed: one choice of the table, checked.
+  speedMenu_ = new QMenu(this);
+  Action(MenuId::kReplaySpeed)->setMenu(speedMenu_);
+  auto* speeds = new QActionGroup(speedMenu_);
+  for (int i = 0; i < kReplaySpeedCount; ++i) {
+    QAction* a = speedMenu_->addAction(QString());
+    a->setCheckable(true);
+    speeds->addAction(a);
+    const ReplaySpeed speed = kReplaySpeeds[i].speed;
+    connect(a, &QAction::triggered, this, [this, speed] { SetReplaySpeed(speed); });
+    speedActions_[static_cast<size_t>(i)] = a;
+  }
+  SyncReplaySpeed();
   MenuEJ();
+}
+
+void MainWindow::FillRecentMenu() {
+  recentMenu_->clear();
+  for (const HistoryEntry& e : RecentHistory(g_, 10, &winners_)) {
+    QAction* a = recentMenu_->addAction(FromCp932(RecentCaption(e, g_.cfg.EnglishUI)));
+    const std::string path = e.path;
+    connect(a, &QAction::triggered, this, [this, path] {
+      if (closing_ || g_.ctl.MatchRunning || g_.ctl.InLoop()) return;
+      BackFromDialog();
+      LoadFromPath(path);
+    });
+  }
+  if (recentMenu_->isEmpty()) {
+    recentMenu_->addAction(FromCp932(HistoryEmptyText(g_.cfg.EnglishUI)))->setEnabled(false);
+  }
+}
+
+void MainWindow::SetReplaySpeed(ReplaySpeed speed) {
+  g_.ctl.FastReplaySpeed = speed;
+  if (!g_.cfg.AppDir.empty()) {
+    OpenProgramSettings(g_.cfg.AppDir)
+        ->setValue(QStringLiteral("Replay/speed"), QString::fromLatin1(ReplaySpeedKey(speed)));
+  }
+  SyncReplaySpeed();
+  FocusKeys();
+}
+
+void MainWindow::SyncReplaySpeed() {
+  for (int i = 0; i < kReplaySpeedCount; ++i) {
+    speedActions_[static_cast<size_t>(i)]->setChecked(kReplaySpeeds[i].speed ==
+                                                      g_.ctl.FastReplaySpeed);
+  }
+}
+
+void MainWindow::KeepUnkept() {
+  KeepUnkeptMatch(g_, std::time(nullptr));
 }
 
 // ---- Start-up ----
@@ -378,6 +438,11 @@ void MainWindow::StartUp() {
   ConfigLoad(g_);
   qtTexts_.Apply(g_.cfg.EnglishUI);
   g_.ctl.Steering = LoadSteeringOptions(g_.cfg.AppDir);
+  g_.ctl.FastReplaySpeed = ReplaySpeedFromKey(OpenProgramSettings(g_.cfg.AppDir)
+                                                  ->value(QStringLiteral("Replay/speed"))
+                                                  .toString()
+                                                  .toStdString());
+  SyncReplaySpeed();
   coach_->StartUp();
   g_.eng.ConstSet();
   MenuEJ();
@@ -456,6 +521,14 @@ void MainWindow::MenuClick(MenuId id) {
     case MenuId::kSameDeal:
       SameDealClick();
       break;
+    case MenuId::kTakeBack:
+      if (!commentMode_) TakeBack(g_);
+      RefreshRecordItems(g_.ctl.MatchRunning);
+      FocusKeys();
+      break;
+    case MenuId::kRecent:
+    case MenuId::kReplaySpeed:
+      break;
     case MenuId::kHelp:
       // Made at its first use: building it would delay the window's first showing.
       if (!help_) help_ = new HelpForm(host_, this);
@@ -463,6 +536,7 @@ void MainWindow::MenuClick(MenuId id) {
       BackFromDialog();
       break;
     case MenuId::kStart:
+      if (!g_.ctl.InLoop()) KeepUnkept();
       StartMatch(g_, cbx1_->currentIndex(), cbx2_->currentIndex());
       break;
     case MenuId::kEdit:
@@ -513,6 +587,11 @@ void MainWindow::MenuEJ() {
     autoTwinNotice_->setText(FromCp932(NoticeText(Notice::kAutoTwinOn, g_.cfg.EnglishUI)));
   }
   if (coach_) coach_->Retranslate();
+  for (int i = 0; i < kReplaySpeedCount; ++i) {
+    if (QAction* a = speedActions_[static_cast<size_t>(i)]) {
+      a->setText(FromCp932(ReplaySpeedCaption(kReplaySpeeds[i].speed, g_.cfg.EnglishUI)));
+    }
+  }
 }
 
 CaptionVariant MainWindow::VariantOf(MenuId id) const {
@@ -566,6 +645,7 @@ void MainWindow::LoadClick() {
 }
 
 void MainWindow::LoadFromPath(const std::string& path) {
+  if (!g_.ctl.InLoop()) KeepUnkept();
   host_.HoldErrors();
   const LoadOutcome outcome = LoadFile(g_, path);
   host_.ReleaseErrors(outcome == LoadOutcome::kFailed);
@@ -691,6 +771,7 @@ void MainWindow::ReplayKeyClick(int i) {
 void MainWindow::SameDealClick() {
   if (closing_ || commentMode_) return;
   // Refused, like Start, while the loop still finishes its turn after Stop.
+  if (!g_.ctl.InLoop()) KeepUnkept();
   StartSameDeal(g_, cbx1_->currentIndex(), cbx2_->currentIndex());
 }
 
@@ -832,6 +913,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 void MainWindow::closeEvent(QCloseEvent* event) {
   // Every wait ends and the match loop unwinds without finishing its turn or saving; the
   // pacing no longer waits, so the animation in progress ends at once.
+  // The match as it stands, before the loop unwinds: closing must not lose it.
+  if (!closing_) KeepUnkept();
   closing_ = true;
   commentMode_ = false;
   paintTimer_.stop();

@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "match/history.h"
+#include "match/match_control.h"
 #include "match/match_view.h"
 #include "match/menu_table.h"
 #include "util/ui/qt_translations.h"
@@ -160,6 +162,10 @@ class MainWindow : public QMainWindow {
   void GoToTurnClick();
   void ReplayKeyClick(int i);
   void SameDealClick();
+  // File > Recent, filled from History when it opens; File > Replay speed, kept in the
+  // program's settings file.
+  void FillRecentMenu();
+  void SetReplaySpeed(ReplaySpeed speed);
   // Sets every caption of the menu in the current language (MenuEJ).
   void MenuEJ();
   // Fills both level lists in the current language; the choices are not kept.
@@ -192,6 +198,10 @@ class MainWindow : public QMainWindow {
   QPushButton* ClearButton() const { return btClear_; }
   KeyCatcher* Catcher() const { return catcher_; }
   MoveListWindow* MoveList() const { return moveList_; }  // null until first opened
+  QMenu* RecentMenu() const { return recentMenu_; }
+  QAction* SpeedAction(ReplaySpeed speed) const {
+    return speedActions_[static_cast<size_t>(speed)];
+  }
   CoachController* Coach() const { return coach_; }
   PlayfieldWidget* Playfield() const { return field_; }
   QLabel* AutoTwinNotice() const { return autoTwinNotice_; }
@@ -221,6 +231,9 @@ class MainWindow : public QMainWindow {
   void ShowRecordInMoveList();
   void PlaceMoveList();
   QAction* ShortcutAction(const QKeyEvent& key) const;
+  void SyncReplaySpeed();
+  // Keeps the match just played in History unless it is kept as it stands.
+  void KeepUnkept();
 
   Game& g_;
   QtHost& host_;
@@ -248,6 +261,10 @@ class MainWindow : public QMainWindow {
   QtTranslations qtTexts_;  // Qt's own texts in the configured language
   std::array<QAction*, kMenuItemCount> actions_{};
   std::array<CaptionVariant, kMenuItemCount> variants_{};
+  QMenu* recentMenu_ = nullptr;
+  HistoryWinners winners_;  // of the kept records listed so far
+  QMenu* speedMenu_ = nullptr;
+  std::array<QAction*, 5> speedActions_{};  // in the order of kReplaySpeeds
 
   bool started_ = false;
   bool firstPaintPending_ = true;
