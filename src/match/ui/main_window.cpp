@@ -37,6 +37,7 @@
 #include "match/match_setup.h"
 #include "match/notices.h"
 #include "match/replay.h"
+#include "match/status_line.h"
 #include "match/steering.h"
 #include "match/study.h"
 #include "match/ui/controls_dialog.h"
@@ -592,6 +593,8 @@ void MainWindow::MenuEJ() {
       a->setText(FromCp932(ReplaySpeedCaption(kReplaySpeeds[i].speed, g_.cfg.EnglishUI)));
     }
   }
+  // The line under the picture speaks the new language at once, not only from the next turn.
+  if (status_ && !status_->text().isEmpty()) ShowStatus(StatusLine(g_));
 }
 
 CaptionVariant MainWindow::VariantOf(MenuId id) const {

@@ -129,6 +129,8 @@ TEST(MainWindow, StartsInEnglishAndSwitchingLanguageKeepsLevelsAndTitle) {
   EXPECT_EQ(w.LevelSelector(2)->currentText(), QStringLiteral("旧読むぐちゃ（先攻型）"));
   EXPECT_EQ(w.LevelSelector(2)->itemText(0), QStringLiteral("ユーザー"));
   EXPECT_EQ(w.windowTitle(), title);
+  EXPECT_TRUE(w.StatusLabel()->text().contains(QStringLiteral("得点")))
+      << w.StatusLabel()->text().toStdString();
 }
 
 TEST(MainWindow, AutoTwinIsTickedOnlyWhileEditModeIs) {
