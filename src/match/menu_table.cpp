@@ -38,6 +38,12 @@ bool IsSubmenu(MenuId id) {
   return false;
 }
 
+const char* GameKeyName(MenuId id) {
+  if (id == MenuId::kTakeBack) return "Backspace";
+  const int key = ReplayKeyIndex(id);
+  return key >= 0 ? ReplayKeys()[key].keyName : nullptr;
+}
+
 int ReplayKeyIndex(MenuId id) {
   static_assert(static_cast<int>(MenuId::kLastTurn) - static_cast<int>(MenuId::kStepBack) + 1 ==
                     kReplayKeyCount,

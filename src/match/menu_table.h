@@ -148,6 +148,11 @@ inline constexpr MenuId kSeparatorBefore[] = {MenuId::kMoveList, MenuId::kRecent
 // key.
 int ReplayKeyIndex(MenuId id);
 
+// The name of the game key an item shares ("Left", "Backspace"), shown where shortcuts
+// stand; nullptr for an item without one. Such a key is no shortcut of the item: in live
+// play it must reach the game (steering, take back).
+const char* GameKeyName(MenuId id);
+
 // Whether an item the record governs may be used now; nullopt for every other item (the
 // table's idleOnly flag and the match state decide those). The study items (the move list,
 // Go to turn, the replay submenu and its keys) need a record that can be studied; Play

@@ -605,10 +605,8 @@ void MainWindow::SetVariant(MenuId id, CaptionVariant variant) {
   variants_[static_cast<size_t>(id)] = variant;
   const MenuEntry& e = MenuEntryOf(id);
   QString text = MenuText(MenuCaption(id, g_.cfg.EnglishUI, variant), e.accelerator);
-  // A replay key is no shortcut of the item (it steers in live play): the menu names it
-  // where shortcuts stand, after a tab.
-  const int key = ReplayKeyIndex(id);
-  if (key >= 0) text += QLatin1Char('\t') + QString::fromLatin1(ReplayKeys()[key].keyName);
+  // A game key is no shortcut of the item: the menu names it where shortcuts stand.
+  if (const char* key = GameKeyName(id)) text += QLatin1Char('\t') + QString::fromLatin1(key);
   Action(id)->setText(text);
 }
 

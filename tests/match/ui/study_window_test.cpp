@@ -112,6 +112,7 @@ TEST(StudyWindow, KeysGoToTurnAndTheMoveListShowWhatSteppingShows) {
     // The key stands where a shortcut would; it is none, the arrows steer in live play.
     EXPECT_EQ(w.Action(MenuId::kStepBack)->text(), QStringLiteral("Step back(&B)\tLeft"));
     EXPECT_TRUE(w.Action(MenuId::kStepBack)->shortcut().isEmpty());
+    EXPECT_EQ(w.Action(MenuId::kTakeBack)->text(), QStringLiteral("Take back\tBackspace"));
     EXPECT_FALSE(w.Action(MenuId::kSameDeal)->isEnabled());  // a replay runs
     r.Key(Qt::Key_End);
   };
