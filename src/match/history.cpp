@@ -123,9 +123,9 @@ void KeepAutoSaved(Game& g, int32_t savedTurns, const std::string& reason, std::
 }
 
 bool KeepUnkeptMatch(Game& g, std::time_t when) {
-  if (!HasRecordHeader(g.rec) || g.ctl.Record == RecordState::kLoaded || PlayedTurns(g) <= 0) {
-    return false;
-  }
+  if (!HasRecordHeader(g.rec) || g.ctl.Record == RecordState::kLoaded) return false;
+  const int32_t turns = g.ctl.Record == RecordState::kPlayed ? g.rec.RecTurns : PlayedTurns(g);
+  if (turns <= 0) return false;
   const std::string text = CurrentRecordText(g);
   if (text.empty() || text == g.keptText) return false;
   return !KeepInHistory(g, text, when).empty();

@@ -16,6 +16,12 @@ int32_t PlayedTurns(const Game& g) {
 
 std::string CurrentRecordText(const Game& g) {
   if (!g.ctl.MatchReady) return {};
+  // Studied, the match just played is its whole record whichever turn is shown: a step
+  // back is no new match, and a match studied back to its start still has turns to keep.
+  if (g.ctl.Record == RecordState::kPlayed) {
+    const int32_t turns = std::clamp<int32_t>(g.rec.RecTurns, 0, kMaxTurns);
+    return RecordText(g.rec, g.eng, turns, g.rec.RecEndReason, turns);
+  }
   const std::string reason = g.ctl.EndReason == "Buried" ? "Buried" : "Halt";
   return RecordText(g.rec, g.eng, PlayedTurns(g), reason, g.eng.TurnNumber);
 }

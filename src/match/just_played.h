@@ -25,7 +25,8 @@ struct Game;
 // Turns of the current match whose beads have all fallen (the turn in play is left out).
 int32_t PlayedTurns(const Game& g);
 // The record of the match as it stands, in the file format: its played turns, "Buried"
-// after a burial and "Halt" otherwise. Empty before the first start or load.
+// after a burial and "Halt" otherwise; while the match just played is studied, all of its
+// turns. Empty before the first start or load.
 std::string CurrentRecordText(const Game& g);
 
 // Called when the loop returns: a live match that stopped becomes studyable.

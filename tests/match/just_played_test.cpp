@@ -154,6 +154,9 @@ TEST(JustPlayed, TakeBackReturnsBeforeTheLastKeyboardDropAndTheStopKeepsTheTurns
   };
   StepBack(g);
   EXPECT_EQ(ShownTurn(g), 2);
+  // Studying it is no new match: History keeps it whole, once.
+  EXPECT_FALSE(KeepUnkeptMatch(g, 1000));
+  EXPECT_EQ(ReadWholeFile(RecentHistory(g)[0].path, 1 << 20).bytes, CurrentRecordText(g));
 }
 
 TEST(History, EveryAutosaveIsKeptAndNothingIsOverwritten) {
