@@ -20,6 +20,9 @@
 #   H, R  the coach (scripts/window-check-coach.sh): the hint's ghost twin and candidate
 #      table while the user steers; Review with its progress, graph and marks, Next mistake
 #      and Try again on the record of B.
+#   T, W  the match just played (scripts/window-check-history.sh): take back with
+#      Backspace, Stop and Save As, History at close; a computer match to its burial, its
+#      copy in History, studied with Left without a load, and File > Recent.
 #   D  the installed program: `cmake --install` into a temporary prefix, the launcher, the
 #      desktop entry, and the installed window started once where it may write and once
 #      where it may not.
@@ -339,6 +342,11 @@ fi
 
 source scripts/window-check-coach.sh
 coach_checks
+
+# ---- T, W: the match just played --------------------------------------------------------------
+
+source scripts/window-check-history.sh
+history_checks
 
 # ---- D: the installed program -------------------------------------------------------------------
 
