@@ -81,11 +81,10 @@ struct MatchTally {
 // the values (a saved position, a fresh block for a playout) never copies a view that
 // would still refer to the object it came from.
 struct MatchControlValues {
-
-  bool MatchRunning = false;   // the loop goes on while set
-  bool ReplayMode = false;     // the loop plays a loaded record's moves
-  bool WaitForStep = false;    // in replay, wait before the turn while set
-  bool FastReplay = false;     // in replay, do not wait between turns
+  bool MatchRunning = false;  // the loop goes on while set
+  bool ReplayMode = false;    // the loop plays a loaded record's moves
+  bool WaitForStep = false;   // in replay, wait before the turn while set
+  bool FastReplay = false;    // in replay, do not wait between turns
   ReplaySpeed FastReplaySpeed = ReplaySpeed::kSpecified;  // how fast ">>" replays
   TwinMove ShownTwin[3] = {};  // the twin handed to each side this turn, at its start
   TwinMove TurnMove[3] = {};   // the moves played this turn
@@ -142,7 +141,6 @@ struct MatchControl : MatchControlValues {
   PhaseFlag MovesOpen{Phase, PhaseFlag::Question::kMovesOpen};
   PhaseFlag StepWaitActive{Phase, PhaseFlag::Question::kStepWaitActive};
   const bool& JumpRequested = Requests.Jump;
-
 };
 
 }  // namespace dalu

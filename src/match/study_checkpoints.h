@@ -22,9 +22,9 @@ namespace dalu {
 inline constexpr int32_t kCheckpointTurns = 64;
 
 struct StudyCheckpoint {
-  int32_t turn = 0;       // the position after this turn
-  uint64_t inputs = 0;    // what the replay to it read (StudyInputs)
-  Engine eng;             // the replaying game as it stood there
+  int32_t turn = 0;     // the position after this turn
+  uint64_t inputs = 0;  // what the replay to it read (StudyInputs)
+  Engine eng;           // the replaying game as it stood there
   MatchControl ctl;
   std::vector<std::string> memo;
 };
