@@ -639,7 +639,9 @@ void Main(Game& g) {
   ctl.Phase = LoopPhase::kIdle;
   g.host.SetPaceDivisor(1);
   KeepPlayedMatch(g);
-  if (!ctl.Requests.Quit) ShowStatus(g);
+  if (ctl.Requests.Quit) return;
+  ShowStatus(g);
+  g.view.LoopReturned(g);
 }
 
 }  // namespace dalu

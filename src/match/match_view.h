@@ -51,6 +51,9 @@ class MatchView {
   virtual void RecordLoaded(const Game&) {}
   // A jump has drawn the position after a turn whole (ShownTurn tells which).
   virtual void PositionRebuilt(const Game&) {}
+  // The match loop has returned (not for closing): a match that stopped or ended may be
+  // studied now, so the items that follow the record change.
+  virtual void LoopReturned(const Game&) {}
 };
 
 // Does nothing: tournaments, benchmarks, and games nobody looks at. Views that care about

@@ -3,6 +3,7 @@
 #include "match/game.h"
 #include "match/just_played.h"
 #include "match/match_setup.h"
+#include "match/move_list.h"
 #include "match/study.h"
 #include "util/text.h"
 
@@ -55,6 +56,7 @@ int ReplayKeyIndex(MenuId id) {
 std::optional<bool> RecordItemEnabled(const Game& g, MenuId id, bool running) {
   switch (id) {
     case MenuId::kMoveList:
+      return CanListMoves(g);
     case MenuId::kGoToTurn:
     case MenuId::kReplay:
     case MenuId::kStepBack:

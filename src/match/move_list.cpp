@@ -10,9 +10,14 @@
 
 namespace dalu {
 
+bool CanListMoves(const Game& g) {
+  return CanStudy(g) ||
+         (g.ctl.Record == RecordState::kLive && g.ctl.MatchReady && !g.ctl.Requests.Quit);
+}
+
 std::vector<MoveListRow> BuildMoveList(const Game& g) {
   std::vector<MoveListRow> rows;
-  if (!CanStudy(g)) return rows;
+  if (!CanListMoves(g)) return rows;
   const int32_t last = LastTurn(g);
   rows.resize(static_cast<size_t>(last) + 1);
   for (int32_t t = 0; t <= last; ++t) {

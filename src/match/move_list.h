@@ -21,9 +21,13 @@ struct MoveListRow {
   std::vector<std::string> comments;  // written after this turn (shown on its position)
 };
 
+// The list can be shown: a record that can be studied (CanStudy), or a live match, whose
+// rows are its turns so far.
+bool CanListMoves(const Game& g);
+
 // Rows 0..LastTurn of the game's record, found by replaying it silently from its start.
 // A damaged record's turns past the point where its replay ends keep their recorded
-// columns, with no chains. Empty when the record cannot be studied (CanStudy).
+// columns, with no chains. Empty when the moves cannot be listed (CanListMoves).
 std::vector<MoveListRow> BuildMoveList(const Game& g);
 
 // A move in words: the pivot's column and where the second bead lies from it,

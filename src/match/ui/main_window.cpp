@@ -127,6 +127,9 @@ void WindowView::RecordLoaded(const Game&) {
 void WindowView::PositionRebuilt(const Game&) {
   if (window_) window_->PositionShown();
 }
+void WindowView::LoopReturned(const Game&) {
+  if (window_) window_->PositionShown();
+}
 
 // ---- PlayfieldWidget ----
 
@@ -798,8 +801,8 @@ void MainWindow::PositionShown() {
   coach_->PositionShown();
   RefreshRecordItems(g_.ctl.MatchRunning);
   if (!moveList_) return;
-  // Once live play has written over the record the list would show moves no longer in it.
-  if (!CanStudy(g_) && moveList_->Table()->rowCount() > 0) {
+  // A live match adds a row every turn; a take back or a new match changes the rows too.
+  if (!CanStudy(g_) || moveList_->Table()->rowCount() != LastTurn(g_) + 1) {
     moveList_->ShowRecord(g_);
   } else {
     moveList_->Follow(g_);

@@ -62,6 +62,7 @@ class WindowView final : public MatchView {
   void ShowStatus(const std::string& line) override;
   void RecordLoaded(const Game& g) override;
   void PositionRebuilt(const Game& g) override;
+  void LoopReturned(const Game& g) override;
 
  private:
   MainWindow* window_ = nullptr;

@@ -98,8 +98,10 @@ void MoveListWindow::SetRows(std::vector<MoveListRow> rows, bool english) {
 }
 
 void MoveListWindow::Follow(const Game& g) {
+  // A live match's rows show its turns so far; its last is marked, but a click cannot go
+  // back into a match in play.
   clickable_ = CanStudy(g);
-  MarkTurn(clickable_ ? StudyTurn(g) : -1);
+  MarkTurn(clickable_ ? StudyTurn(g) : CanListMoves(g) ? ShownTurn(g) : -1);
 }
 
 void MoveListWindow::MarkTurn(int32_t turn) {

@@ -93,9 +93,9 @@ TEST(StudyWindow, KeysGoToTurnAndTheMoveListShowWhatSteppingShows) {
   Game& g = r.g();
   MainWindow& w = r.w();
   const QString path = MakeRecord(r);
-  // Live play: nothing to study, and the match was dealt by the generator.
-  EXPECT_FALSE(w.Action(MenuId::kGoToTurn)->isEnabled());
-  EXPECT_FALSE(w.Action(MenuId::kSameDeal)->isEnabled());
+  // Stopped, the match just played can be studied and its deal played again.
+  EXPECT_TRUE(w.Action(MenuId::kGoToTurn)->isEnabled());
+  EXPECT_TRUE(w.Action(MenuId::kSameDeal)->isEnabled());
   const std::map<int32_t, Shown> stepped = SteppedReplay(path);
   const int32_t last = stepped.rbegin()->first;
   ASSERT_GE(last, 12);
@@ -217,12 +217,17 @@ TEST(StudyWindow, PlaySameDealStartsALiveMatchOnTheRecordsTwins) {
   // Other levels than the record's: the deal is the record's all the same.
   w.LevelSelector(1)->setCurrentIndex(2);
   w.LevelSelector(2)->setCurrentIndex(3);
+  int liveRowsAhead = -1;  // rows of the open move list beyond the turn on the screen
   r.host.onEvents = [&] {
+    if (g.ctl.MatchRunning && g.eng.TurnNumber == 4 && liveRowsAhead < 0) {
+      liveRowsAhead = w.MoveList()->Table()->rowCount() - ShownTurn(g);
+    }
     if (g.ctl.MatchRunning && g.eng.TurnNumber >= 5) r.Trigger(MenuId::kStopContinue);
   };
   QTest::keyClick(w.Catcher(), Qt::Key_D, Qt::ControlModifier);
   r.host.onEvents = nullptr;
   ASSERT_GE(g.eng.TurnNumber, 5);
+  EXPECT_EQ(liveRowsAhead, 1);  // the list followed the live match: the start and each turn
   EXPECT_FALSE(g.ctl.ReplayMode);
   EXPECT_TRUE(w.windowTitle().contains(w.LevelSelector(2)->currentText()))
       << w.windowTitle().toStdString();
@@ -236,11 +241,12 @@ TEST(StudyWindow, PlaySameDealStartsALiveMatchOnTheRecordsTwins) {
         recorded[p].begin(), recorded[p].begin() + static_cast<long>(played.size()));
     EXPECT_EQ(played, first) << "side " << p;
   }
-  // Live play wrote a new record: nothing to study or list, but the deal can be played again.
-  EXPECT_FALSE(w.Action(MenuId::kGoToTurn)->isEnabled());
-  EXPECT_FALSE(w.Action(MenuId::kLastTurn)->isEnabled());
+  // Stopped, the new match is studied in its turn, and its deal can be played again.
+  EXPECT_TRUE(w.Action(MenuId::kGoToTurn)->isEnabled());
+  EXPECT_TRUE(w.Action(MenuId::kLastTurn)->isEnabled());
   EXPECT_TRUE(w.Action(MenuId::kSameDeal)->isEnabled());
-  EXPECT_EQ(w.MoveList()->Table()->rowCount(), 0);
+  EXPECT_EQ(w.MoveList()->Table()->rowCount(), g.eng.TurnNumber + 1);
+  EXPECT_EQ(w.MoveList()->MarkedTurn(), g.eng.TurnNumber);
 }
 
 }  // namespace
