@@ -1,6 +1,7 @@
 # Sourced by scripts/window-check.sh: the match just played in the real window.
 #
-#   T  take back: the user against "No Attack" drops three twins, takes the last back with
+#   T  take back: the user against "No Attack" drops three twins (the move list open beside
+#      the window follows them), takes the last back with
 #      Backspace, stops and saves: the record holds the two turns before it and the stop's
 #      turn, and loads again; closing the program keeps the stopped match in History.
 #   W  a computer match to its burial: the result under the picture, a copy equal to
@@ -30,6 +31,7 @@ history_checks() {
     key Home Down Return
     key ctrl+s
     sleep 1
+    key ctrl+m  # the move list follows the live match
     key Left Down
     sleep 1.5
     key Right Down
