@@ -18,10 +18,7 @@ coach_window() {
 coach_checks() {
   step "H: the hint while the user steers"
   if start H; then
-    click 100 11
-    key Home Return
-    click 570 11
-    key Home Down Return
+    levels Home "Home Down"
     key ctrl+i
     key ctrl+s
     sleep 3

@@ -25,10 +25,7 @@ history_checks() {
   local kept_before
   kept_before=$(history_count)
   if start T; then
-    click 100 11
-    key Home Return
-    click 570 11
-    key Home Down Return
+    levels Home "Home Down"
     key ctrl+s
     sleep 1
     key ctrl+m  # the move list follows the live match
@@ -69,10 +66,7 @@ history_checks() {
   step "W: a computer match to its burial, studied without a load, History and Recent"
   rm -f "$work/GameData/AutoSave.DBD"
   if start W; then
-    click 100 11
-    key End Return
-    click 570 11
-    key Home Down Down Return
+    levels End "Home Down Down"
     key ctrl+s
     for _ in $(seq 240); do
       [ -e "$work/GameData/AutoSave.DBD" ] && break

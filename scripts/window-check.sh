@@ -91,10 +91,7 @@ if start A; then
   [ "$fx,$fy" = "0,0" ] || fail "A: the window's frame is at $fx,$fy, not at the top-left corner"
   [ "$cy" -gt "$fy" ] 2>/dev/null || fail "A: the window has no title bar above it (frame $fy, window $cy)"
   # The left selector to "User" (the first entry), the right one to "No Attack".
-  click 100 11
-  key Home Return
-  click 570 11
-  key Home Down Return
+  levels Home "Home Down"
   shot A-levels
   key ctrl+s
   sleep 1
@@ -321,10 +318,7 @@ if start E; then
     fail "F: the Controls dialog did not keep its options in DaluMaster.ini"
   fi
   # The user against No Attack: the outline shows where the twin lands.
-  click 100 11
-  key Home Return
-  click 570 11
-  key Home Down Return
+  levels Home "Home Down"
   key ctrl+s
   sleep 1
   shot F-landing-outline

@@ -236,6 +236,16 @@ finish() {
 
 close_window() { "$tool" close "$win"; }
 
+# levels LEFT RIGHT: the level selectors by keys, each list opened with a click, e.g.
+# `levels "Home" "Home Down"`: the user (the first entry) against No Attack (the second).
+levels() {
+  # The keys are words of their own: $1 and $2 stay unquoted on purpose.
+  click 100 11
+  key $1 Return
+  click 570 11
+  key $2 Return
+}
+
 title() { xdotool getwindowname "$win" 2>/dev/null || true; }
 
 # A seeded match between two computer levels, cut after turn T with the end "Halt", so the
