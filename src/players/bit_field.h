@@ -110,8 +110,9 @@ void ToBits(const Engine& e, const Board& b, BitField& f);
 // for.
 void BitTops(const Engine& e, const BitField& f, int* top);
 
-// Observers of ResolveBits. NoBitWatch observes nothing.
+// Observers of ResolveSeeds. NoBitWatch observes nothing.
 struct NoBitWatch {
+  void Step(const BitField&, Bits, int32_t, int32_t) {}
   void Searched(Bits, int32_t) {}
   void Fell(int) {}
 };
@@ -119,9 +120,13 @@ struct NoBitWatch {
 // ResolveChains on the board f stands for, which must be settled, once the placed beads are
 // in f on top of their columns (or above a full column): seeds are their cells. Returns
 // ResultChains and ResultObstruct, and leaves f as the resolution leaves the board (a kept
-// bead above row H, which stays marked there, is gone from every mask). watch.Searched(g, k)
-// hears of every group g of colour k searched, watch.Fell(x) of every column whose beads may
-// fall.
+// bead above row H, which stays marked there, is gone from every mask). watch.Step(f, seeds,
+// chains, points) hears of the board, the seeds and the score so far at the start of every
+// step, and once more when a fall leaves no seed; watch.Searched(g, k) of every group g of
+// colour k searched, watch.Fell(x) of every column whose beads may fall.
+//
+// start: the steps and points already made, when a resolution is taken up again from the
+// start of one of its steps (f and seeds as watch.Step heard them then).
 struct BitResult {
   int32_t chains = 0;
   int32_t points = 0;
@@ -129,15 +134,17 @@ struct BitResult {
 };
 
 template <class Watch>
-BitResult ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch) {
+BitResult ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch,
+                       BitResult start = {}) {
   const int W = e.FieldWidth;
   const int H = e.FieldHeight;
   const int V = e.VanishCount;
   const Bits field = f.field;
   const uint32_t rowsH = (uint32_t{1} << (H + 1)) - 2;  // rows 1..H of one slice
-  int32_t chains = 0;
-  int32_t points = 0;
+  int32_t chains = start.chains;
+  int32_t points = start.points;
   for (;;) {
+    watch.Step(f, seeds, chains, points);
     // One chain step: every group that holds a seed and reaches V vanishes; the others stay,
     // and those of their members above row H stay marked for the rest of the resolution, so
     // they never join a group again.
@@ -221,7 +228,10 @@ BitResult ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch) {
         SetSlice(f.mask[k], col, slice[k]);
       }
     }
-    if (seeds == 0) break;
+    if (seeds == 0) {
+      watch.Step(f, seeds, chains, points);
+      break;
+    }
   }
   return {chains, points};
 }

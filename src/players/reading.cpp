@@ -110,6 +110,7 @@ struct TriggerTableOf {
   int top[kGridCols];  // highest occupied row 0..H of columns 1..W; kFar elsewhere
   int32_t value[4 * kMaxWidth];
   uint64_t any;                              // triggers with a value
+  uint64_t fresh;                            // triggers read on this board (not kept)
   uint64_t compared[kGridCols][Levels][10];  // see SlotWatch
   uint64_t fell[kGridCols];                  // see SlotWatch; also every trigger of column x
 };
@@ -184,14 +185,72 @@ int32_t BestTriggerAfter(Engine& e, Board& rb, const TriggerTable& t, const Twin
 using players::BitField;
 using players::Bits;
 
-// Like SlotWatch, for the groups the mask resolution searches.
+// One step of a trigger's resolution as the masks went through it: the board and seeds at
+// its start, the score so far, and the cells its group searches compared with each colour.
+struct StepRecord {
+  struct {
+    Bits mask[players::kOtherCode + 1];
+    uint32_t colours;
+  } state;  // BitField's masks; its field is the board's (not kept)
+  Bits seeds;
+  int32_t chains;
+  int32_t points;
+  Bits seen[kObstruct];  // [k]: cells compared with colour k (1..9)
+};
+
+// The steps of the resolutions of one table's triggers. A trigger whose steps did not fit
+// has none (count 0) and is read again whenever it is asked.
+struct StepRecords {
+  static constexpr int kCapacity = 160;
+  StepRecord step[kCapacity];
+  int used = 0;
+  int first[4 * kMaxWidth] = {};
+  int count[4 * kMaxWidth] = {};
+};
+
+// Like SlotWatch, for the groups the mask resolution searches. With records, it also keeps
+// every step of the trigger being read.
 template <int Levels>
 struct BitSlotWatch {
   TriggerTableOf<Levels>& t;
   Bits slots;  // the watched cells above each column's top, up to row H
   uint64_t bit;
+  StepRecords* records = nullptr;
+  StepRecord* current = nullptr;  // the step being searched
+  bool full = false;              // a step found no room
+
+  // Starts the record of trigger k.
+  void Begin(int k) {
+    current = nullptr;
+    full = false;
+    if (records != nullptr) records->first[k] = records->used;
+  }
+  // Closes it.
+  void End(int k) {
+    if (records != nullptr) records->count[k] = full ? 0 : records->used - records->first[k];
+  }
+  void Step(const BitField& f, Bits seeds, int32_t chains, int32_t points) {
+    if (records == nullptr) return;
+    if (full || records->used == StepRecords::kCapacity) {
+      full = true;
+      current = nullptr;
+      return;
+    }
+    StepRecord& r = records->step[records->used++];
+    std::memcpy(r.state.mask, f.mask, sizeof r.state.mask);
+    r.state.colours = f.colours;
+    r.seeds = seeds;
+    r.chains = chains;
+    r.points = points;
+    std::memset(r.seen, 0, sizeof r.seen);
+    current = &r;
+  }
   void Searched(Bits g, int32_t k) {
-    const Bits hits = players::Spread(g) & slots;
+    const Bits spread = players::Spread(g);
+    // The search of the trigger's own group before its resolution starts is repeated by
+    // the first step.
+    if (current != nullptr) current->seen[k] |= spread;
+    const Bits hits = spread & slots;
     for (int half = 0; half < 2; ++half) {
       for (uint64_t h = static_cast<uint64_t>(hits >> (64 * half)); h != 0; h &= h - 1) {
         const int b = 64 * half + std::countr_zero(h);
@@ -236,9 +295,10 @@ int32_t TwinValueBits(const Engine& e, BitField& f, const TwinMove& m, int r1, i
   return value;
 }
 
-// FillTriggers on the board f stands for.
+// FillTriggers on the board f stands for; with records, keeps the steps of every trigger.
 template <int Levels>
-void FillTriggersBits(const Engine& e, const BitField& f, TriggerTableOf<Levels>& t) {
+void FillTriggersBits(const Engine& e, const BitField& f, TriggerTableOf<Levels>& t,
+                      StepRecords* records) {
   const int W = e.FieldWidth;
   const int H = e.FieldHeight;
   const uint32_t rowsH = (uint32_t{1} << (H + 1)) - 2;
@@ -246,6 +306,11 @@ void FillTriggersBits(const Engine& e, const BitField& f, TriggerTableOf<Levels>
   std::memset(t.compared, 0, sizeof t.compared);
   std::memset(t.fell, 0, sizeof t.fell);
   t.any = 0;
+  t.fresh = ~uint64_t{0};
+  if (records != nullptr) {
+    records->used = 0;
+    std::fill(std::begin(records->count), std::end(records->count), 0);
+  }
   Bits occupied = f.mask[kObstruct] | f.mask[players::kOtherCode];
   for (uint32_t ks = f.colours; ks != 0; ks &= ks - 1) occupied |= f.mask[std::countr_zero(ks)];
   Bits slots = 0;
@@ -255,7 +320,7 @@ void FillTriggersBits(const Engine& e, const BitField& f, TriggerTableOf<Levels>
     const uint32_t above = (((uint32_t{1} << Levels) - 1) << (t.top[x] + 1)) & rowsH;
     players::SetSlice(slots, x, above);
   }
-  BitSlotWatch<Levels> watch{t, 0, 0};
+  BitSlotWatch<Levels> watch{t, 0, 0, records};
   for (int x = 1; x <= W; ++x) {
     const int y = t.top[x] + 1;
     if (y > H) continue;
@@ -267,7 +332,9 @@ void FillTriggersBits(const Engine& e, const BitField& f, TriggerTableOf<Levels>
     for (int32_t c = 1; c <= 4; ++c) {
       const int k = 4 * (x - 1) + c - 1;
       watch.bit = uint64_t{1} << k;
+      watch.Begin(k);
       t.value[k] = TriggerBits(e, f, x, y, c, watch);
+      watch.End(k);
       if (t.value[k] != INT32_MIN) t.any |= watch.bit;
     }
   }
@@ -292,9 +359,10 @@ uint64_t ChangedBy(const TriggerTable& t, const TwinCells& w, int H) {
 // The table of the board f stands for, which is the board of base with twin w written on
 // it: a trigger that w's beads could not change reads on f exactly as on base, so it keeps
 // base's value and watched cells (in w's columns the cells above the top are the ones base
-// watched one or two rows higher); only the others are read again.
+// watched one or two rows higher); only the others are read again (t.fresh), with their
+// steps kept in records when it is given.
 void DeriveTable(const Engine& e, const BitField& f, const TriggerTableOf<4>& base,
-                 const TwinCells& w, TriggerTable& t) {
+                 const TwinCells& w, TriggerTable& t, StepRecords* records) {
   const int W = e.FieldWidth;
   const int H = e.FieldHeight;
   uint64_t changed = base.fell[w.x[0]] | base.fell[w.x[1]];
@@ -316,6 +384,8 @@ void DeriveTable(const Engine& e, const BitField& f, const TriggerTableOf<4>& ba
     t.fell[x] = base.fell[x] & keep;
   }
   t.any = base.any & keep;
+  t.fresh = changed;
+  if (records != nullptr) records->used = 0;
   for (uint64_t rest = t.any; rest != 0; rest &= rest - 1) {
     const int k = std::countr_zero(rest);
     t.value[k] = base.value[k];
@@ -326,7 +396,7 @@ void DeriveTable(const Engine& e, const BitField& f, const TriggerTableOf<4>& ba
     const uint32_t rowsH = (uint32_t{1} << (H + 1)) - 2;
     players::SetSlice(slots, x, (uint32_t{3} << (t.top[x] + 1)) & rowsH);
   }
-  BitSlotWatch<2> watch{t, 0, 0};
+  BitSlotWatch<2> watch{t, 0, 0, records};
   for (uint64_t redo = changed; redo != 0; redo &= redo - 1) {
     const int k = std::countr_zero(redo);
     const int x = k / 4 + 1;
@@ -337,9 +407,111 @@ void DeriveTable(const Engine& e, const BitField& f, const TriggerTableOf<4>& ba
     players::SetSlice(watch.slots, x, 0);
     t.fell[x] |= uint64_t{0xF} << (4 * (x - 1));
     watch.bit = uint64_t{1} << k;
+    watch.Begin(k);
     t.value[k] = TriggerBits(e, f, x, y, c, watch);
+    watch.End(k);
     if (t.value[k] != INT32_MIN) t.any |= watch.bit;
   }
+}
+
+// Highest occupied row 0..H of column x of the board f stands for.
+template <class Masks>
+int TopOf(const Masks& f, int x, uint32_t rowsH) {
+  uint32_t column = players::Slice(f.mask[kObstruct], x) | players::Slice(f.mask[players::kOtherCode], x);
+  for (uint32_t ks = f.colours; ks != 0; ks &= ks - 1) {
+    column |= players::Slice(f.mask[std::countr_zero(ks)], x);
+  }
+  column &= rowsH;
+  return column != 0 ? 31 - std::countl_zero(column) : 0;
+}
+
+// A bead written on top of its column of a settled board, at a row up to H.
+struct Rider {
+  int x;
+  int row;
+  int32_t colour;
+};
+
+// The value of trigger k on the board of its recorded resolution with the riders written on
+// top of their columns, none of them in the trigger's column; value is the recorded one.
+// Beads of the twin still, when given, lie on that board too, in columns that no step of the
+// record lets fall and on cells no search compared with their colours, so they are only
+// added to the masks.
+//
+// The riders ride the resolution: as long as no group search compares a rider's cell with
+// its colour and no rider, moved down by a fall, joins a group of the vanish count, every
+// step finds the same groups as the record and the riders stay on top of their columns.
+// Then the value is the recorded one. Otherwise the resolution is taken up again from the
+// start of the first step they change.
+int32_t RidingValue(const Engine& e, const StepRecords& records, int k, const Rider* riders,
+                    int riderCount, const TwinCells* still, Bits field, int32_t value) {
+  const int H = e.FieldHeight;
+  const int V = e.VanishCount;
+  const uint32_t rowsH = (uint32_t{1} << (H + 1)) - 2;
+  const int first = records.first[k];
+  const int count = records.count[k];
+  int row[2], lastTop[2];
+  Bits bit[2] = {};
+  bool moved[2] = {};
+  auto stillBits = [&](int32_t c) {
+    Bits b = 0;
+    if (still != nullptr) {
+      for (int j = 0; j < 2; ++j) {
+        if (still->row[j] <= H && still->colour[j] == c) b |= players::CellBit(still->x[j], still->row[j]);
+      }
+    }
+    return b;
+  };
+  for (int i = 0; i < count; ++i) {
+    const StepRecord& r = records.step[first + i];
+    for (int j = 0; j < riderCount; ++j) {
+      const int top = TopOf(r.state, riders[j].x, rowsH);
+      if (i == 0) {
+        row[j] = riders[j].row;
+      } else {
+        // A fall in the rider's column lowers its top; the rider comes down as far.
+        row[j] -= lastTop[j] - top;
+        moved[j] = top < lastTop[j];
+      }
+      lastTop[j] = top;
+      bit[j] = players::CellBit(riders[j].x, row[j]);
+    }
+    bool changes = false;
+    for (int j = 0; j < riderCount && !changes; ++j) {
+      changes = (r.seen[riders[j].colour] & bit[j]) != 0;
+    }
+    for (int j = 0; j < riderCount && !changes; ++j) {
+      if (!moved[j]) continue;
+      const int32_t c = riders[j].colour;
+      Bits m = r.state.mask[c] | stillBits(c);
+      for (int q = 0; q < riderCount; ++q) {
+        if (riders[q].colour == c) m |= bit[q];
+      }
+      changes = players::AtLeast(players::Flood(bit[j], m), V);
+    }
+    if (!changes) {
+      for (int j = 0; j < riderCount; ++j) moved[j] = false;
+      continue;
+    }
+    BitField f;
+    std::memcpy(f.mask, r.state.mask, sizeof f.mask);
+    f.colours = r.state.colours;
+    f.field = field;
+    Bits seeds = r.seeds;
+    for (int j = 0; j < 2 && still != nullptr; ++j) {
+      if (still->row[j] > H) continue;
+      f.mask[still->colour[j]] |= players::CellBit(still->x[j], still->row[j]);
+      f.colours |= 1u << still->colour[j];
+    }
+    for (int j = 0; j < riderCount; ++j) {
+      f.mask[riders[j].colour] |= bit[j];
+      f.colours |= 1u << riders[j].colour;
+      if (moved[j]) seeds |= bit[j];
+    }
+    players::NoBitWatch none;
+    return players::ResolveSeeds(e, f, seeds, none, {r.chains, r.points}).Value();
+  }
+  return value;
 }
 
 // The quiet test of the third twin and, when it is quiet, BestTriggerAfter, both on the
@@ -351,9 +523,13 @@ void DeriveTable(const Engine& e, const BitField& f, const TriggerTableOf<4>& ba
 // the third lands on the same cells either way), a trigger the third twin changes but the
 // next twin does not, there, keeps that table's value: only triggers both twins could change
 // are read again.
+//
+// A trigger read again that has steps kept (in records, read on the board of t, or in
+// baseRecords, read on the board without the next twin) is taken through RidingValue.
 int32_t ThirdTwinBits(const Engine& e, BitField& f, const TriggerTable& t,
                       const TwinMove& third, const TriggerTable* thirdTable,
-                      const TwinCells& next) {
+                      const TwinCells& next, const StepRecords& records,
+                      const StepRecords& baseRecords) {
   const int H = e.FieldHeight;
   const int V = e.VanishCount;
   const int x1 = third.Column;
@@ -399,12 +575,25 @@ int32_t ThirdTwinBits(const Engine& e, BitField& f, const TriggerTable& t,
       redo = changed & byNext;
     }
     players::NoBitWatch none;
+    Rider riders[2];
+    int riderCount = 0;
+    if (b1 != 0) riders[riderCount++] = {x1, r1, c1};
+    if (b2 != 0) riders[riderCount++] = {x2, r2, c2};
     for (; redo != 0; redo &= redo - 1) {
       const int k = std::countr_zero(redo);
       const int x = k / 4 + 1;
       const int32_t c = k % 4 + 1;
       const int y = (x == x1 ? top1 : x == x2 ? top2 : t.top[x]) + 1;
       if (y > H) continue;
+      if (x != x1 && x != x2 && (t.any >> k & 1) != 0) {
+        const bool fresh = (t.fresh >> k & 1) != 0;
+        const StepRecords& r = fresh ? records : baseRecords;
+        if (r.count[k] > 0) {
+          best = std::max(best, RidingValue(e, r, k, riders, riderCount, fresh ? nullptr : &next,
+                                            f.field, t.value[k]));
+          continue;
+        }
+      }
       best = std::max(best, TriggerBits(e, f, x, y, c, none));
     }
   }
@@ -456,7 +645,10 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
   // The triggers of base itself, from which the tables of base with one twin more are
   // derived.
   TriggerTableOf<4> baseTable;
-  if (bits && depth == 2) FillTriggersBits(e, baseBits, baseTable);
+  // The steps of the triggers of base and of base with the next twin, which the riding
+  // test of a third twin follows.
+  StepRecords baseRecords, nextRecords;
+  if (bits && depth == 2) FillTriggersBits(e, baseBits, baseTable, &baseRecords);
   if (bits && depth == 2 && thirdEnd - 200 <= kThirdTables) {
     int top[kGridCols];
     players::BitTops(e, baseBits, top);
@@ -487,7 +679,7 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
       }
       // A third twin that is not quiet on base is not quiet after any next twin either.
       if (!quiet) continue;
-      DeriveTable(e, nextBits, baseTable, w, thirdTables[j - 201]);
+      DeriveTable(e, nextBits, baseTable, w, thirdTables[j - 201], nullptr);
       thirdRead[j - 201] = true;
     }
   }
@@ -516,7 +708,7 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
       const TwinCells nextCells = {
           {next.Column, next.Column + DX[next.Rotation]}, {r1, r2}, {next.Colour1, next.Colour2}};
       if (depth == 2) {
-        DeriveTable(e, nextBits, baseTable, nextCells, table);
+        DeriveTable(e, nextBits, baseTable, nextCells, table, &nextRecords);
         for (int j = 201; j <= thirdEnd; ++j) {
           const TwinMove& third = e.Placements[j];
           const int x2 = third.Column + DX[third.Rotation];
@@ -528,7 +720,8 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
                              thirdCells[k].x[1] != nextCells.x[0] &&
                              thirdCells[k].x[1] != nextCells.x[1];
           best = std::max(best, ThirdTwinBits(e, nextBits, table, third,
-                                              apart ? &thirdTables[k] : nullptr, nextCells));
+                                              apart ? &thirdTables[k] : nullptr, nextCells,
+                                              nextRecords, baseRecords));
         }
       } else {
         afterNext = base;  // for the rare twin that lands above row H
