@@ -9,6 +9,7 @@
 #include "engine/chain.h"
 #include "engine/twins.h"
 #include "players/bit_field.h"
+#include "players/riding.h"
 #include "players/search_util.h"
 
 namespace dalu {
@@ -185,29 +186,6 @@ int32_t BestTriggerAfter(Engine& e, Board& rb, const TriggerTable& t, const Twin
 using players::BitField;
 using players::Bits;
 
-// One step of a trigger's resolution as the masks went through it: the board and seeds at
-// its start, the score so far, and the cells its group searches compared with each colour.
-struct StepRecord {
-  struct {
-    Bits mask[players::kOtherCode + 1];
-    uint32_t colours;
-  } state;  // BitField's masks; its field is the board's (not kept)
-  Bits seeds;
-  int32_t chains;
-  int32_t points;
-  Bits seen[kObstruct];  // [k]: cells compared with colour k (1..9)
-};
-
-// The steps of the resolutions of one table's triggers. A trigger whose steps did not fit
-// has none (count 0) and is read again whenever it is asked.
-struct StepRecords {
-  static constexpr int kCapacity = 160;
-  StepRecord step[kCapacity];
-  int used = 0;
-  int first[4 * kMaxWidth] = {};
-  int count[4 * kMaxWidth] = {};
-};
-
 // Like SlotWatch, for the groups the mask resolution searches. With records, it also keeps
 // every step of the trigger being read.
 template <int Levels>
@@ -215,41 +193,13 @@ struct BitSlotWatch {
   TriggerTableOf<Levels>& t;
   Bits slots;  // the watched cells above each column's top, up to row H
   uint64_t bit;
-  StepRecords* records = nullptr;
-  StepRecord* current = nullptr;  // the step being searched
-  bool full = false;              // a step found no room
-
-  // Starts the record of trigger k.
-  void Begin(int k) {
-    current = nullptr;
-    full = false;
-    if (records != nullptr) records->first[k] = records->used;
-  }
-  // Closes it.
-  void End(int k) {
-    if (records != nullptr) records->count[k] = full ? 0 : records->used - records->first[k];
-  }
+  players::StepRecorder recorder = {};
   void Step(const BitField& f, Bits seeds, int32_t chains, int32_t points) {
-    if (records == nullptr) return;
-    if (full || records->used == StepRecords::kCapacity) {
-      full = true;
-      current = nullptr;
-      return;
-    }
-    StepRecord& r = records->step[records->used++];
-    std::memcpy(r.state.mask, f.mask, sizeof r.state.mask);
-    r.state.colours = f.colours;
-    r.seeds = seeds;
-    r.chains = chains;
-    r.points = points;
-    std::memset(r.seen, 0, sizeof r.seen);
-    current = &r;
+    recorder.Step(f, seeds, chains, points);
   }
   void Searched(Bits g, int32_t k) {
+    recorder.Searched(g, k);
     const Bits spread = players::Spread(g);
-    // The search of the trigger's own group before its resolution starts is repeated by
-    // the first step.
-    if (current != nullptr) current->seen[k] |= spread;
     const Bits hits = spread & slots;
     for (int half = 0; half < 2; ++half) {
       for (uint64_t h = static_cast<uint64_t>(hits >> (64 * half)); h != 0; h &= h - 1) {
@@ -298,7 +248,7 @@ int32_t TwinValueBits(const Engine& e, BitField& f, const TwinMove& m, int r1, i
 // FillTriggers on the board f stands for; with records, keeps the steps of every trigger.
 template <int Levels>
 void FillTriggersBits(const Engine& e, const BitField& f, TriggerTableOf<Levels>& t,
-                      StepRecords* records) {
+                      players::StepRecords* records) {
   const int W = e.FieldWidth;
   const int H = e.FieldHeight;
   const uint32_t rowsH = (uint32_t{1} << (H + 1)) - 2;
@@ -307,10 +257,7 @@ void FillTriggersBits(const Engine& e, const BitField& f, TriggerTableOf<Levels>
   std::memset(t.fell, 0, sizeof t.fell);
   t.any = 0;
   t.fresh = ~uint64_t{0};
-  if (records != nullptr) {
-    records->used = 0;
-    std::fill(std::begin(records->count), std::end(records->count), 0);
-  }
+  if (records != nullptr) records->Clear();
   Bits occupied = f.mask[kObstruct] | f.mask[players::kOtherCode];
   for (uint32_t ks = f.colours; ks != 0; ks &= ks - 1) occupied |= f.mask[std::countr_zero(ks)];
   Bits slots = 0;
@@ -320,7 +267,7 @@ void FillTriggersBits(const Engine& e, const BitField& f, TriggerTableOf<Levels>
     const uint32_t above = (((uint32_t{1} << Levels) - 1) << (t.top[x] + 1)) & rowsH;
     players::SetSlice(slots, x, above);
   }
-  BitSlotWatch<Levels> watch{t, 0, 0, records};
+  BitSlotWatch<Levels> watch{t, 0, 0, {records}};
   for (int x = 1; x <= W; ++x) {
     const int y = t.top[x] + 1;
     if (y > H) continue;
@@ -332,9 +279,9 @@ void FillTriggersBits(const Engine& e, const BitField& f, TriggerTableOf<Levels>
     for (int32_t c = 1; c <= 4; ++c) {
       const int k = 4 * (x - 1) + c - 1;
       watch.bit = uint64_t{1} << k;
-      watch.Begin(k);
+      watch.recorder.Begin(k);
       t.value[k] = TriggerBits(e, f, x, y, c, watch);
-      watch.End(k);
+      watch.recorder.End(k);
       if (t.value[k] != INT32_MIN) t.any |= watch.bit;
     }
   }
@@ -362,7 +309,7 @@ uint64_t ChangedBy(const TriggerTable& t, const TwinCells& w, int H) {
 // watched one or two rows higher); only the others are read again (t.fresh), with their
 // steps kept in records when it is given.
 void DeriveTable(const Engine& e, const BitField& f, const TriggerTableOf<4>& base,
-                 const TwinCells& w, TriggerTable& t, StepRecords* records) {
+                 const TwinCells& w, TriggerTable& t, players::StepRecords* records) {
   const int W = e.FieldWidth;
   const int H = e.FieldHeight;
   uint64_t changed = base.fell[w.x[0]] | base.fell[w.x[1]];
@@ -385,7 +332,7 @@ void DeriveTable(const Engine& e, const BitField& f, const TriggerTableOf<4>& ba
   }
   t.any = base.any & keep;
   t.fresh = changed;
-  if (records != nullptr) records->used = 0;
+  if (records != nullptr) records->Clear();
   for (uint64_t rest = t.any; rest != 0; rest &= rest - 1) {
     const int k = std::countr_zero(rest);
     t.value[k] = base.value[k];
@@ -396,7 +343,7 @@ void DeriveTable(const Engine& e, const BitField& f, const TriggerTableOf<4>& ba
     const uint32_t rowsH = (uint32_t{1} << (H + 1)) - 2;
     players::SetSlice(slots, x, (uint32_t{3} << (t.top[x] + 1)) & rowsH);
   }
-  BitSlotWatch<2> watch{t, 0, 0, records};
+  BitSlotWatch<2> watch{t, 0, 0, {records}};
   for (uint64_t redo = changed; redo != 0; redo &= redo - 1) {
     const int k = std::countr_zero(redo);
     const int x = k / 4 + 1;
@@ -407,111 +354,11 @@ void DeriveTable(const Engine& e, const BitField& f, const TriggerTableOf<4>& ba
     players::SetSlice(watch.slots, x, 0);
     t.fell[x] |= uint64_t{0xF} << (4 * (x - 1));
     watch.bit = uint64_t{1} << k;
-    watch.Begin(k);
+    watch.recorder.Begin(k);
     t.value[k] = TriggerBits(e, f, x, y, c, watch);
-    watch.End(k);
+    watch.recorder.End(k);
     if (t.value[k] != INT32_MIN) t.any |= watch.bit;
   }
-}
-
-// Highest occupied row 0..H of column x of the board f stands for.
-template <class Masks>
-int TopOf(const Masks& f, int x, uint32_t rowsH) {
-  uint32_t column = players::Slice(f.mask[kObstruct], x) | players::Slice(f.mask[players::kOtherCode], x);
-  for (uint32_t ks = f.colours; ks != 0; ks &= ks - 1) {
-    column |= players::Slice(f.mask[std::countr_zero(ks)], x);
-  }
-  column &= rowsH;
-  return column != 0 ? 31 - std::countl_zero(column) : 0;
-}
-
-// A bead written on top of its column of a settled board, at a row up to H.
-struct Rider {
-  int x;
-  int row;
-  int32_t colour;
-};
-
-// The value of trigger k on the board of its recorded resolution with the riders written on
-// top of their columns, none of them in the trigger's column; value is the recorded one.
-// Beads of the twin still, when given, lie on that board too, in columns that no step of the
-// record lets fall and on cells no search compared with their colours, so they are only
-// added to the masks.
-//
-// The riders ride the resolution: as long as no group search compares a rider's cell with
-// its colour and no rider, moved down by a fall, joins a group of the vanish count, every
-// step finds the same groups as the record and the riders stay on top of their columns.
-// Then the value is the recorded one. Otherwise the resolution is taken up again from the
-// start of the first step they change.
-int32_t RidingValue(const Engine& e, const StepRecords& records, int k, const Rider* riders,
-                    int riderCount, const TwinCells* still, Bits field, int32_t value) {
-  const int H = e.FieldHeight;
-  const int V = e.VanishCount;
-  const uint32_t rowsH = (uint32_t{1} << (H + 1)) - 2;
-  const int first = records.first[k];
-  const int count = records.count[k];
-  int row[2], lastTop[2];
-  Bits bit[2] = {};
-  bool moved[2] = {};
-  auto stillBits = [&](int32_t c) {
-    Bits b = 0;
-    if (still != nullptr) {
-      for (int j = 0; j < 2; ++j) {
-        if (still->row[j] <= H && still->colour[j] == c) b |= players::CellBit(still->x[j], still->row[j]);
-      }
-    }
-    return b;
-  };
-  for (int i = 0; i < count; ++i) {
-    const StepRecord& r = records.step[first + i];
-    for (int j = 0; j < riderCount; ++j) {
-      const int top = TopOf(r.state, riders[j].x, rowsH);
-      if (i == 0) {
-        row[j] = riders[j].row;
-      } else {
-        // A fall in the rider's column lowers its top; the rider comes down as far.
-        row[j] -= lastTop[j] - top;
-        moved[j] = top < lastTop[j];
-      }
-      lastTop[j] = top;
-      bit[j] = players::CellBit(riders[j].x, row[j]);
-    }
-    bool changes = false;
-    for (int j = 0; j < riderCount && !changes; ++j) {
-      changes = (r.seen[riders[j].colour] & bit[j]) != 0;
-    }
-    for (int j = 0; j < riderCount && !changes; ++j) {
-      if (!moved[j]) continue;
-      const int32_t c = riders[j].colour;
-      Bits m = r.state.mask[c] | stillBits(c);
-      for (int q = 0; q < riderCount; ++q) {
-        if (riders[q].colour == c) m |= bit[q];
-      }
-      changes = players::AtLeast(players::Flood(bit[j], m), V);
-    }
-    if (!changes) {
-      for (int j = 0; j < riderCount; ++j) moved[j] = false;
-      continue;
-    }
-    BitField f;
-    std::memcpy(f.mask, r.state.mask, sizeof f.mask);
-    f.colours = r.state.colours;
-    f.field = field;
-    Bits seeds = r.seeds;
-    for (int j = 0; j < 2 && still != nullptr; ++j) {
-      if (still->row[j] > H) continue;
-      f.mask[still->colour[j]] |= players::CellBit(still->x[j], still->row[j]);
-      f.colours |= 1u << still->colour[j];
-    }
-    for (int j = 0; j < riderCount; ++j) {
-      f.mask[riders[j].colour] |= bit[j];
-      f.colours |= 1u << riders[j].colour;
-      if (moved[j]) seeds |= bit[j];
-    }
-    players::NoBitWatch none;
-    return players::ResolveSeeds(e, f, seeds, none, {r.chains, r.points}).Value();
-  }
-  return value;
 }
 
 // The quiet test of the third twin and, when it is quiet, BestTriggerAfter, both on the
@@ -528,8 +375,8 @@ int32_t RidingValue(const Engine& e, const StepRecords& records, int k, const Ri
 // baseRecords, read on the board without the next twin) is taken through RidingValue.
 int32_t ThirdTwinBits(const Engine& e, BitField& f, const TriggerTable& t,
                       const TwinMove& third, const TriggerTable* thirdTable,
-                      const TwinCells& next, const StepRecords& records,
-                      const StepRecords& baseRecords) {
+                      const TwinCells& next, const players::StepRecords& records,
+                      const players::StepRecords& baseRecords) {
   const int H = e.FieldHeight;
   const int V = e.VanishCount;
   const int x1 = third.Column;
@@ -575,10 +422,13 @@ int32_t ThirdTwinBits(const Engine& e, BitField& f, const TriggerTable& t,
       redo = changed & byNext;
     }
     players::NoBitWatch none;
-    Rider riders[2];
-    int riderCount = 0;
+    players::Rider riders[2], still[2];
+    int riderCount = 0, stillCount = 0;
     if (b1 != 0) riders[riderCount++] = {x1, r1, c1};
     if (b2 != 0) riders[riderCount++] = {x2, r2, c2};
+    for (int q = 0; q < 2; ++q) {
+      if (next.row[q] <= H) still[stillCount++] = {next.x[q], next.row[q], next.colour[q]};
+    }
     for (; redo != 0; redo &= redo - 1) {
       const int k = std::countr_zero(redo);
       const int x = k / 4 + 1;
@@ -587,10 +437,11 @@ int32_t ThirdTwinBits(const Engine& e, BitField& f, const TriggerTable& t,
       if (y > H) continue;
       if (x != x1 && x != x2 && (t.any >> k & 1) != 0) {
         const bool fresh = (t.fresh >> k & 1) != 0;
-        const StepRecords& r = fresh ? records : baseRecords;
+        const players::StepRecords& r = fresh ? records : baseRecords;
         if (r.count[k] > 0) {
-          best = std::max(best, RidingValue(e, r, k, riders, riderCount, fresh ? nullptr : &next,
-                                            f.field, t.value[k]));
+          best = std::max(best, players::RidingResult(e, r, k, riders, riderCount, still,
+                                                      fresh ? 0 : stillCount, f.field)
+                                    .Value());
           continue;
         }
       }
@@ -647,7 +498,8 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
   TriggerTableOf<4> baseTable;
   // The steps of the triggers of base and of base with the next twin, which the riding
   // test of a third twin follows.
-  StepRecords baseRecords, nextRecords;
+  players::StepRecords& baseRecords = t.Records->Base;
+  players::StepRecords& nextRecords = t.Records->Next;
   if (bits && depth == 2) FillTriggersBits(e, baseBits, baseTable, &baseRecords);
   if (bits && depth == 2 && thirdEnd - 200 <= kThirdTables) {
     int top[kGridCols];
@@ -682,6 +534,12 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
       DeriveTable(e, nextBits, baseTable, w, thirdTables[j - 201], nullptr);
       thirdRead[j - 201] = true;
     }
+  }
+  // Depth 1: every third twin resolved on base once, its steps kept. Behind a next twin in
+  // other columns it lands on the same cells, and the next twin's beads mostly ride.
+  players::PlacementsOnBoard& thirds = t.Records->Thirds;
+  if (bits && depth == 1) {
+    players::ReadPlacementsOn(e, baseBits, &e.Placements[201], thirdEnd - 200, thirds);
   }
   for (int i = 101; i <= nextEnd; ++i) {
     const TwinMove& next = e.Placements[i];
@@ -728,11 +586,31 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
         QuietDropAt(e, afterNext, next, r1, r2);
         int top[kGridCols];
         players::BitTops(e, nextBits, top);
+        players::Rider riders[2];
+        int riderCount = 0;
+        if (b1 != 0) riders[riderCount++] = {next.Column, r1, next.Colour1};
+        if (b2 != 0) riders[riderCount++] = {nextCells.x[1], r2, next.Colour2};
+        const uint32_t nextColumns = 1u << nextCells.x[0] | 1u << nextCells.x[1];
         for (int j = 201; j <= thirdEnd; ++j) {
           const TwinMove& third = e.Placements[j];
           const int x1 = third.Column;
           const int x2 = third.Column + DX[third.Rotation];
           if (top[x1] == H && top[x2] == H) continue;  // blocked
+          const int q = j - 201;
+          if (q < players::StepRecords::kEntries && (thirds.kept >> q & 1) != 0 &&
+              (thirds.columns[q] & nextColumns) == 0) {
+            if ((thirds.quiet >> q & 1) != 0) {
+              if (!players::TouchesQuiet(thirds, q, third, b1, next.Colour1, b2, next.Colour2)) {
+                best = std::max(best, 0);
+                continue;
+              }
+            } else {
+              best = std::max(best, players::RidingResult(e, thirds.records, q, riders,
+                                                          riderCount, nullptr, 0, baseBits.field)
+                                        .Value());
+              continue;
+            }
+          }
           const int t1 = std::min(top[x1] + 1 + (third.Rotation == 2), H + 1);
           const int t2 = std::min(top[x2] + 1 + (third.Rotation == 0), H + 1);
           best = std::max(best, t1 <= H && t2 <= H

@@ -1,0 +1,145 @@
+#include "players/riding.h"
+
+#include <bit>
+#include <cstring>
+
+namespace dalu::players {
+
+namespace {
+
+// Highest occupied row 0..H of column x of a kept board.
+int TopOf(const StepRecord& r, int x, uint32_t rowsH) {
+  uint32_t column = Slice(r.mask[kObstruct], x) | Slice(r.mask[kOtherCode], x);
+  for (uint32_t ks = r.colours; ks != 0; ks &= ks - 1) column |= Slice(r.mask[std::countr_zero(ks)], x);
+  column &= rowsH;
+  return column != 0 ? 31 - std::countl_zero(column) : 0;
+}
+
+}  // namespace
+
+void StepRecorder::Step(const BitField& f, Bits seeds, int32_t chains, int32_t points) {
+  if (records == nullptr) return;
+  if (full || records->used == StepRecords::kCapacity) {
+    full = true;
+    current = nullptr;
+    return;
+  }
+  StepRecord& r = records->step[records->used++];
+  std::memcpy(r.mask, f.mask, sizeof r.mask);
+  r.colours = f.colours;
+  r.seeds = seeds;
+  r.chains = chains;
+  r.points = points;
+  std::memset(r.seen, 0, sizeof r.seen);
+  current = &r;
+}
+
+BitResult RidingResult(const Engine& e, const StepRecords& records, int k, const Rider* riders,
+                       int riderCount, const Rider* still, int stillCount, Bits field) {
+  const int H = e.FieldHeight;
+  const int V = e.VanishCount;
+  const uint32_t rowsH = (uint32_t{1} << (H + 1)) - 2;
+  const int first = records.first[k];
+  const int count = records.count[k];
+  int row[2] = {}, lastTop[2] = {};
+  Bits bit[2] = {};
+  bool moved[2] = {};
+  for (int j = 0; j < riderCount; ++j) {
+    row[j] = riders[j].row;
+    bit[j] = CellBit(riders[j].x, row[j]);
+  }
+  for (int i = 0; i < count; ++i) {
+    const StepRecord& r = records.step[first + i];
+    if (i == 1) {
+      for (int j = 0; j < riderCount; ++j) lastTop[j] = TopOf(records.step[first], riders[j].x, rowsH);
+    }
+    for (int j = 0; j < riderCount && i > 0; ++j) {
+      // A fall in the rider's column lowers its top; the rider comes down as far and is a
+      // seed of this step.
+      const int top = TopOf(r, riders[j].x, rowsH);
+      moved[j] = top < lastTop[j];
+      if (moved[j]) {
+        row[j] -= lastTop[j] - top;
+        bit[j] = CellBit(riders[j].x, row[j]);
+      }
+      lastTop[j] = top;
+    }
+    bool changes = false;
+    for (int j = 0; j < riderCount && !changes; ++j) {
+      changes = (r.seen[riders[j].colour] & bit[j]) != 0;
+    }
+    // A moved rider is searched from: it changes the step when its group (with the other
+    // rider and the still beads of its colour) reaches the vanish count. A smaller group of
+    // its own stays, as nothing else searched touches it.
+    for (int j = 0; j < riderCount && !changes; ++j) {
+      if (!moved[j]) continue;
+      const int32_t c = riders[j].colour;
+      Bits m = r.mask[c];
+      for (int q = 0; q < riderCount; ++q) {
+        if (riders[q].colour == c) m |= bit[q];
+      }
+      for (int q = 0; q < stillCount; ++q) {
+        if (still[q].colour == c) m |= CellBit(still[q].x, still[q].row);
+      }
+      changes = AtLeast(Flood(bit[j], m), V);
+    }
+    if (!changes) continue;
+    BitField f;
+    std::memcpy(f.mask, r.mask, sizeof f.mask);
+    f.colours = r.colours;
+    f.field = field;
+    Bits seeds = r.seeds;
+    for (int q = 0; q < stillCount; ++q) {
+      f.mask[still[q].colour] |= CellBit(still[q].x, still[q].row);
+      f.colours |= 1u << still[q].colour;
+    }
+    for (int j = 0; j < riderCount; ++j) {
+      f.mask[riders[j].colour] |= bit[j];
+      f.colours |= 1u << riders[j].colour;
+      if (moved[j]) seeds |= bit[j];
+    }
+    NoBitWatch none;
+    return ResolveSeeds(e, f, seeds, none, {r.chains, r.points});
+  }
+  const StepRecord& last = records.step[first + count - 1];
+  return {last.chains, last.points};
+}
+
+void ReadPlacementsOn(const Engine& e, const BitField& f, const TwinMove* placements, int count,
+                      PlacementsOnBoard& out) {
+  const int H = e.FieldHeight;
+  out.records.Clear();
+  out.kept = 0;
+  out.quiet = 0;
+  int top[kGridCols];
+  BitTops(e, f, top);
+  StepRecorder recorder{&out.records};
+  for (int j = 0; j < count && j < StepRecords::kEntries; ++j) {
+    const TwinMove& m = placements[j];
+    const int x2 = m.Column + DX[m.Rotation];
+    const int r1 = top[m.Column] + 1 + (m.Rotation == 2);
+    const int r2 = top[x2] + 1 + (m.Rotation == 0);
+    out.columns[j] = 1u << m.Column | 1u << x2;
+    if (r1 > H || r2 > H) continue;
+    BitField g = f;
+    const Bits b1 = CellBit(m.Column, r1);
+    const Bits b2 = CellBit(x2, r2);
+    g.mask[m.Colour1] |= b1;
+    g.mask[m.Colour2] |= b2;
+    g.colours |= 1u << m.Colour1 | 1u << m.Colour2;
+    recorder.Begin(j);
+    const BitResult r = ResolveSeeds(e, g, b1 | b2, recorder);
+    recorder.End(j);
+    const int n = out.records.count[j];
+    if (n == 0) continue;
+    out.kept |= uint64_t{1} << j;
+    if (r.chains == 0) {
+      out.quiet |= uint64_t{1} << j;
+      const StepRecord& s = out.records.step[out.records.first[j]];
+      out.seen[j][0] = s.seen[m.Colour1];
+      out.seen[j][1] = s.seen[m.Colour2];
+    }
+  }
+}
+
+}  // namespace dalu::players
