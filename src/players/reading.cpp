@@ -373,10 +373,11 @@ void DeriveTable(const Engine& e, const BitField& f, const TriggerTableOf<4>& ba
 //
 // A trigger read again that has steps kept (in records, read on the board of t, or in
 // baseRecords, read on the board without the next twin) is taken through RidingValue.
+// quiet: the quiet test is known to pass.
 int32_t ThirdTwinBits(const Engine& e, BitField& f, const TriggerTable& t,
                       const TwinMove& third, const TriggerTable* thirdTable,
                       const TwinCells& next, const players::StepRecords& records,
-                      const players::StepRecords& baseRecords) {
+                      const players::StepRecords& baseRecords, bool quiet) {
   const int H = e.FieldHeight;
   const int V = e.VanishCount;
   const int x1 = third.Column;
@@ -398,7 +399,7 @@ int32_t ThirdTwinBits(const Engine& e, BitField& f, const TriggerTable& t,
     return b == 0 ? 1 < V : !players::AtLeast(players::Flood(b, f.mask[c]), V);
   };
   int32_t best = INT32_MIN;
-  if (below(b1, c1) && below(b2, c2)) {
+  if (quiet || (below(b1, c1) && below(b2, c2))) {
     uint64_t changed = t.fell[x1] | t.fell[x2];
     int top1 = t.top[x1], top2 = t.top[x2];
     if (b1 != 0) {
@@ -535,10 +536,11 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
       thirdRead[j - 201] = true;
     }
   }
-  // Depth 1: every third twin resolved on base once, its steps kept. Behind a next twin in
-  // other columns it lands on the same cells, and the next twin's beads mostly ride.
+  // Every third twin resolved on base once, its steps kept. Behind a next twin in other
+  // columns it lands on the same cells, and the next twin's beads mostly ride (depth 1) or
+  // leave it quiet (depth 2).
   players::PlacementsOnBoard& thirds = t.Records->Thirds;
-  if (bits && depth == 1) {
+  if (bits) {
     players::ReadPlacementsOn(e, baseBits, &e.Placements[201], thirdEnd - 200, thirds);
   }
   for (int i = 101; i <= nextEnd; ++i) {
@@ -567,6 +569,7 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
           {next.Column, next.Column + DX[next.Rotation]}, {r1, r2}, {next.Colour1, next.Colour2}};
       if (depth == 2) {
         DeriveTable(e, nextBits, baseTable, nextCells, table, &nextRecords);
+        const uint32_t nextColumns = 1u << nextCells.x[0] | 1u << nextCells.x[1];
         for (int j = 201; j <= thirdEnd; ++j) {
           const TwinMove& third = e.Placements[j];
           const int x2 = third.Column + DX[third.Rotation];
@@ -577,9 +580,18 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
                              thirdCells[k].x[0] != nextCells.x[1] &&
                              thirdCells[k].x[1] != nextCells.x[0] &&
                              thirdCells[k].x[1] != nextCells.x[1];
+          // A third twin in other columns lands on the cells it takes on base: not quiet
+          // there, it is not quiet here either; quiet there, it stays quiet unless a next
+          // bead lies on a cell its group tests compared with that bead's colour.
+          bool quiet = false;
+          if (k < players::StepRecords::kEntries && (thirds.kept >> k & 1) != 0 &&
+              (thirds.columns[k] & nextColumns) == 0) {
+            if ((thirds.quiet >> k & 1) == 0) continue;
+            quiet = !players::TouchesQuiet(thirds, k, third, b1, next.Colour1, b2, next.Colour2);
+          }
           best = std::max(best, ThirdTwinBits(e, nextBits, table, third,
                                               apart ? &thirdTables[k] : nullptr, nextCells,
-                                              nextRecords, baseRecords));
+                                              nextRecords, baseRecords, quiet));
         }
       } else {
         afterNext = base;  // for the rare twin that lands above row H

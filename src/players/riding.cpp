@@ -9,9 +9,7 @@ namespace {
 
 // Highest occupied row 0..H of column x of a kept board.
 int TopOf(const StepRecord& r, int x, uint32_t rowsH) {
-  uint32_t column = Slice(r.mask[kObstruct], x) | Slice(r.mask[kOtherCode], x);
-  for (uint32_t ks = r.colours; ks != 0; ks &= ks - 1) column |= Slice(r.mask[std::countr_zero(ks)], x);
-  column &= rowsH;
+  const uint32_t column = Slice(r.occupied, x) & rowsH;
   return column != 0 ? 31 - std::countl_zero(column) : 0;
 }
 
@@ -27,6 +25,8 @@ void StepRecorder::Step(const BitField& f, Bits seeds, int32_t chains, int32_t p
   StepRecord& r = records->step[records->used++];
   std::memcpy(r.mask, f.mask, sizeof r.mask);
   r.colours = f.colours;
+  r.occupied = f.mask[kObstruct] | f.mask[kOtherCode];
+  for (uint32_t ks = f.colours; ks != 0; ks &= ks - 1) r.occupied |= f.mask[std::countr_zero(ks)];
   r.seeds = seeds;
   r.chains = chains;
   r.points = points;

@@ -21,6 +21,7 @@ namespace dalu::players {
 struct StepRecord {
   Bits mask[kOtherCode + 1];  // BitField's masks and colours; its field is the caller's
   uint32_t colours;
+  Bits occupied;  // every cell of the masks
   Bits seeds;
   int32_t chains;
   int32_t points;
