@@ -27,6 +27,15 @@ void StepRecorder::Step(const BitField& f, Bits seeds, int32_t chains, int32_t p
   r.colours = f.colours;
   r.occupied = f.mask[kObstruct] | f.mask[kOtherCode];
   for (uint32_t ks = f.colours; ks != 0; ks &= ks - 1) r.occupied |= f.mask[std::countr_zero(ks)];
+  r.lowered = 0;
+  if (current != nullptr) {
+    // Columns whose cells changed: only there can a fall have lowered the top.
+    const Bits changed = r.occupied ^ current->occupied;
+    for (int x = 1; x <= kBitColumns; ++x) {
+      if (Slice(changed, x) != 0) r.lowered |= 1u << x;
+    }
+  }
+  r.seenAny = 0;
   r.seeds = seeds;
   r.chains = chains;
   r.points = points;
@@ -41,33 +50,45 @@ BitResult RidingResult(const Engine& e, const StepRecords& records, int k, const
   const uint32_t rowsH = (uint32_t{1} << (H + 1)) - 2;
   const int first = records.first[k];
   const int count = records.count[k];
-  int row[2] = {}, lastTop[2] = {};
+  int row[2] = {}, lastTop[2] = {-1, -1};  // a column's top, read once it comes down
   Bits bit[2] = {};
   bool moved[2] = {};
+  uint32_t columns = 0;
+  Bits all = 0;
   for (int j = 0; j < riderCount; ++j) {
     row[j] = riders[j].row;
     bit[j] = CellBit(riders[j].x, row[j]);
+    columns |= 1u << riders[j].x;
+    all |= bit[j];
   }
   for (int i = 0; i < count; ++i) {
     const StepRecord& r = records.step[first + i];
-    if (i == 1) {
-      for (int j = 0; j < riderCount; ++j) lastTop[j] = TopOf(records.step[first], riders[j].x, rowsH);
-    }
-    for (int j = 0; j < riderCount && i > 0; ++j) {
-      // A fall in the rider's column lowers its top; the rider comes down as far and is a
-      // seed of this step.
-      const int top = TopOf(r, riders[j].x, rowsH);
-      moved[j] = top < lastTop[j];
-      if (moved[j]) {
+    bool anyMoved = false;
+    if (i > 0 && (r.lowered & columns) != 0) {
+      for (int j = 0; j < riderCount; ++j) {
+        moved[j] = false;
+        if ((r.lowered >> riders[j].x & 1) == 0) continue;
+        // When the fall lowered the rider's column, the rider comes down as far and is a
+        // seed of this step.
+        const int top = TopOf(r, riders[j].x, rowsH);
+        if (lastTop[j] < 0) lastTop[j] = TopOf(records.step[first + i - 1], riders[j].x, rowsH);
+        moved[j] = top < lastTop[j];
+        if (!moved[j]) continue;
         row[j] -= lastTop[j] - top;
+        lastTop[j] = top;
         bit[j] = CellBit(riders[j].x, row[j]);
+        anyMoved = true;
       }
-      lastTop[j] = top;
+      all = 0;
+      for (int j = 0; j < riderCount; ++j) all |= bit[j];
     }
     bool changes = false;
-    for (int j = 0; j < riderCount && !changes; ++j) {
-      changes = (r.seen[riders[j].colour] & bit[j]) != 0;
+    if ((r.seenAny & all) != 0) {
+      for (int j = 0; j < riderCount && !changes; ++j) {
+        changes = (r.seen[riders[j].colour] & bit[j]) != 0;
+      }
     }
+    if (!anyMoved && !changes) continue;
     // A moved rider is searched from: it changes the step when its group (with the other
     // rider and the still beads of its colour) reaches the vanish count. A smaller group of
     // its own stays, as nothing else searched touches it.
@@ -83,7 +104,10 @@ BitResult RidingResult(const Engine& e, const StepRecords& records, int k, const
       }
       changes = AtLeast(Flood(bit[j], m), V);
     }
-    if (!changes) continue;
+    if (!changes) {
+      for (int j = 0; j < riderCount; ++j) moved[j] = false;
+      continue;
+    }
     BitField f;
     std::memcpy(f.mask, r.mask, sizeof f.mask);
     f.colours = r.colours;

@@ -19,13 +19,15 @@ namespace dalu::players {
 // One step of a kept resolution: the board and seeds at its start, the score so far, and the
 // cells its group searches compared with each colour.
 struct StepRecord {
-  Bits mask[kOtherCode + 1];  // BitField's masks and colours; its field is the caller's
-  uint32_t colours;
-  Bits occupied;  // every cell of the masks
-  Bits seeds;
+  Bits seenAny;          // cells compared with any colour
+  uint32_t lowered;      // bit x: column x changed since the step before
   int32_t chains;
   int32_t points;
+  Bits occupied;         // every cell of the masks
   Bits seen[kObstruct];  // [k]: cells compared with colour k (1..9)
+  Bits seeds;
+  Bits mask[kOtherCode + 1];  // BitField's masks and colours; its field is the caller's
+  uint32_t colours;
 };
 
 // The steps of several resolutions, each under an entry 0..kEntries-1. An entry whose steps
@@ -63,7 +65,11 @@ struct StepRecorder {
   // A search before the first step (the test whether a trigger has a group at all) is
   // repeated by that step, so it is not kept.
   void Searched(Bits g, int32_t k) {
-    if (current != nullptr) current->seen[k] |= Spread(g);
+    if (current != nullptr) {
+      const Bits spread = Spread(g);
+      current->seen[k] |= spread;
+      current->seenAny |= spread;
+    }
   }
   void Fell(int) {}
 };
