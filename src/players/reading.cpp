@@ -323,10 +323,15 @@ void DeriveTable(const Engine& e, const BitField& f, const TriggerTableOf<4>& ba
   std::memset(t.compared, 0, sizeof t.compared);
   std::memset(t.fell, 0, sizeof t.fell);
   const uint64_t keep = ~changed;
+  // Only colours on the board and the triggers' colours 1..4 are ever compared.
+  const uint32_t compared = (f.colours | 0x1Eu) & 0x3FEu;
   for (int x = 1; x <= W; ++x) {
     t.top[x] = base.top[x] + raised[x];
     for (int level = 0; level < 2; ++level) {
-      for (int k = 1; k <= 9; ++k) t.compared[x][level][k] = base.compared[x][level + raised[x]][k] & keep;
+      for (uint32_t ks = compared; ks != 0; ks &= ks - 1) {
+        const int k = std::countr_zero(ks);
+        t.compared[x][level][k] = base.compared[x][level + raised[x]][k] & keep;
+      }
     }
     t.fell[x] = base.fell[x] & keep;
   }
