@@ -151,18 +151,23 @@ void ReadPlacementsOn(const Engine& e, const BitField& f, const TwinMove* placem
     g.mask[m.Colour1] |= b1;
     g.mask[m.Colour2] |= b2;
     g.colours |= 1u << m.Colour1 | 1u << m.Colour2;
+    // Most placements vanish nothing: their two group tests are all there is to keep.
+    const Bits g1 = Flood(b1, g.mask[m.Colour1]);
+    const Bits g2 = Flood(b2, g.mask[m.Colour2]);
+    if (!AtLeast(g1, e.VanishCount) && !AtLeast(g2, e.VanishCount)) {
+      out.kept |= uint64_t{1} << j;
+      out.quiet |= uint64_t{1} << j;
+      const Bits both = m.Colour1 == m.Colour2 ? Spread(g1) | Spread(g2) : 0;
+      out.seen[j][0] = both != 0 ? both : Spread(g1);
+      out.seen[j][1] = both != 0 ? both : Spread(g2);
+      continue;
+    }
     recorder.Begin(j);
-    const BitResult r = ResolveSeeds(e, g, b1 | b2, recorder);
+    ResolveSeeds(e, g, b1 | b2, recorder);
     recorder.End(j);
     const int n = out.records.count[j];
     if (n == 0) continue;
     out.kept |= uint64_t{1} << j;
-    if (r.chains == 0) {
-      out.quiet |= uint64_t{1} << j;
-      const StepRecord& s = out.records.step[out.records.first[j]];
-      out.seen[j][0] = s.seen[m.Colour1];
-      out.seen[j][1] = s.seen[m.Colour2];
-    }
   }
 }
 

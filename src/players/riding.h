@@ -96,8 +96,8 @@ BitResult RidingResult(const Engine& e, const StepRecords& records, int k, const
 // under its index, for the boards that have another twin's beads on top of other columns.
 struct PlacementsOnBoard {
   StepRecords records;
-  uint64_t kept = 0;   // bit j: entry j has steps
-  uint64_t quiet = 0;  // bit j: it vanishes nothing
+  uint64_t kept = 0;   // bit j: placement j was read (quiet, or its steps are kept)
+  uint64_t quiet = 0;  // bit j: it vanishes nothing (no steps kept)
   uint32_t columns[StepRecords::kEntries];  // bit x: a bead of placement j lies in column x
   // A quiet placement: the cells its two group tests compared with its first and its second
   // colour. A rider of that colour on none of them leaves it quiet.
