@@ -112,6 +112,7 @@ struct TriggerTableOf {
   int32_t value[4 * kMaxWidth];
   uint64_t any;                              // triggers with a value
   uint64_t fresh;                            // triggers read on this board (not kept)
+  int32_t best;                              // the highest value (DeriveTable only)
   uint64_t compared[kGridCols][Levels][10];  // see SlotWatch
   uint64_t fell[kGridCols];                  // see SlotWatch; also every trigger of column x
 };
@@ -364,6 +365,10 @@ void DeriveTable(const Engine& e, const BitField& f, const TriggerTableOf<4>& ba
     watch.recorder.End(k);
     if (t.value[k] != INT32_MIN) t.any |= watch.bit;
   }
+  t.best = INT32_MIN;
+  for (uint64_t all = t.any; all != 0; all &= all - 1) {
+    t.best = std::max(t.best, t.value[std::countr_zero(all)]);
+  }
 }
 
 // The quiet test of the third twin and, when it is quiet, BestTriggerAfter, both on the
@@ -378,11 +383,13 @@ void DeriveTable(const Engine& e, const BitField& f, const TriggerTableOf<4>& ba
 //
 // A trigger read again that has steps kept (in records, read on the board of t, or in
 // baseRecords, read on the board without the next twin) is taken through RidingValue.
-// quiet: the quiet test is known to pass.
+// quiet: the quiet test is known to pass. floor: a value the caller already has; kept
+// values no higher are not looked at (the result is then below the true one but never
+// above floor, where the caller's maximum is the same).
 int32_t ThirdTwinBits(const Engine& e, BitField& f, const TriggerTable& t,
                       const TwinMove& third, const TriggerTable* thirdTable,
                       const TwinCells& next, const players::StepRecords& records,
-                      const players::StepRecords& baseRecords, bool quiet) {
+                      const players::StepRecords& baseRecords, bool quiet, int32_t floor) {
   const int H = e.FieldHeight;
   const int V = e.VanishCount;
   const int x1 = third.Column;
@@ -416,14 +423,18 @@ int32_t ThirdTwinBits(const Engine& e, BitField& f, const TriggerTable& t,
       top2 = std::max(top2, r2);
     }
     if (x1 == x2) top1 = top2 = std::max(top1, top2);
-    for (uint64_t rest = t.any & ~changed; rest != 0; rest &= rest - 1) {
-      best = std::max(best, t.value[std::countr_zero(rest)]);
+    if (t.best > floor) {
+      for (uint64_t rest = t.any & ~changed; rest != 0; rest &= rest - 1) {
+        best = std::max(best, t.value[std::countr_zero(rest)]);
+      }
     }
     uint64_t redo = changed;
     if (thirdTable != nullptr) {
       const uint64_t byNext = ChangedBy(*thirdTable, next, H);
-      for (uint64_t keep = changed & ~byNext & thirdTable->any; keep != 0; keep &= keep - 1) {
-        best = std::max(best, thirdTable->value[std::countr_zero(keep)]);
+      if (thirdTable->best > floor) {
+        for (uint64_t keep = changed & ~byNext & thirdTable->any; keep != 0; keep &= keep - 1) {
+          best = std::max(best, thirdTable->value[std::countr_zero(keep)]);
+        }
       }
       redo = changed & byNext;
     }
@@ -596,7 +607,7 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
           }
           best = std::max(best, ThirdTwinBits(e, nextBits, table, third,
                                               apart ? &thirdTables[k] : nullptr, nextCells,
-                                              nextRecords, baseRecords, quiet));
+                                              nextRecords, baseRecords, quiet, best));
         }
       } else {
         afterNext = base;  // for the rare twin that lands above row H
