@@ -4,6 +4,8 @@
 
 #include "engine/chain.h"
 #include "engine/twins.h"
+#include "players/bit_field.h"
+#include "players/riding.h"
 #include "players/search_util.h"
 
 namespace dalu {
@@ -70,6 +72,14 @@ void Emergency(const ThinkContext& ctx, int player, TwinMove& result) {
   Board after1, after2;
   // Resolutions keep a settled board settled, so this look covers every board below.
   const bool settled = players::IsSettled(e, live);
+  // On boards the masks can hold, every third placement is resolved once on the board after
+  // the first; behind a second placement in other columns that vanishes nothing, it lands
+  // on the same cells and the second one's beads mostly ride.
+  const bool twinColours = end2 > 200 && end3 > 300 && IsColour(e.Placements[201].Colour1) &&
+                           IsColour(e.Placements[201].Colour2) &&
+                           IsColour(e.Placements[301].Colour1) && IsColour(e.Placements[301].Colour2);
+  players::PlacementsOnBoard& thirds = t.Records->Thirds;
+  players::BitField bits1;
   for (int i = 101; i <= end1; ++i) {
     const TwinMove& m1 = e.Placements[i];
     if (IsBlocked(e, live, m1)) continue;
@@ -78,6 +88,11 @@ void Emergency(const ThinkContext& ctx, int player, TwinMove& result) {
     const int32_t a1 = e.WorkBoard.ResultObstruct;
     append(a1, 1, i);
     after1 = e.WorkBoard;
+    const bool bits = settled && twinColours && players::FitsBits(e, after1);
+    if (bits) {
+      players::ToBits(e, after1, bits1);
+      players::ReadPlacementsOn(e, bits1, &e.Placements[301], end3 - 300, thirds);
+    }
     for (int j = 201; j <= end2; ++j) {
       const TwinMove& m2 = e.Placements[j];
       if (IsBlocked(e, after1, m2)) continue;
@@ -87,9 +102,33 @@ void Emergency(const ThinkContext& ctx, int player, TwinMove& result) {
       // A placement that produced points delays the next one by a turn.
       append(a1 + a2, 2 + (a1 > 0), i);
       after2 = e.WorkBoard;
+      const int x2 = m2.Column + DX[m2.Rotation];
+      const bool riding = bits && after2.ResultChains == 0 && e.LandRow[1] <= H && e.LandRow[2] <= H;
+      const players::Rider riders[2] = {{m2.Column, e.LandRow[1], m2.Colour1},
+                                        {x2, e.LandRow[2], m2.Colour2}};
+      const uint32_t columns2 = 1u << m2.Column | 1u << x2;
       for (int l = 301; l <= end3; ++l) {
         const TwinMove& m3 = e.Placements[l];
         if (IsBlocked(e, after2, m3)) continue;
+        const int q = l - 301;
+        if (riding && q < players::StepRecords::kEntries && (thirds.kept >> q & 1) != 0 &&
+            (thirds.columns[q] & columns2) == 0) {
+          // A quiet one stays quiet unless a rider lies on a cell its group tests compared.
+          bool known = true;
+          int32_t a3 = 0;
+          if ((thirds.quiet >> q & 1) == 0) {
+            a3 = players::RidingResult(e, thirds.records, q, riders, 2, nullptr, 0, bits1.field)
+                     .points;
+          } else {
+            known = !players::TouchesQuiet(
+                thirds, q, m3, players::CellBit(riders[0].x, riders[0].row), m2.Colour1,
+                players::CellBit(riders[1].x, riders[1].row), m2.Colour2);
+          }
+          if (known) {
+            append(a1 + a2 + a3, 3 + (a1 > 0) + (a2 > 0), i);
+            continue;
+          }
+        }
         // The last placement's board is not needed: one that vanishes nothing scores 0
         // without a resolution.
         int32_t a3 = 0;
