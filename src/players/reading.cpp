@@ -610,8 +610,7 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
                                               nextRecords, baseRecords, quiet, best));
         }
       } else {
-        afterNext = base;  // for the rare twin that lands above row H
-        QuietDropAt(e, afterNext, next, r1, r2);
+        bool afterNextWritten = false;  // afterNext, for the rare twin that lands above row H
         int top[kGridCols];
         players::BitTops(e, nextBits, top);
         players::Rider riders[2];
@@ -641,9 +640,16 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
           }
           const int t1 = std::min(top[x1] + 1 + (third.Rotation == 2), H + 1);
           const int t2 = std::min(top[x2] + 1 + (third.Rotation == 0), H + 1);
-          best = std::max(best, t1 <= H && t2 <= H
-                                    ? TwinValueBits(e, nextBits, third, t1, t2)
-                                    : PlacementValue(e, afterNext, third, settled));
+          if (t1 <= H && t2 <= H) {
+            best = std::max(best, TwinValueBits(e, nextBits, third, t1, t2));
+            continue;
+          }
+          if (!afterNextWritten) {
+            afterNext = base;
+            QuietDropAt(e, afterNext, next, r1, r2);
+            afterNextWritten = true;
+          }
+          best = std::max(best, PlacementValue(e, afterNext, third, settled));
         }
       }
       continue;
