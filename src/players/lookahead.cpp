@@ -1,4 +1,7 @@
 // The three-twin look-ahead player.
+#include <algorithm>
+#include <iterator>
+
 #include "engine/chain.h"
 #include "engine/twins.h"
 #include "players/bit_field.h"
@@ -94,10 +97,28 @@ int32_t LookAhead(const ThinkContext& ctx, int32_t crowd, int32_t shapeScore, in
       land(top1, m2, b1, b2);
       const Bits n1 = b1, n2 = b2;
       second = first;
-      players::PlaceBead(second, b1, m2.Colour1);
-      players::PlaceBead(second, b2, m2.Colour2);
-      const players::BitResult r2 = players::ResolveSeeds(e, second, b1 | b2, none);
-      players::BitTops(e, second, top2);
+      players::BitResult r2;
+      if (((b1 | b2) & first.field) == (b1 | b2)) {
+        // Inside the field the twin lands on empty cells; most next twins vanish nothing,
+        // which their two groups tell, and leave the board as written.
+        second.mask[m2.Colour1] |= b1;
+        second.mask[m2.Colour2] |= b2;
+        second.colours |= 1u << m2.Colour1 | 1u << m2.Colour2;
+        if (players::AtLeast(players::Flood(b1, second.mask[m2.Colour1]), V) ||
+            players::AtLeast(players::Flood(b2, second.mask[m2.Colour2]), V)) {
+          r2 = players::ResolveSeeds(e, second, b1 | b2, none);
+          players::BitTops(e, second, top2);
+        } else {
+          std::copy(std::begin(top1), std::end(top1), std::begin(top2));
+          ++top2[m2.Column];
+          ++top2[m2.Column + DX[m2.Rotation]];
+        }
+      } else {
+        players::PlaceBead(second, b1, m2.Colour1);
+        players::PlaceBead(second, b2, m2.Colour2);
+        r2 = players::ResolveSeeds(e, second, b1 | b2, none);
+        players::BitTops(e, second, top2);
+      }
       // The next twin's beads as riders, when it vanished nothing and both lie in the field.
       const int nx2 = m2.Column + DX[m2.Rotation];
       const bool riding = r2.chains == 0 && ((n1 | n2) & first.field) == (n1 | n2);
