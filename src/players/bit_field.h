@@ -167,6 +167,8 @@ BitResult ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch,
   const uint32_t rowsH = (uint32_t{1} << (H + 1)) - 2;  // rows 1..H of one slice
   int32_t chains = start.chains;
   int32_t points = start.points;
+  const uint32_t fixedKinds = (f.mask[kObstruct] != 0 ? 1u << kObstruct : 0) |
+                              (f.mask[kOtherCode] != 0 ? 1u << kOtherCode : 0);
   for (;;) {
     watch.Step(f, seeds, chains, points);
     // One chain step: every group that holds a seed and reaches V vanishes; the others stay,
@@ -212,8 +214,9 @@ BitResult ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch,
     // step. Beads above row H never fall.
     const Bits emptied = vanish | freed;
     seeds = 0;
-    // The kinds of cells that fall: the colours present, obstruct beads and other codes.
-    const uint32_t kinds = f.colours | 1u << kObstruct | 1u << kOtherCode;
+    // The kinds of cells that fall: the colours present, obstruct beads and other codes
+    // (those two only when the board has any: a resolution never adds them).
+    const uint32_t kinds = f.colours | fixedKinds;
     for (int col = 1; col <= W; ++col) {
       const uint32_t gone = Slice(emptied, col);
       if (gone == 0) continue;
