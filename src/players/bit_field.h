@@ -69,15 +69,6 @@ inline int BitCount(Bits b) {
   return BitCount64(static_cast<uint64_t>(b)) + BitCount64(static_cast<uint64_t>(b >> 64));
 }
 
-// Whether b has at least n cells; cheaper than counting them for the small groups asked.
-inline bool AtLeast(Bits b, int n) {
-  for (int i = 0; i < n; ++i) {
-    if (b == 0) return false;
-    b &= b - 1;
-  }
-  return true;
-}
-
 inline int LowestBit(Bits b) {
   const uint64_t lo = static_cast<uint64_t>(b);
   return lo != 0 ? std::countr_zero(lo) : 64 + std::countr_zero(static_cast<uint64_t>(b >> 64));
@@ -88,8 +79,14 @@ inline Bits Spread(Bits g) {
   return g | g << 1 | g >> 1 | g << kBitStride | g >> kBitStride;
 }
 
-// The group of the cells of mask m connected to seed, the seed included.
-inline Bits Flood(Bits seed, Bits m) {
+// The group of the cells of mask m connected to seed, the seed included, and how many cells
+// it has.
+struct Group {
+  Bits cells;
+  int size;
+};
+
+inline Group FloodGroup(Bits seed, Bits m) {
 #if defined(__SSE2__)
   // One column is one 16-bit lane: a step up or down shifts within the lanes (the floor row
   // and row 15 hold no member, so nothing is lost), a step sideways moves whole lanes.
@@ -106,17 +103,33 @@ inline Bits Flood(Bits seed, Bits m) {
     if (_mm_movemask_epi8(_mm_cmpeq_epi8(n, g)) == 0xFFFF) break;
     g = n;
   }
+  // The cells counted in the register too: bits per byte, then the bytes summed.
+  __m128i c = _mm_sub_epi8(g, _mm_and_si128(_mm_srli_epi64(g, 1), _mm_set1_epi8(0x55)));
+  c = _mm_add_epi8(_mm_and_si128(c, _mm_set1_epi8(0x33)),
+                   _mm_and_si128(_mm_srli_epi64(c, 2), _mm_set1_epi8(0x33)));
+  c = _mm_and_si128(_mm_add_epi8(c, _mm_srli_epi64(c, 4)), _mm_set1_epi8(0x0F));
+  c = _mm_sad_epu8(c, _mm_setzero_si128());
+  const int size = _mm_cvtsi128_si32(c) + _mm_cvtsi128_si32(_mm_unpackhi_epi64(c, c));
   const uint64_t lo = static_cast<uint64_t>(_mm_cvtsi128_si64(g));
   const uint64_t hi = static_cast<uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(g, g)));
-  return Bits{hi} << 64 | lo;
+  return {Bits{hi} << 64 | lo, size};
 #else
   Bits g = seed;
   for (;;) {
     const Bits n = Spread(g) & (m | seed);
-    if (n == g) return g;
+    if (n == g) return {g, BitCount(g)};
     g = n;
   }
 #endif
+}
+
+inline Bits Flood(Bits seed, Bits m) {
+  return FloodGroup(seed, m).cells;
+}
+
+// Whether the group of seed in mask m has at least n cells.
+inline bool Reaches(Bits seed, Bits m, int n) {
+  return FloodGroup(seed, m).size >= n;
 }
 
 // Every cell of rows 1..h in columns 1..w.
@@ -183,21 +196,21 @@ BitResult ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch,
       if (s == 0) continue;
       // All seeds of this colour at once: when their groups together stay below V, so does
       // each of them, and they are only kept. Most steps after the last vanish end here.
-      const Bits all = Flood(s, f.mask[k]);
-      if (!AtLeast(all, V)) {
-        watch.Searched(all, k);
-        kept |= all;
+      const Group all = FloodGroup(s, f.mask[k]);
+      if (all.size < V) {
+        watch.Searched(all.cells, k);
+        kept |= all.cells;
         continue;
       }
       while (s != 0) {
-        const Bits g = Flood(s & (0 - s), f.mask[k]);
-        watch.Searched(g, k);
-        s &= ~g;
-        if (AtLeast(g, V)) {
-          vanish |= g;
-          n += BitCount(g);
+        const Group g = FloodGroup(s & (0 - s), f.mask[k]);
+        watch.Searched(g.cells, k);
+        s &= ~g.cells;
+        if (g.size >= V) {
+          vanish |= g.cells;
+          n += g.size;
         } else {
-          kept |= g;
+          kept |= g.cells;
         }
       }
     }

@@ -104,8 +104,8 @@ int32_t LookAhead(const ThinkContext& ctx, int32_t crowd, int32_t shapeScore, in
         second.mask[m2.Colour1] |= b1;
         second.mask[m2.Colour2] |= b2;
         second.colours |= 1u << m2.Colour1 | 1u << m2.Colour2;
-        if (players::AtLeast(players::Flood(b1, second.mask[m2.Colour1]), V) ||
-            players::AtLeast(players::Flood(b2, second.mask[m2.Colour2]), V)) {
+        if (players::Reaches(b1, second.mask[m2.Colour1], V) ||
+            players::Reaches(b2, second.mask[m2.Colour2], V)) {
           r2 = players::ResolveSeeds(e, second, b1 | b2, none);
           players::BitTops(e, second, top2);
         } else {
@@ -160,8 +160,8 @@ int32_t LookAhead(const ThinkContext& ctx, int32_t crowd, int32_t shapeScore, in
         }
         const int32_t k1 = b1 == b2 ? m3.Colour2 : m3.Colour1;  // both on one cell: the second
         players::BitResult r3;
-        if (players::AtLeast(players::Flood(b1, board.mask[k1]), V) ||
-            players::AtLeast(players::Flood(b2, board.mask[m3.Colour2]), V)) {
+        if (players::Reaches(b1, board.mask[k1], V) ||
+            players::Reaches(b2, board.mask[m3.Colour2], V)) {
           if (inField) third = board;
           r3 = players::ResolveSeeds(e, third, b1 | b2, none);
         }

@@ -216,9 +216,9 @@ struct BitSlotWatch {
 // TriggerOn on the board f stands for.
 template <class Watch>
 int32_t TriggerBits(const Engine& e, const BitField& f, int x, int y, int32_t c, Watch& watch) {
-  const Bits g = players::Flood(players::CellBit(x, y), f.mask[c]);
-  watch.Searched(g, c);
-  if (!players::AtLeast(g, e.VanishCount)) return INT32_MIN;
+  const players::Group g = players::FloodGroup(players::CellBit(x, y), f.mask[c]);
+  watch.Searched(g.cells, c);
+  if (g.size < e.VanishCount) return INT32_MIN;
   return players::ResolveBits(e, f, x, y, c, watch);
 }
 
@@ -234,8 +234,7 @@ int32_t TwinValueBits(const Engine& e, BitField& f, const TwinMove& m, int r1, i
   f.colours |= 1u << m.Colour1 | 1u << m.Colour2;
   int32_t value = 0;
   // Most placements vanish nothing: they are known by their two groups alone.
-  if (players::AtLeast(players::Flood(b1, f.mask[m.Colour1]), V) ||
-      players::AtLeast(players::Flood(b2, f.mask[m.Colour2]), V)) {
+  if (players::Reaches(b1, f.mask[m.Colour1], V) || players::Reaches(b2, f.mask[m.Colour2], V)) {
     BitField g = f;
     players::NoBitWatch none;
     value = players::ResolveSeeds(e, g, b1 | b2, none).Value();
@@ -408,7 +407,7 @@ int32_t ThirdTwinBits(const Engine& e, BitField& f, const TriggerTable& t,
   f.colours |= (b1 != 0 ? 1u << c1 : 0) | (b2 != 0 ? 1u << c2 : 0);
   // A bead above row H is not written and counts as a group of one.
   auto below = [&](Bits b, int32_t c) {
-    return b == 0 ? 1 < V : !players::AtLeast(players::Flood(b, f.mask[c]), V);
+    return b == 0 ? 1 < V : !players::Reaches(b, f.mask[c], V);
   };
   int32_t best = INT32_MIN;
   if (quiet || (below(b1, c1) && below(b2, c2))) {
@@ -541,9 +540,8 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
         if (w.row[k] > H) {
           quiet = 1 < e.VanishCount;
         } else {
-          quiet = !players::AtLeast(
-              players::Flood(players::CellBit(w.x[k], w.row[k]), nextBits.mask[w.colour[k]]),
-              e.VanishCount);
+          quiet = !players::Reaches(players::CellBit(w.x[k], w.row[k]),
+                                    nextBits.mask[w.colour[k]], e.VanishCount);
         }
       }
       // A third twin that is not quiet on base is not quiet after any next twin either.
@@ -578,7 +576,7 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
       nextBits.colours |= (b1 != 0 ? 1u << next.Colour1 : 0) | (b2 != 0 ? 1u << next.Colour2 : 0);
       auto below = [&](Bits b, int32_t c) {
         return b == 0 ? 1 < e.VanishCount
-                      : !players::AtLeast(players::Flood(b, nextBits.mask[c]), e.VanishCount);
+                      : !players::Reaches(b, nextBits.mask[c], e.VanishCount);
       };
       if (!(below(b1, next.Colour1) && below(b2, next.Colour2))) continue;
       const TwinCells nextCells = {

@@ -102,7 +102,7 @@ BitResult RidingResult(const Engine& e, const StepRecords& records, int k, const
       for (int q = 0; q < stillCount; ++q) {
         if (still[q].colour == c) m |= CellBit(still[q].x, still[q].row);
       }
-      changes = AtLeast(Flood(bit[j], m), V);
+      changes = Reaches(bit[j], m, V);
     }
     if (!changes) {
       for (int j = 0; j < riderCount; ++j) moved[j] = false;
@@ -152,14 +152,14 @@ void ReadPlacementsOn(const Engine& e, const BitField& f, const TwinMove* placem
     g.mask[m.Colour2] |= b2;
     g.colours |= 1u << m.Colour1 | 1u << m.Colour2;
     // Most placements vanish nothing: their two group tests are all there is to keep.
-    const Bits g1 = Flood(b1, g.mask[m.Colour1]);
-    const Bits g2 = Flood(b2, g.mask[m.Colour2]);
-    if (!AtLeast(g1, e.VanishCount) && !AtLeast(g2, e.VanishCount)) {
+    const Group g1 = FloodGroup(b1, g.mask[m.Colour1]);
+    const Group g2 = FloodGroup(b2, g.mask[m.Colour2]);
+    if (g1.size < e.VanishCount && g2.size < e.VanishCount) {
       out.kept |= uint64_t{1} << j;
       out.quiet |= uint64_t{1} << j;
-      const Bits both = m.Colour1 == m.Colour2 ? Spread(g1) | Spread(g2) : 0;
-      out.seen[j][0] = both != 0 ? both : Spread(g1);
-      out.seen[j][1] = both != 0 ? both : Spread(g2);
+      const Bits both = m.Colour1 == m.Colour2 ? Spread(g1.cells) | Spread(g2.cells) : 0;
+      out.seen[j][0] = both != 0 ? both : Spread(g1.cells);
+      out.seen[j][1] = both != 0 ? both : Spread(g2.cells);
       continue;
     }
     recorder.Begin(j);
