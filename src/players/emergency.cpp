@@ -79,7 +79,7 @@ void Emergency(const ThinkContext& ctx, int player, TwinMove& result) {
                            IsColour(e.Placements[201].Colour2) &&
                            IsColour(e.Placements[301].Colour1) && IsColour(e.Placements[301].Colour2);
   players::PlacementsOnBoard& thirds = t.Records->Thirds;
-  players::BitField bits1;
+  players::BitField bits1, bits2;
   for (int i = 101; i <= end1; ++i) {
     const TwinMove& m1 = e.Placements[i];
     if (IsBlocked(e, live, m1)) continue;
@@ -107,6 +107,17 @@ void Emergency(const ThinkContext& ctx, int player, TwinMove& result) {
       const players::Rider riders[2] = {{m2.Column, e.LandRow[1], m2.Colour1},
                                         {x2, e.LandRow[2], m2.Colour2}};
       const uint32_t columns2 = 1u << m2.Column | 1u << x2;
+      // The board after the second placement as masks, for the third placements that share
+      // a column with it.
+      int top2[kGridCols];
+      if (riding) {
+        bits2 = bits1;
+        for (const players::Rider& r : riders) {
+          bits2.mask[r.colour] |= players::CellBit(r.x, r.row);
+          bits2.colours |= 1u << r.colour;
+        }
+        players::BitTops(e, bits2, top2);
+      }
       for (int l = 301; l <= end3; ++l) {
         const TwinMove& m3 = e.Placements[l];
         if (IsBlocked(e, after2, m3)) continue;
@@ -125,6 +136,28 @@ void Emergency(const ThinkContext& ctx, int player, TwinMove& result) {
                 players::CellBit(riders[1].x, riders[1].row), m2.Colour2);
           }
           if (known) {
+            append(a1 + a2 + a3, 3 + (a1 > 0) + (a2 > 0), i);
+            continue;
+          }
+        }
+        if (riding) {
+          const int y1 = top2[m3.Column] + 1 + (m3.Rotation == 2);
+          const int y2 = top2[m3.Column + DX[m3.Rotation]] + 1 + (m3.Rotation == 0);
+          if (y1 <= H && y2 <= H) {
+            // Inside the field the twin lands on empty cells; one whose two groups stay
+            // below the vanish count scores 0.
+            const players::Bits b1 = players::CellBit(m3.Column, y1);
+            const players::Bits b2 = players::CellBit(m3.Column + DX[m3.Rotation], y2);
+            players::BitField g = bits2;
+            g.mask[m3.Colour1] |= b1;
+            g.mask[m3.Colour2] |= b2;
+            g.colours |= 1u << m3.Colour1 | 1u << m3.Colour2;
+            int32_t a3 = 0;
+            if (players::Reaches(b1, g.mask[m3.Colour1], e.VanishCount) ||
+                players::Reaches(b2, g.mask[m3.Colour2], e.VanishCount)) {
+              players::NoBitWatch none;
+              a3 = players::ResolveSeeds(e, g, b1 | b2, none).points;
+            }
             append(a1 + a2 + a3, 3 + (a1 > 0) + (a2 > 0), i);
             continue;
           }
