@@ -1,6 +1,7 @@
 #include "players/emergency.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "engine/chain.h"
 #include "engine/twins.h"
@@ -89,38 +90,61 @@ void Emergency(const ThinkContext& ctx, int player, TwinMove& result) {
     append(a1, 1, i);
     after1 = e.WorkBoard;
     const bool bits = settled && twinColours && players::FitsBits(e, after1);
+    int top1[kGridCols];
     if (bits) {
       players::ToBits(e, after1, bits1);
+      players::BitTops(e, bits1, top1);
       players::ReadPlacementsOn(e, bits1, &e.Placements[301], end3 - 300, thirds);
     }
     for (int j = 201; j <= end2; ++j) {
       const TwinMove& m2 = e.Placements[j];
       if (IsBlocked(e, after1, m2)) continue;
-      e.WorkBoard = after1;
-      ResolveChains(e, m2, 2);
-      const int32_t a2 = e.WorkBoard.ResultObstruct;
+      const int x2 = m2.Column + DX[m2.Rotation];
+      // On the masks, a second placement inside the field that vanishes nothing is known by
+      // its two groups: it scores 0 and leaves after1 with its beads written (riding: its
+      // beads ride the third placements' kept steps). after2 is then written only when a
+      // third placement needs the cells.
+      bool riding = false;
+      int r1 = 0, r2 = 0;
+      if (bits) {
+        r1 = top1[m2.Column] + 1 + (m2.Rotation == 2);
+        r2 = top1[x2] + 1 + (m2.Rotation == 0);
+        if (r1 <= H && r2 <= H) {
+          bits2 = bits1;
+          bits2.mask[m2.Colour1] |= players::CellBit(m2.Column, r1);
+          bits2.mask[m2.Colour2] |= players::CellBit(x2, r2);
+          bits2.colours |= 1u << m2.Colour1 | 1u << m2.Colour2;
+          riding = !players::Reaches(players::CellBit(m2.Column, r1), bits2.mask[m2.Colour1],
+                                     e.VanishCount) &&
+                   !players::Reaches(players::CellBit(x2, r2), bits2.mask[m2.Colour2],
+                                     e.VanishCount);
+        }
+      }
+      int32_t a2 = 0;
+      bool after2Written = false;
+      if (!riding) {
+        e.WorkBoard = after1;
+        ResolveChains(e, m2, 2);
+        a2 = e.WorkBoard.ResultObstruct;
+        after2 = e.WorkBoard;
+        after2Written = true;
+      }
       // A placement that produced points delays the next one by a turn.
       append(a1 + a2, 2 + (a1 > 0), i);
-      after2 = e.WorkBoard;
-      const int x2 = m2.Column + DX[m2.Rotation];
-      const bool riding = bits && after2.ResultChains == 0 && e.LandRow[1] <= H && e.LandRow[2] <= H;
-      const players::Rider riders[2] = {{m2.Column, e.LandRow[1], m2.Colour1},
-                                        {x2, e.LandRow[2], m2.Colour2}};
+      const players::Rider riders[2] = {{m2.Column, r1, m2.Colour1}, {x2, r2, m2.Colour2}};
       const uint32_t columns2 = 1u << m2.Column | 1u << x2;
       // The board after the second placement as masks, for the third placements that share
       // a column with it.
       int top2[kGridCols];
       if (riding) {
-        bits2 = bits1;
-        for (const players::Rider& r : riders) {
-          bits2.mask[r.colour] |= players::CellBit(r.x, r.row);
-          bits2.colours |= 1u << r.colour;
-        }
-        players::BitTops(e, bits2, top2);
+        std::copy(std::begin(top1), std::end(top1), std::begin(top2));
+        ++top2[m2.Column];
+        ++top2[x2];
       }
       for (int l = 301; l <= end3; ++l) {
         const TwinMove& m3 = e.Placements[l];
-        if (IsBlocked(e, after2, m3)) continue;
+        const int x3 = m3.Column + DX[m3.Rotation];
+        if (riding ? top2[m3.Column] == H && top2[x3] == H : IsBlocked(e, after2, m3)) continue;
         const int q = l - 301;
         if (riding && q < players::StepRecords::kEntries && (thirds.kept >> q & 1) != 0 &&
             (thirds.columns[q] & columns2) == 0) {
@@ -161,6 +185,12 @@ void Emergency(const ThinkContext& ctx, int player, TwinMove& result) {
             append(a1 + a2 + a3, 3 + (a1 > 0) + (a2 > 0), i);
             continue;
           }
+        }
+        if (!after2Written) {
+          after2 = after1;
+          after2.Cells[m2.Column][r1] = m2.Colour1;
+          after2.Cells[x2][r2] = m2.Colour2;
+          after2Written = true;
         }
         // The last placement's board is not needed: one that vanishes nothing scores 0
         // without a resolution.
