@@ -78,7 +78,8 @@ void Emergency(const ThinkContext& ctx, int player, TwinMove& result) {
   // on the same cells and the second one's beads mostly ride.
   const bool twinColours = end2 > 200 && end3 > 300 && IsColour(e.Placements[201].Colour1) &&
                            IsColour(e.Placements[201].Colour2) &&
-                           IsColour(e.Placements[301].Colour1) && IsColour(e.Placements[301].Colour2);
+                           IsColour(e.Placements[301].Colour1) &&
+                           IsColour(e.Placements[301].Colour2);
   players::PlacementsOnBoard& thirds = t.Records->Thirds;
   players::BitField bits1, bits2;
   for (int i = 101; i <= end1; ++i) {
@@ -114,10 +115,10 @@ void Emergency(const ThinkContext& ctx, int player, TwinMove& result) {
           bits2.mask[m2.Colour1] |= players::CellBit(m2.Column, r1);
           bits2.mask[m2.Colour2] |= players::CellBit(x2, r2);
           bits2.colours |= 1u << m2.Colour1 | 1u << m2.Colour2;
-          riding = !players::Reaches(players::CellBit(m2.Column, r1), bits2.mask[m2.Colour1],
-                                     e.VanishCount) &&
-                   !players::Reaches(players::CellBit(x2, r2), bits2.mask[m2.Colour2],
-                                     e.VanishCount);
+          riding =
+              !players::Reaches(players::CellBit(m2.Column, r1), bits2.mask[m2.Colour1],
+                                e.VanishCount) &&
+              !players::Reaches(players::CellBit(x2, r2), bits2.mask[m2.Colour2], e.VanishCount);
         }
       }
       int32_t a2 = 0;

@@ -122,8 +122,9 @@ int32_t LookAhead(const ThinkContext& ctx, int32_t crowd, int32_t shapeScore, in
       // The next twin's beads as riders, when it vanished nothing and both lie in the field.
       const int nx2 = m2.Column + DX[m2.Rotation];
       const bool riding = r2.chains == 0 && ((n1 | n2) & first.field) == (n1 | n2);
-      const players::Rider riders[2] = {{m2.Column, top1[m2.Column] + 1 + (m2.Rotation == 2), m2.Colour1},
-                                        {nx2, top1[nx2] + 1 + (m2.Rotation == 0), m2.Colour2}};
+      const players::Rider riders[2] = {
+          {m2.Column, top1[m2.Column] + 1 + (m2.Rotation == 2), m2.Colour1},
+          {nx2, top1[nx2] + 1 + (m2.Rotation == 0), m2.Colour2}};
       const uint32_t nextColumns = 1u << m2.Column | 1u << nx2;
       for (int m = 201; m <= 200 + count3; ++m) {
         const TwinMove& m3 = e.Placements[m];

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <bit>
+#include <climits>
 #include <cstring>
 #include <iterator>
-#include <climits>
 
 #include "engine/chain.h"
 #include "engine/twins.h"
@@ -385,10 +385,10 @@ void DeriveTable(const Engine& e, const BitField& f, const TriggerTableOf<4>& ba
 // quiet: the quiet test is known to pass. floor: a value the caller already has; kept
 // values no higher are not looked at (the result is then below the true one but never
 // above floor, where the caller's maximum is the same).
-int32_t ThirdTwinBits(const Engine& e, BitField& f, const TriggerTable& t,
-                      const TwinMove& third, const TriggerTable* thirdTable,
-                      const TwinCells& next, const players::StepRecords& records,
-                      const players::StepRecords& baseRecords, bool quiet, int32_t floor) {
+int32_t ThirdTwinBits(const Engine& e, BitField& f, const TriggerTable& t, const TwinMove& third,
+                      const TriggerTable* thirdTable, const TwinCells& next,
+                      const players::StepRecords& records, const players::StepRecords& baseRecords,
+                      bool quiet, int32_t floor) {
   const int H = e.FieldHeight;
   const int V = e.VanishCount;
   const int x1 = third.Column;
@@ -540,8 +540,8 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
         if (w.row[k] > H) {
           quiet = 1 < e.VanishCount;
         } else {
-          quiet = !players::Reaches(players::CellBit(w.x[k], w.row[k]),
-                                    nextBits.mask[w.colour[k]], e.VanishCount);
+          quiet = !players::Reaches(players::CellBit(w.x[k], w.row[k]), nextBits.mask[w.colour[k]],
+                                    e.VanishCount);
         }
       }
       // A third twin that is not quiet on base is not quiet after any next twin either.
@@ -575,8 +575,7 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
       nextBits.mask[next.Colour2] |= b2;
       nextBits.colours |= (b1 != 0 ? 1u << next.Colour1 : 0) | (b2 != 0 ? 1u << next.Colour2 : 0);
       auto below = [&](Bits b, int32_t c) {
-        return b == 0 ? 1 < e.VanishCount
-                      : !players::Reaches(b, nextBits.mask[c], e.VanishCount);
+        return b == 0 ? 1 < e.VanishCount : !players::Reaches(b, nextBits.mask[c], e.VanishCount);
       };
       if (!(below(b1, next.Colour1) && below(b2, next.Colour2))) continue;
       const TwinCells nextCells = {
@@ -603,9 +602,9 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
             if ((thirds.quiet >> k & 1) == 0) continue;
             quiet = !players::TouchesQuiet(thirds, k, third, b1, next.Colour1, b2, next.Colour2);
           }
-          best = std::max(best, ThirdTwinBits(e, nextBits, table, third,
-                                              apart ? &thirdTables[k] : nullptr, nextCells,
-                                              nextRecords, baseRecords, quiet, best));
+          best = std::max(
+              best, ThirdTwinBits(e, nextBits, table, third, apart ? &thirdTables[k] : nullptr,
+                                  nextCells, nextRecords, baseRecords, quiet, best));
         }
       } else {
         bool afterNextWritten = false;  // afterNext, for the rare twin that lands above row H
@@ -630,8 +629,8 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
                 continue;
               }
             } else {
-              best = std::max(best, players::RidingResult(e, thirds.records, q, riders,
-                                                          riderCount, nullptr, 0, baseBits.field)
+              best = std::max(best, players::RidingResult(e, thirds.records, q, riders, riderCount,
+                                                          nullptr, 0, baseBits.field)
                                         .Value());
               continue;
             }

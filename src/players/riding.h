@@ -19,8 +19,8 @@ namespace dalu::players {
 // One step of a kept resolution: the board and seeds at its start, the score so far, and the
 // cells its group searches compared with each colour.
 struct StepRecord {
-  Bits seenAny;          // cells compared with any colour
-  uint32_t lowered;      // bit x: column x changed since the step before
+  Bits seenAny;      // cells compared with any colour
+  uint32_t lowered;  // bit x: column x changed since the step before
   int32_t chains;
   int32_t points;
   Bits occupied;         // every cell of the masks

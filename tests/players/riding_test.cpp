@@ -1,18 +1,19 @@
 // Kept resolutions followed with beads riding on top must give what resolving the board with
 // those beads gives, whether the beads only ride or the resolution is taken up again.
+#include "players/riding.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
 
 #include "players/bit_field.h"
 #include "players/player_fixture.h"
-#include "players/riding.h"
 
 namespace dalu::testing {
 namespace {
 
-using players::Bits;
 using players::BitField;
+using players::Bits;
 using players::Rider;
 
 class Riding : public PlayerTest {
@@ -110,9 +111,9 @@ TEST_F(Riding, RidersGiveTheResolutionOfTheBoardWithThem) {
         ASSERT_EQ(want, 0) << s << " placement " << j;
         ++quiet;
       } else {
-        ASSERT_EQ(players::RidingResult(e(), twins->records, j, riders, n, nullptr, 0, f.field)
-                      .Value(),
-                  want)
+        ASSERT_EQ(
+            players::RidingResult(e(), twins->records, j, riders, n, nullptr, 0, f.field).Value(),
+            want)
             << s << " placement " << j;
       }
     }
