@@ -11,6 +11,9 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "engine/engine.h"
 #include "engine/types.h"
@@ -66,15 +69,6 @@ inline int BitCount(Bits b) {
   return BitCount64(static_cast<uint64_t>(b)) + BitCount64(static_cast<uint64_t>(b >> 64));
 }
 
-// Whether b has at least n cells; cheaper than counting them for the small groups asked.
-inline bool AtLeast(Bits b, int n) {
-  for (int i = 0; i < n; ++i) {
-    if (b == 0) return false;
-    b &= b - 1;
-  }
-  return true;
-}
-
 inline int LowestBit(Bits b) {
   const uint64_t lo = static_cast<uint64_t>(b);
   return lo != 0 ? std::countr_zero(lo) : 64 + std::countr_zero(static_cast<uint64_t>(b >> 64));
@@ -85,14 +79,57 @@ inline Bits Spread(Bits g) {
   return g | g << 1 | g >> 1 | g << kBitStride | g >> kBitStride;
 }
 
-// The group of the cells of mask m connected to seed, the seed included.
-inline Bits Flood(Bits seed, Bits m) {
+// The group of the cells of mask m connected to seed, the seed included, and how many cells
+// it has.
+struct Group {
+  Bits cells;
+  int size;
+};
+
+inline Group FloodGroup(Bits seed, Bits m) {
+#if defined(__SSE2__)
+  // One column is one 16-bit lane: a step up or down shifts within the lanes (the floor row
+  // and row 15 hold no member, so nothing is lost), a step sideways moves whole lanes.
+  // Moved over in halves: through memory, two stores and a wide load stall.
+  const Bits allowed = m | seed;
+  __m128i g = _mm_set_epi64x(static_cast<int64_t>(seed >> 64), static_cast<int64_t>(seed));
+  const __m128i within =
+      _mm_set_epi64x(static_cast<int64_t>(allowed >> 64), static_cast<int64_t>(allowed));
+  for (;;) {
+    const __m128i spread =
+        _mm_or_si128(_mm_or_si128(_mm_or_si128(g, _mm_slli_epi16(g, 1)), _mm_srli_epi16(g, 1)),
+                     _mm_or_si128(_mm_slli_si128(g, 2), _mm_srli_si128(g, 2)));
+    const __m128i n = _mm_and_si128(spread, within);
+    if (_mm_movemask_epi8(_mm_cmpeq_epi8(n, g)) == 0xFFFF) break;
+    g = n;
+  }
+  // The cells counted in the register too: bits per byte, then the bytes summed.
+  __m128i c = _mm_sub_epi8(g, _mm_and_si128(_mm_srli_epi64(g, 1), _mm_set1_epi8(0x55)));
+  c = _mm_add_epi8(_mm_and_si128(c, _mm_set1_epi8(0x33)),
+                   _mm_and_si128(_mm_srli_epi64(c, 2), _mm_set1_epi8(0x33)));
+  c = _mm_and_si128(_mm_add_epi8(c, _mm_srli_epi64(c, 4)), _mm_set1_epi8(0x0F));
+  c = _mm_sad_epu8(c, _mm_setzero_si128());
+  const int size = _mm_cvtsi128_si32(c) + _mm_cvtsi128_si32(_mm_unpackhi_epi64(c, c));
+  const uint64_t lo = static_cast<uint64_t>(_mm_cvtsi128_si64(g));
+  const uint64_t hi = static_cast<uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(g, g)));
+  return {Bits{hi} << 64 | lo, size};
+#else
   Bits g = seed;
   for (;;) {
     const Bits n = Spread(g) & (m | seed);
-    if (n == g) return g;
+    if (n == g) return {g, BitCount(g)};
     g = n;
   }
+#endif
+}
+
+inline Bits Flood(Bits seed, Bits m) {
+  return FloodGroup(seed, m).cells;
+}
+
+// Whether the group of seed in mask m has at least n cells.
+inline bool Reaches(Bits seed, Bits m, int n) {
+  return FloodGroup(seed, m).size >= n;
 }
 
 // Every cell of rows 1..h in columns 1..w.
@@ -110,8 +147,9 @@ void ToBits(const Engine& e, const Board& b, BitField& f);
 // for.
 void BitTops(const Engine& e, const BitField& f, int* top);
 
-// Observers of ResolveBits. NoBitWatch observes nothing.
+// Observers of ResolveSeeds. NoBitWatch observes nothing.
 struct NoBitWatch {
+  void Step(const BitField&, Bits, int32_t, int32_t) {}
   void Searched(Bits, int32_t) {}
   void Fell(int) {}
 };
@@ -119,9 +157,13 @@ struct NoBitWatch {
 // ResolveChains on the board f stands for, which must be settled, once the placed beads are
 // in f on top of their columns (or above a full column): seeds are their cells. Returns
 // ResultChains and ResultObstruct, and leaves f as the resolution leaves the board (a kept
-// bead above row H, which stays marked there, is gone from every mask). watch.Searched(g, k)
-// hears of every group g of colour k searched, watch.Fell(x) of every column whose beads may
-// fall.
+// bead above row H, which stays marked there, is gone from every mask). watch.Step(f, seeds,
+// chains, points) hears of the board, the seeds and the score so far at the start of every
+// step, and once more when a fall leaves no seed; watch.Searched(g, k) of every group g of
+// colour k searched, watch.Fell(x) of every column whose beads may fall.
+//
+// start: the steps and points already made, when a resolution is taken up again from the
+// start of one of its steps (f and seeds as watch.Step heard them then).
 struct BitResult {
   int32_t chains = 0;
   int32_t points = 0;
@@ -129,15 +171,19 @@ struct BitResult {
 };
 
 template <class Watch>
-BitResult ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch) {
+BitResult ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch,
+                       BitResult start = {}) {
   const int W = e.FieldWidth;
   const int H = e.FieldHeight;
   const int V = e.VanishCount;
   const Bits field = f.field;
   const uint32_t rowsH = (uint32_t{1} << (H + 1)) - 2;  // rows 1..H of one slice
-  int32_t chains = 0;
-  int32_t points = 0;
+  int32_t chains = start.chains;
+  int32_t points = start.points;
+  const uint32_t fixedKinds = (f.mask[kObstruct] != 0 ? 1u << kObstruct : 0) |
+                              (f.mask[kOtherCode] != 0 ? 1u << kOtherCode : 0);
   for (;;) {
+    watch.Step(f, seeds, chains, points);
     // One chain step: every group that holds a seed and reaches V vanishes; the others stay,
     // and those of their members above row H stay marked for the rest of the resolution, so
     // they never join a group again.
@@ -150,21 +196,21 @@ BitResult ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch) {
       if (s == 0) continue;
       // All seeds of this colour at once: when their groups together stay below V, so does
       // each of them, and they are only kept. Most steps after the last vanish end here.
-      const Bits all = Flood(s, f.mask[k]);
-      if (!AtLeast(all, V)) {
-        watch.Searched(all, k);
-        kept |= all;
+      const Group all = FloodGroup(s, f.mask[k]);
+      if (all.size < V) {
+        watch.Searched(all.cells, k);
+        kept |= all.cells;
         continue;
       }
       while (s != 0) {
-        const Bits g = Flood(s & (0 - s), f.mask[k]);
-        watch.Searched(g, k);
-        s &= ~g;
-        if (AtLeast(g, V)) {
-          vanish |= g;
-          n += BitCount(g);
+        const Group g = FloodGroup(s & (0 - s), f.mask[k]);
+        watch.Searched(g.cells, k);
+        s &= ~g.cells;
+        if (g.size >= V) {
+          vanish |= g.cells;
+          n += g.size;
         } else {
-          kept |= g;
+          kept |= g.cells;
         }
       }
     }
@@ -181,8 +227,9 @@ BitResult ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch) {
     // step. Beads above row H never fall.
     const Bits emptied = vanish | freed;
     seeds = 0;
-    // The kinds of cells that fall: the colours present, obstruct beads and other codes.
-    const uint32_t kinds = f.colours | 1u << kObstruct | 1u << kOtherCode;
+    // The kinds of cells that fall: the colours present, obstruct beads and other codes
+    // (those two only when the board has any: a resolution never adds them).
+    const uint32_t kinds = f.colours | fixedKinds;
     for (int col = 1; col <= W; ++col) {
       const uint32_t gone = Slice(emptied, col);
       if (gone == 0) continue;
@@ -221,7 +268,10 @@ BitResult ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch) {
         SetSlice(f.mask[k], col, slice[k]);
       }
     }
-    if (seeds == 0) break;
+    if (seeds == 0) {
+      watch.Step(f, seeds, chains, points);
+      break;
+    }
   }
   return {chains, points};
 }

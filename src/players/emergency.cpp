@@ -1,9 +1,12 @@
 #include "players/emergency.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "engine/chain.h"
 #include "engine/twins.h"
+#include "players/bit_field.h"
+#include "players/riding.h"
 #include "players/search_util.h"
 
 namespace dalu {
@@ -70,6 +73,15 @@ void Emergency(const ThinkContext& ctx, int player, TwinMove& result) {
   Board after1, after2;
   // Resolutions keep a settled board settled, so this look covers every board below.
   const bool settled = players::IsSettled(e, live);
+  // On boards the masks can hold, every third placement is resolved once on the board after
+  // the first; behind a second placement in other columns that vanishes nothing, it lands
+  // on the same cells and the second one's beads mostly ride.
+  const bool twinColours = end2 > 200 && end3 > 300 && IsColour(e.Placements[201].Colour1) &&
+                           IsColour(e.Placements[201].Colour2) &&
+                           IsColour(e.Placements[301].Colour1) &&
+                           IsColour(e.Placements[301].Colour2);
+  players::PlacementsOnBoard& thirds = t.Records->Thirds;
+  players::BitField bits1, bits2;
   for (int i = 101; i <= end1; ++i) {
     const TwinMove& m1 = e.Placements[i];
     if (IsBlocked(e, live, m1)) continue;
@@ -78,18 +90,109 @@ void Emergency(const ThinkContext& ctx, int player, TwinMove& result) {
     const int32_t a1 = e.WorkBoard.ResultObstruct;
     append(a1, 1, i);
     after1 = e.WorkBoard;
+    const bool bits = settled && twinColours && players::FitsBits(e, after1);
+    int top1[kGridCols];
+    if (bits) {
+      players::ToBits(e, after1, bits1);
+      players::BitTops(e, bits1, top1);
+      players::ReadPlacementsOn(e, bits1, &e.Placements[301], end3 - 300, thirds);
+    }
     for (int j = 201; j <= end2; ++j) {
       const TwinMove& m2 = e.Placements[j];
       if (IsBlocked(e, after1, m2)) continue;
-      e.WorkBoard = after1;
-      ResolveChains(e, m2, 2);
-      const int32_t a2 = e.WorkBoard.ResultObstruct;
+      const int x2 = m2.Column + DX[m2.Rotation];
+      // On the masks, a second placement inside the field that vanishes nothing is known by
+      // its two groups: it scores 0 and leaves after1 with its beads written (riding: its
+      // beads ride the third placements' kept steps). after2 is then written only when a
+      // third placement needs the cells.
+      bool riding = false;
+      int r1 = 0, r2 = 0;
+      if (bits) {
+        r1 = top1[m2.Column] + 1 + (m2.Rotation == 2);
+        r2 = top1[x2] + 1 + (m2.Rotation == 0);
+        if (r1 <= H && r2 <= H) {
+          bits2 = bits1;
+          bits2.mask[m2.Colour1] |= players::CellBit(m2.Column, r1);
+          bits2.mask[m2.Colour2] |= players::CellBit(x2, r2);
+          bits2.colours |= 1u << m2.Colour1 | 1u << m2.Colour2;
+          riding =
+              !players::Reaches(players::CellBit(m2.Column, r1), bits2.mask[m2.Colour1],
+                                e.VanishCount) &&
+              !players::Reaches(players::CellBit(x2, r2), bits2.mask[m2.Colour2], e.VanishCount);
+        }
+      }
+      int32_t a2 = 0;
+      bool after2Written = false;
+      if (!riding) {
+        e.WorkBoard = after1;
+        ResolveChains(e, m2, 2);
+        a2 = e.WorkBoard.ResultObstruct;
+        after2 = e.WorkBoard;
+        after2Written = true;
+      }
       // A placement that produced points delays the next one by a turn.
       append(a1 + a2, 2 + (a1 > 0), i);
-      after2 = e.WorkBoard;
+      const players::Rider riders[2] = {{m2.Column, r1, m2.Colour1}, {x2, r2, m2.Colour2}};
+      const uint32_t columns2 = 1u << m2.Column | 1u << x2;
+      // The board after the second placement as masks, for the third placements that share
+      // a column with it.
+      int top2[kGridCols];
+      if (riding) {
+        std::copy(std::begin(top1), std::end(top1), std::begin(top2));
+        ++top2[m2.Column];
+        ++top2[x2];
+      }
       for (int l = 301; l <= end3; ++l) {
         const TwinMove& m3 = e.Placements[l];
-        if (IsBlocked(e, after2, m3)) continue;
+        const int x3 = m3.Column + DX[m3.Rotation];
+        if (riding ? top2[m3.Column] == H && top2[x3] == H : IsBlocked(e, after2, m3)) continue;
+        const int q = l - 301;
+        if (riding && q < players::StepRecords::kEntries && (thirds.kept >> q & 1) != 0 &&
+            (thirds.columns[q] & columns2) == 0) {
+          // A quiet one stays quiet unless a rider lies on a cell its group tests compared.
+          bool known = true;
+          int32_t a3 = 0;
+          if ((thirds.quiet >> q & 1) == 0) {
+            a3 = players::RidingResult(e, thirds.records, q, riders, 2, nullptr, 0, bits1.field)
+                     .points;
+          } else {
+            known = !players::TouchesQuiet(
+                thirds, q, m3, players::CellBit(riders[0].x, riders[0].row), m2.Colour1,
+                players::CellBit(riders[1].x, riders[1].row), m2.Colour2);
+          }
+          if (known) {
+            append(a1 + a2 + a3, 3 + (a1 > 0) + (a2 > 0), i);
+            continue;
+          }
+        }
+        if (riding) {
+          const int y1 = top2[m3.Column] + 1 + (m3.Rotation == 2);
+          const int y2 = top2[m3.Column + DX[m3.Rotation]] + 1 + (m3.Rotation == 0);
+          if (y1 <= H && y2 <= H) {
+            // Inside the field the twin lands on empty cells; one whose two groups stay
+            // below the vanish count scores 0.
+            const players::Bits b1 = players::CellBit(m3.Column, y1);
+            const players::Bits b2 = players::CellBit(m3.Column + DX[m3.Rotation], y2);
+            players::BitField g = bits2;
+            g.mask[m3.Colour1] |= b1;
+            g.mask[m3.Colour2] |= b2;
+            g.colours |= 1u << m3.Colour1 | 1u << m3.Colour2;
+            int32_t a3 = 0;
+            if (players::Reaches(b1, g.mask[m3.Colour1], e.VanishCount) ||
+                players::Reaches(b2, g.mask[m3.Colour2], e.VanishCount)) {
+              players::NoBitWatch none;
+              a3 = players::ResolveSeeds(e, g, b1 | b2, none).points;
+            }
+            append(a1 + a2 + a3, 3 + (a1 > 0) + (a2 > 0), i);
+            continue;
+          }
+        }
+        if (!after2Written) {
+          after2 = after1;
+          after2.Cells[m2.Column][r1] = m2.Colour1;
+          after2.Cells[x2][r2] = m2.Colour2;
+          after2Written = true;
+        }
         // The last placement's board is not needed: one that vanishes nothing scores 0
         // without a resolution.
         int32_t a3 = 0;

@@ -1,7 +1,11 @@
 // The three-twin look-ahead player.
+#include <algorithm>
+#include <iterator>
+
 #include "engine/chain.h"
 #include "engine/twins.h"
 #include "players/bit_field.h"
+#include "players/riding.h"
 #include "players/search_util.h"
 #include "players/think.h"
 
@@ -81,19 +85,65 @@ int32_t LookAhead(const ThinkContext& ctx, int32_t crowd, int32_t shapeScore, in
       const int x2 = m.Column + DX[m.Rotation];
       b2 = players::CellBit(x2, std::min(top[x2] + 1 + (m.Rotation == 0), H + 1));
     };
+    // Every placement of the third twin resolved on the candidate's board once: behind a
+    // quiet next twin in other columns it lands on the same cells, and the next twin's beads
+    // mostly ride.
+    players::PlacementsOnBoard& thirds = ctx.think.Records->Thirds;
+    players::ReadPlacementsOn(e, first, &e.Placements[201], count3, thirds);
     for (int j = 101; j <= 100 + count2; ++j) {
       const TwinMove& m2 = e.Placements[j];
       if (top1[m2.Column] == H && top1[m2.Column + DX[m2.Rotation]] == H) continue;  // blocked
       Bits b1, b2;
       land(top1, m2, b1, b2);
+      const Bits n1 = b1, n2 = b2;
       second = first;
-      players::PlaceBead(second, b1, m2.Colour1);
-      players::PlaceBead(second, b2, m2.Colour2);
-      const players::BitResult r2 = players::ResolveSeeds(e, second, b1 | b2, none);
-      players::BitTops(e, second, top2);
+      players::BitResult r2;
+      if (((b1 | b2) & first.field) == (b1 | b2)) {
+        // Inside the field the twin lands on empty cells; most next twins vanish nothing,
+        // which their two groups tell, and leave the board as written.
+        second.mask[m2.Colour1] |= b1;
+        second.mask[m2.Colour2] |= b2;
+        second.colours |= 1u << m2.Colour1 | 1u << m2.Colour2;
+        if (players::Reaches(b1, second.mask[m2.Colour1], V) ||
+            players::Reaches(b2, second.mask[m2.Colour2], V)) {
+          r2 = players::ResolveSeeds(e, second, b1 | b2, none);
+          players::BitTops(e, second, top2);
+        } else {
+          std::copy(std::begin(top1), std::end(top1), std::begin(top2));
+          ++top2[m2.Column];
+          ++top2[m2.Column + DX[m2.Rotation]];
+        }
+      } else {
+        players::PlaceBead(second, b1, m2.Colour1);
+        players::PlaceBead(second, b2, m2.Colour2);
+        r2 = players::ResolveSeeds(e, second, b1 | b2, none);
+        players::BitTops(e, second, top2);
+      }
+      // The next twin's beads as riders, when it vanished nothing and both lie in the field.
+      const int nx2 = m2.Column + DX[m2.Rotation];
+      const bool riding = r2.chains == 0 && ((n1 | n2) & first.field) == (n1 | n2);
+      const players::Rider riders[2] = {
+          {m2.Column, top1[m2.Column] + 1 + (m2.Rotation == 2), m2.Colour1},
+          {nx2, top1[nx2] + 1 + (m2.Rotation == 0), m2.Colour2}};
+      const uint32_t nextColumns = 1u << m2.Column | 1u << nx2;
       for (int m = 201; m <= 200 + count3; ++m) {
         const TwinMove& m3 = e.Placements[m];
         if (top2[m3.Column] == H && top2[m3.Column + DX[m3.Rotation]] == H) continue;
+        const int q = m - 201;
+        if (riding && q < players::StepRecords::kEntries && (thirds.kept >> q & 1) != 0 &&
+            (thirds.columns[q] & nextColumns) == 0) {
+          if ((thirds.quiet >> q & 1) != 0) {
+            if (!players::TouchesQuiet(thirds, q, m3, n1, m2.Colour1, n2, m2.Colour2)) {
+              consider(0, 0, 0, 0);
+              continue;
+            }
+          } else {
+            const players::BitResult r3 =
+                players::RidingResult(e, thirds.records, q, riders, 2, nullptr, 0, first.field);
+            consider(0, 0, r3.chains, r3.points);
+            continue;
+          }
+        }
         land(top2, m3, b1, b2);
         // The last board is not needed: a placement that vanishes nothing is known to give
         // 0 steps and 0 points by its two groups alone. Inside the field the twin lands on
@@ -111,8 +161,8 @@ int32_t LookAhead(const ThinkContext& ctx, int32_t crowd, int32_t shapeScore, in
         }
         const int32_t k1 = b1 == b2 ? m3.Colour2 : m3.Colour1;  // both on one cell: the second
         players::BitResult r3;
-        if (players::AtLeast(players::Flood(b1, board.mask[k1]), V) ||
-            players::AtLeast(players::Flood(b2, board.mask[m3.Colour2]), V)) {
+        if (players::Reaches(b1, board.mask[k1], V) ||
+            players::Reaches(b2, board.mask[m3.Colour2], V)) {
           if (inField) third = board;
           r3 = players::ResolveSeeds(e, third, b1 | b2, none);
         }

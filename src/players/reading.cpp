@@ -2,13 +2,14 @@
 
 #include <algorithm>
 #include <bit>
+#include <climits>
 #include <cstring>
 #include <iterator>
-#include <climits>
 
 #include "engine/chain.h"
 #include "engine/twins.h"
 #include "players/bit_field.h"
+#include "players/riding.h"
 #include "players/search_util.h"
 
 namespace dalu {
@@ -110,6 +111,8 @@ struct TriggerTableOf {
   int top[kGridCols];  // highest occupied row 0..H of columns 1..W; kFar elsewhere
   int32_t value[4 * kMaxWidth];
   uint64_t any;                              // triggers with a value
+  uint64_t fresh;                            // triggers read on this board (not kept)
+  int32_t best;                              // the highest value (DeriveTable only)
   uint64_t compared[kGridCols][Levels][10];  // see SlotWatch
   uint64_t fell[kGridCols];                  // see SlotWatch; also every trigger of column x
 };
@@ -184,14 +187,21 @@ int32_t BestTriggerAfter(Engine& e, Board& rb, const TriggerTable& t, const Twin
 using players::BitField;
 using players::Bits;
 
-// Like SlotWatch, for the groups the mask resolution searches.
+// Like SlotWatch, for the groups the mask resolution searches. With records, it also keeps
+// every step of the trigger being read.
 template <int Levels>
 struct BitSlotWatch {
   TriggerTableOf<Levels>& t;
   Bits slots;  // the watched cells above each column's top, up to row H
   uint64_t bit;
+  players::StepRecorder recorder = {};
+  void Step(const BitField& f, Bits seeds, int32_t chains, int32_t points) {
+    recorder.Step(f, seeds, chains, points);
+  }
   void Searched(Bits g, int32_t k) {
-    const Bits hits = players::Spread(g) & slots;
+    recorder.Searched(g, k);
+    const Bits spread = players::Spread(g);
+    const Bits hits = spread & slots;
     for (int half = 0; half < 2; ++half) {
       for (uint64_t h = static_cast<uint64_t>(hits >> (64 * half)); h != 0; h &= h - 1) {
         const int b = 64 * half + std::countr_zero(h);
@@ -206,9 +216,9 @@ struct BitSlotWatch {
 // TriggerOn on the board f stands for.
 template <class Watch>
 int32_t TriggerBits(const Engine& e, const BitField& f, int x, int y, int32_t c, Watch& watch) {
-  const Bits g = players::Flood(players::CellBit(x, y), f.mask[c]);
-  watch.Searched(g, c);
-  if (!players::AtLeast(g, e.VanishCount)) return INT32_MIN;
+  const players::Group g = players::FloodGroup(players::CellBit(x, y), f.mask[c]);
+  watch.Searched(g.cells, c);
+  if (g.size < e.VanishCount) return INT32_MIN;
   return players::ResolveBits(e, f, x, y, c, watch);
 }
 
@@ -224,8 +234,7 @@ int32_t TwinValueBits(const Engine& e, BitField& f, const TwinMove& m, int r1, i
   f.colours |= 1u << m.Colour1 | 1u << m.Colour2;
   int32_t value = 0;
   // Most placements vanish nothing: they are known by their two groups alone.
-  if (players::AtLeast(players::Flood(b1, f.mask[m.Colour1]), V) ||
-      players::AtLeast(players::Flood(b2, f.mask[m.Colour2]), V)) {
+  if (players::Reaches(b1, f.mask[m.Colour1], V) || players::Reaches(b2, f.mask[m.Colour2], V)) {
     BitField g = f;
     players::NoBitWatch none;
     value = players::ResolveSeeds(e, g, b1 | b2, none).Value();
@@ -236,9 +245,10 @@ int32_t TwinValueBits(const Engine& e, BitField& f, const TwinMove& m, int r1, i
   return value;
 }
 
-// FillTriggers on the board f stands for.
+// FillTriggers on the board f stands for; with records, keeps the steps of every trigger.
 template <int Levels>
-void FillTriggersBits(const Engine& e, const BitField& f, TriggerTableOf<Levels>& t) {
+void FillTriggersBits(const Engine& e, const BitField& f, TriggerTableOf<Levels>& t,
+                      players::StepRecords* records) {
   const int W = e.FieldWidth;
   const int H = e.FieldHeight;
   const uint32_t rowsH = (uint32_t{1} << (H + 1)) - 2;
@@ -246,6 +256,8 @@ void FillTriggersBits(const Engine& e, const BitField& f, TriggerTableOf<Levels>
   std::memset(t.compared, 0, sizeof t.compared);
   std::memset(t.fell, 0, sizeof t.fell);
   t.any = 0;
+  t.fresh = ~uint64_t{0};
+  if (records != nullptr) records->Clear();
   Bits occupied = f.mask[kObstruct] | f.mask[players::kOtherCode];
   for (uint32_t ks = f.colours; ks != 0; ks &= ks - 1) occupied |= f.mask[std::countr_zero(ks)];
   Bits slots = 0;
@@ -255,7 +267,7 @@ void FillTriggersBits(const Engine& e, const BitField& f, TriggerTableOf<Levels>
     const uint32_t above = (((uint32_t{1} << Levels) - 1) << (t.top[x] + 1)) & rowsH;
     players::SetSlice(slots, x, above);
   }
-  BitSlotWatch<Levels> watch{t, 0, 0};
+  BitSlotWatch<Levels> watch{t, 0, 0, {records}};
   for (int x = 1; x <= W; ++x) {
     const int y = t.top[x] + 1;
     if (y > H) continue;
@@ -267,7 +279,9 @@ void FillTriggersBits(const Engine& e, const BitField& f, TriggerTableOf<Levels>
     for (int32_t c = 1; c <= 4; ++c) {
       const int k = 4 * (x - 1) + c - 1;
       watch.bit = uint64_t{1} << k;
+      watch.recorder.Begin(k);
       t.value[k] = TriggerBits(e, f, x, y, c, watch);
+      watch.recorder.End(k);
       if (t.value[k] != INT32_MIN) t.any |= watch.bit;
     }
   }
@@ -292,9 +306,10 @@ uint64_t ChangedBy(const TriggerTable& t, const TwinCells& w, int H) {
 // The table of the board f stands for, which is the board of base with twin w written on
 // it: a trigger that w's beads could not change reads on f exactly as on base, so it keeps
 // base's value and watched cells (in w's columns the cells above the top are the ones base
-// watched one or two rows higher); only the others are read again.
+// watched one or two rows higher); only the others are read again (t.fresh), with their
+// steps kept in records when it is given.
 void DeriveTable(const Engine& e, const BitField& f, const TriggerTableOf<4>& base,
-                 const TwinCells& w, TriggerTable& t) {
+                 const TwinCells& w, TriggerTable& t, players::StepRecords* records) {
   const int W = e.FieldWidth;
   const int H = e.FieldHeight;
   uint64_t changed = base.fell[w.x[0]] | base.fell[w.x[1]];
@@ -308,14 +323,21 @@ void DeriveTable(const Engine& e, const BitField& f, const TriggerTableOf<4>& ba
   std::memset(t.compared, 0, sizeof t.compared);
   std::memset(t.fell, 0, sizeof t.fell);
   const uint64_t keep = ~changed;
+  // Only colours on the board and the triggers' colours 1..4 are ever compared.
+  const uint32_t compared = (f.colours | 0x1Eu) & 0x3FEu;
   for (int x = 1; x <= W; ++x) {
     t.top[x] = base.top[x] + raised[x];
     for (int level = 0; level < 2; ++level) {
-      for (int k = 1; k <= 9; ++k) t.compared[x][level][k] = base.compared[x][level + raised[x]][k] & keep;
+      for (uint32_t ks = compared; ks != 0; ks &= ks - 1) {
+        const int k = std::countr_zero(ks);
+        t.compared[x][level][k] = base.compared[x][level + raised[x]][k] & keep;
+      }
     }
     t.fell[x] = base.fell[x] & keep;
   }
   t.any = base.any & keep;
+  t.fresh = changed;
+  if (records != nullptr) records->Clear();
   for (uint64_t rest = t.any; rest != 0; rest &= rest - 1) {
     const int k = std::countr_zero(rest);
     t.value[k] = base.value[k];
@@ -326,7 +348,7 @@ void DeriveTable(const Engine& e, const BitField& f, const TriggerTableOf<4>& ba
     const uint32_t rowsH = (uint32_t{1} << (H + 1)) - 2;
     players::SetSlice(slots, x, (uint32_t{3} << (t.top[x] + 1)) & rowsH);
   }
-  BitSlotWatch<2> watch{t, 0, 0};
+  BitSlotWatch<2> watch{t, 0, 0, {records}};
   for (uint64_t redo = changed; redo != 0; redo &= redo - 1) {
     const int k = std::countr_zero(redo);
     const int x = k / 4 + 1;
@@ -337,8 +359,14 @@ void DeriveTable(const Engine& e, const BitField& f, const TriggerTableOf<4>& ba
     players::SetSlice(watch.slots, x, 0);
     t.fell[x] |= uint64_t{0xF} << (4 * (x - 1));
     watch.bit = uint64_t{1} << k;
+    watch.recorder.Begin(k);
     t.value[k] = TriggerBits(e, f, x, y, c, watch);
+    watch.recorder.End(k);
     if (t.value[k] != INT32_MIN) t.any |= watch.bit;
+  }
+  t.best = INT32_MIN;
+  for (uint64_t all = t.any; all != 0; all &= all - 1) {
+    t.best = std::max(t.best, t.value[std::countr_zero(all)]);
   }
 }
 
@@ -351,9 +379,16 @@ void DeriveTable(const Engine& e, const BitField& f, const TriggerTableOf<4>& ba
 // the third lands on the same cells either way), a trigger the third twin changes but the
 // next twin does not, there, keeps that table's value: only triggers both twins could change
 // are read again.
-int32_t ThirdTwinBits(const Engine& e, BitField& f, const TriggerTable& t,
-                      const TwinMove& third, const TriggerTable* thirdTable,
-                      const TwinCells& next) {
+//
+// A trigger read again that has steps kept (in records, read on the board of t, or in
+// baseRecords, read on the board without the next twin) is taken through RidingValue.
+// quiet: the quiet test is known to pass. floor: a value the caller already has; kept
+// values no higher are not looked at (the result is then below the true one but never
+// above floor, where the caller's maximum is the same).
+int32_t ThirdTwinBits(const Engine& e, BitField& f, const TriggerTable& t, const TwinMove& third,
+                      const TriggerTable* thirdTable, const TwinCells& next,
+                      const players::StepRecords& records, const players::StepRecords& baseRecords,
+                      bool quiet, int32_t floor) {
   const int H = e.FieldHeight;
   const int V = e.VanishCount;
   const int x1 = third.Column;
@@ -372,10 +407,10 @@ int32_t ThirdTwinBits(const Engine& e, BitField& f, const TriggerTable& t,
   f.colours |= (b1 != 0 ? 1u << c1 : 0) | (b2 != 0 ? 1u << c2 : 0);
   // A bead above row H is not written and counts as a group of one.
   auto below = [&](Bits b, int32_t c) {
-    return b == 0 ? 1 < V : !players::AtLeast(players::Flood(b, f.mask[c]), V);
+    return b == 0 ? 1 < V : !players::Reaches(b, f.mask[c], V);
   };
   int32_t best = INT32_MIN;
-  if (below(b1, c1) && below(b2, c2)) {
+  if (quiet || (below(b1, c1) && below(b2, c2))) {
     uint64_t changed = t.fell[x1] | t.fell[x2];
     int top1 = t.top[x1], top2 = t.top[x2];
     if (b1 != 0) {
@@ -387,24 +422,45 @@ int32_t ThirdTwinBits(const Engine& e, BitField& f, const TriggerTable& t,
       top2 = std::max(top2, r2);
     }
     if (x1 == x2) top1 = top2 = std::max(top1, top2);
-    for (uint64_t rest = t.any & ~changed; rest != 0; rest &= rest - 1) {
-      best = std::max(best, t.value[std::countr_zero(rest)]);
+    if (t.best > floor) {
+      for (uint64_t rest = t.any & ~changed; rest != 0; rest &= rest - 1) {
+        best = std::max(best, t.value[std::countr_zero(rest)]);
+      }
     }
     uint64_t redo = changed;
     if (thirdTable != nullptr) {
       const uint64_t byNext = ChangedBy(*thirdTable, next, H);
-      for (uint64_t keep = changed & ~byNext & thirdTable->any; keep != 0; keep &= keep - 1) {
-        best = std::max(best, thirdTable->value[std::countr_zero(keep)]);
+      if (thirdTable->best > floor) {
+        for (uint64_t keep = changed & ~byNext & thirdTable->any; keep != 0; keep &= keep - 1) {
+          best = std::max(best, thirdTable->value[std::countr_zero(keep)]);
+        }
       }
       redo = changed & byNext;
     }
     players::NoBitWatch none;
+    players::Rider riders[2], still[2];
+    int riderCount = 0, stillCount = 0;
+    if (b1 != 0) riders[riderCount++] = {x1, r1, c1};
+    if (b2 != 0) riders[riderCount++] = {x2, r2, c2};
+    for (int q = 0; q < 2; ++q) {
+      if (next.row[q] <= H) still[stillCount++] = {next.x[q], next.row[q], next.colour[q]};
+    }
     for (; redo != 0; redo &= redo - 1) {
       const int k = std::countr_zero(redo);
       const int x = k / 4 + 1;
       const int32_t c = k % 4 + 1;
       const int y = (x == x1 ? top1 : x == x2 ? top2 : t.top[x]) + 1;
       if (y > H) continue;
+      if (x != x1 && x != x2 && (t.any >> k & 1) != 0) {
+        const bool fresh = (t.fresh >> k & 1) != 0;
+        const players::StepRecords& r = fresh ? records : baseRecords;
+        if (r.count[k] > 0) {
+          best = std::max(best, players::RidingResult(e, r, k, riders, riderCount, still,
+                                                      fresh ? 0 : stillCount, f.field)
+                                    .Value());
+          continue;
+        }
+      }
       best = std::max(best, TriggerBits(e, f, x, y, c, none));
     }
   }
@@ -456,7 +512,11 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
   // The triggers of base itself, from which the tables of base with one twin more are
   // derived.
   TriggerTableOf<4> baseTable;
-  if (bits && depth == 2) FillTriggersBits(e, baseBits, baseTable);
+  // The steps of the triggers of base and of base with the next twin, which the riding
+  // test of a third twin follows.
+  players::StepRecords& baseRecords = t.Records->Base;
+  players::StepRecords& nextRecords = t.Records->Next;
+  if (bits && depth == 2) FillTriggersBits(e, baseBits, baseTable, &baseRecords);
   if (bits && depth == 2 && thirdEnd - 200 <= kThirdTables) {
     int top[kGridCols];
     players::BitTops(e, baseBits, top);
@@ -480,16 +540,22 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
         if (w.row[k] > H) {
           quiet = 1 < e.VanishCount;
         } else {
-          quiet = !players::AtLeast(
-              players::Flood(players::CellBit(w.x[k], w.row[k]), nextBits.mask[w.colour[k]]),
-              e.VanishCount);
+          quiet = !players::Reaches(players::CellBit(w.x[k], w.row[k]), nextBits.mask[w.colour[k]],
+                                    e.VanishCount);
         }
       }
       // A third twin that is not quiet on base is not quiet after any next twin either.
       if (!quiet) continue;
-      DeriveTable(e, nextBits, baseTable, w, thirdTables[j - 201]);
+      DeriveTable(e, nextBits, baseTable, w, thirdTables[j - 201], nullptr);
       thirdRead[j - 201] = true;
     }
+  }
+  // Every third twin resolved on base once, its steps kept. Behind a next twin in other
+  // columns it lands on the same cells, and the next twin's beads mostly ride (depth 1) or
+  // leave it quiet (depth 2).
+  players::PlacementsOnBoard& thirds = t.Records->Thirds;
+  if (bits) {
+    players::ReadPlacementsOn(e, baseBits, &e.Placements[201], thirdEnd - 200, thirds);
   }
   for (int i = 101; i <= nextEnd; ++i) {
     const TwinMove& next = e.Placements[i];
@@ -509,14 +575,14 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
       nextBits.mask[next.Colour2] |= b2;
       nextBits.colours |= (b1 != 0 ? 1u << next.Colour1 : 0) | (b2 != 0 ? 1u << next.Colour2 : 0);
       auto below = [&](Bits b, int32_t c) {
-        return b == 0 ? 1 < e.VanishCount
-                      : !players::AtLeast(players::Flood(b, nextBits.mask[c]), e.VanishCount);
+        return b == 0 ? 1 < e.VanishCount : !players::Reaches(b, nextBits.mask[c], e.VanishCount);
       };
       if (!(below(b1, next.Colour1) && below(b2, next.Colour2))) continue;
       const TwinCells nextCells = {
           {next.Column, next.Column + DX[next.Rotation]}, {r1, r2}, {next.Colour1, next.Colour2}};
       if (depth == 2) {
-        DeriveTable(e, nextBits, baseTable, nextCells, table);
+        DeriveTable(e, nextBits, baseTable, nextCells, table, &nextRecords);
+        const uint32_t nextColumns = 1u << nextCells.x[0] | 1u << nextCells.x[1];
         for (int j = 201; j <= thirdEnd; ++j) {
           const TwinMove& third = e.Placements[j];
           const int x2 = third.Column + DX[third.Rotation];
@@ -527,24 +593,60 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
                              thirdCells[k].x[0] != nextCells.x[1] &&
                              thirdCells[k].x[1] != nextCells.x[0] &&
                              thirdCells[k].x[1] != nextCells.x[1];
-          best = std::max(best, ThirdTwinBits(e, nextBits, table, third,
-                                              apart ? &thirdTables[k] : nullptr, nextCells));
+          // A third twin in other columns lands on the cells it takes on base: not quiet
+          // there, it is not quiet here either; quiet there, it stays quiet unless a next
+          // bead lies on a cell its group tests compared with that bead's colour.
+          bool quiet = false;
+          if (k < players::StepRecords::kEntries && (thirds.kept >> k & 1) != 0 &&
+              (thirds.columns[k] & nextColumns) == 0) {
+            if ((thirds.quiet >> k & 1) == 0) continue;
+            quiet = !players::TouchesQuiet(thirds, k, third, b1, next.Colour1, b2, next.Colour2);
+          }
+          best = std::max(
+              best, ThirdTwinBits(e, nextBits, table, third, apart ? &thirdTables[k] : nullptr,
+                                  nextCells, nextRecords, baseRecords, quiet, best));
         }
       } else {
-        afterNext = base;  // for the rare twin that lands above row H
-        QuietDropAt(e, afterNext, next, r1, r2);
+        bool afterNextWritten = false;  // afterNext, for the rare twin that lands above row H
         int top[kGridCols];
         players::BitTops(e, nextBits, top);
+        players::Rider riders[2];
+        int riderCount = 0;
+        if (b1 != 0) riders[riderCount++] = {next.Column, r1, next.Colour1};
+        if (b2 != 0) riders[riderCount++] = {nextCells.x[1], r2, next.Colour2};
+        const uint32_t nextColumns = 1u << nextCells.x[0] | 1u << nextCells.x[1];
         for (int j = 201; j <= thirdEnd; ++j) {
           const TwinMove& third = e.Placements[j];
           const int x1 = third.Column;
           const int x2 = third.Column + DX[third.Rotation];
           if (top[x1] == H && top[x2] == H) continue;  // blocked
+          const int q = j - 201;
+          if (q < players::StepRecords::kEntries && (thirds.kept >> q & 1) != 0 &&
+              (thirds.columns[q] & nextColumns) == 0) {
+            if ((thirds.quiet >> q & 1) != 0) {
+              if (!players::TouchesQuiet(thirds, q, third, b1, next.Colour1, b2, next.Colour2)) {
+                best = std::max(best, 0);
+                continue;
+              }
+            } else {
+              best = std::max(best, players::RidingResult(e, thirds.records, q, riders, riderCount,
+                                                          nullptr, 0, baseBits.field)
+                                        .Value());
+              continue;
+            }
+          }
           const int t1 = std::min(top[x1] + 1 + (third.Rotation == 2), H + 1);
           const int t2 = std::min(top[x2] + 1 + (third.Rotation == 0), H + 1);
-          best = std::max(best, t1 <= H && t2 <= H
-                                    ? TwinValueBits(e, nextBits, third, t1, t2)
-                                    : PlacementValue(e, afterNext, third, settled));
+          if (t1 <= H && t2 <= H) {
+            best = std::max(best, TwinValueBits(e, nextBits, third, t1, t2));
+            continue;
+          }
+          if (!afterNextWritten) {
+            afterNext = base;
+            QuietDropAt(e, afterNext, next, r1, r2);
+            afterNextWritten = true;
+          }
+          best = std::max(best, PlacementValue(e, afterNext, third, settled));
         }
       }
       continue;

@@ -3,9 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "engine/types.h"
+#include "players/riding.h"
 
 namespace dalu {
 
@@ -23,9 +25,17 @@ inline constexpr int32_t kNotScored = INT32_MIN;
 // The widest field (9 columns) gives at most 34 + 34^2 + 34^3 = 40,494 candidates.
 inline constexpr int kEmergencyCapacity = 50000;
 
+// The kept steps of the deep readings: the triggers of the candidate's board and of that
+// board with the next twin, and the third twins on the candidate's board.
+struct ReadingRecords {
+  players::StepRecords Base;
+  players::StepRecords Next;
+  players::PlacementsOnBoard Thirds;
+};
+
 struct ThinkState {
   // The candidate list is reserved here, once per game, so a search never allocates.
-  ThinkState() : Candidates(kEmergencyCapacity) {}
+  ThinkState() : Candidates(kEmergencyCapacity), Records(std::make_unique<ReadingRecords>()) {}
 
   Board GroupBoard = {};       // the candidate's beads written on the work board, for group queries
   Board ReadBoard = {};        // position after the next two twins during deep reading
@@ -48,6 +58,9 @@ struct ThinkState {
   int32_t CandidateCount = 0;
   int32_t EmergencyThreat = 0;
   int32_t EmergencyDeadline = 0;  // meaningful only when EmergencyThreat > 4
+
+  // Too large for the stack of a search; allocated with the state.
+  std::unique_ptr<ReadingRecords> Records;
 };
 
 }  // namespace dalu

@@ -1,0 +1,174 @@
+#include "players/riding.h"
+
+#include <bit>
+#include <cstring>
+
+namespace dalu::players {
+
+namespace {
+
+// Highest occupied row 0..H of column x of a kept board.
+int TopOf(const StepRecord& r, int x, uint32_t rowsH) {
+  const uint32_t column = Slice(r.occupied, x) & rowsH;
+  return column != 0 ? 31 - std::countl_zero(column) : 0;
+}
+
+}  // namespace
+
+void StepRecorder::Step(const BitField& f, Bits seeds, int32_t chains, int32_t points) {
+  if (records == nullptr) return;
+  if (full || records->used == StepRecords::kCapacity) {
+    full = true;
+    current = nullptr;
+    return;
+  }
+  StepRecord& r = records->step[records->used++];
+  std::memcpy(r.mask, f.mask, sizeof r.mask);
+  r.colours = f.colours;
+  r.occupied = f.mask[kObstruct] | f.mask[kOtherCode];
+  for (uint32_t ks = f.colours; ks != 0; ks &= ks - 1) r.occupied |= f.mask[std::countr_zero(ks)];
+  r.lowered = 0;
+  if (current != nullptr) {
+    // Columns whose cells changed: only there can a fall have lowered the top.
+    const Bits changed = r.occupied ^ current->occupied;
+    for (int x = 1; x <= kBitColumns; ++x) {
+      if (Slice(changed, x) != 0) r.lowered |= 1u << x;
+    }
+  }
+  r.seenAny = 0;
+  r.seeds = seeds;
+  r.chains = chains;
+  r.points = points;
+  std::memset(r.seen, 0, sizeof r.seen);
+  current = &r;
+}
+
+BitResult RidingResult(const Engine& e, const StepRecords& records, int k, const Rider* riders,
+                       int riderCount, const Rider* still, int stillCount, Bits field) {
+  const int H = e.FieldHeight;
+  const int V = e.VanishCount;
+  const uint32_t rowsH = (uint32_t{1} << (H + 1)) - 2;
+  const int first = records.first[k];
+  const int count = records.count[k];
+  int row[2] = {}, lastTop[2] = {-1, -1};  // a column's top, read once it comes down
+  Bits bit[2] = {};
+  bool moved[2] = {};
+  uint32_t columns = 0;
+  Bits all = 0;
+  for (int j = 0; j < riderCount; ++j) {
+    row[j] = riders[j].row;
+    bit[j] = CellBit(riders[j].x, row[j]);
+    columns |= 1u << riders[j].x;
+    all |= bit[j];
+  }
+  for (int i = 0; i < count; ++i) {
+    const StepRecord& r = records.step[first + i];
+    bool anyMoved = false;
+    if (i > 0 && (r.lowered & columns) != 0) {
+      for (int j = 0; j < riderCount; ++j) {
+        moved[j] = false;
+        if ((r.lowered >> riders[j].x & 1) == 0) continue;
+        // When the fall lowered the rider's column, the rider comes down as far and is a
+        // seed of this step.
+        const int top = TopOf(r, riders[j].x, rowsH);
+        if (lastTop[j] < 0) lastTop[j] = TopOf(records.step[first + i - 1], riders[j].x, rowsH);
+        moved[j] = top < lastTop[j];
+        if (!moved[j]) continue;
+        row[j] -= lastTop[j] - top;
+        lastTop[j] = top;
+        bit[j] = CellBit(riders[j].x, row[j]);
+        anyMoved = true;
+      }
+      all = 0;
+      for (int j = 0; j < riderCount; ++j) all |= bit[j];
+    }
+    bool changes = false;
+    if ((r.seenAny & all) != 0) {
+      for (int j = 0; j < riderCount && !changes; ++j) {
+        changes = (r.seen[riders[j].colour] & bit[j]) != 0;
+      }
+    }
+    if (!anyMoved && !changes) continue;
+    // A moved rider is searched from: it changes the step when its group (with the other
+    // rider and the still beads of its colour) reaches the vanish count. A smaller group of
+    // its own stays, as nothing else searched touches it.
+    for (int j = 0; j < riderCount && !changes; ++j) {
+      if (!moved[j]) continue;
+      const int32_t c = riders[j].colour;
+      Bits m = r.mask[c];
+      for (int q = 0; q < riderCount; ++q) {
+        if (riders[q].colour == c) m |= bit[q];
+      }
+      for (int q = 0; q < stillCount; ++q) {
+        if (still[q].colour == c) m |= CellBit(still[q].x, still[q].row);
+      }
+      changes = Reaches(bit[j], m, V);
+    }
+    if (!changes) {
+      for (int j = 0; j < riderCount; ++j) moved[j] = false;
+      continue;
+    }
+    BitField f;
+    std::memcpy(f.mask, r.mask, sizeof f.mask);
+    f.colours = r.colours;
+    f.field = field;
+    Bits seeds = r.seeds;
+    for (int q = 0; q < stillCount; ++q) {
+      f.mask[still[q].colour] |= CellBit(still[q].x, still[q].row);
+      f.colours |= 1u << still[q].colour;
+    }
+    for (int j = 0; j < riderCount; ++j) {
+      f.mask[riders[j].colour] |= bit[j];
+      f.colours |= 1u << riders[j].colour;
+      if (moved[j]) seeds |= bit[j];
+    }
+    NoBitWatch none;
+    return ResolveSeeds(e, f, seeds, none, {r.chains, r.points});
+  }
+  const StepRecord& last = records.step[first + count - 1];
+  return {last.chains, last.points};
+}
+
+void ReadPlacementsOn(const Engine& e, const BitField& f, const TwinMove* placements, int count,
+                      PlacementsOnBoard& out) {
+  const int H = e.FieldHeight;
+  out.records.Clear();
+  out.kept = 0;
+  out.quiet = 0;
+  int top[kGridCols];
+  BitTops(e, f, top);
+  StepRecorder recorder{&out.records};
+  for (int j = 0; j < count && j < StepRecords::kEntries; ++j) {
+    const TwinMove& m = placements[j];
+    const int x2 = m.Column + DX[m.Rotation];
+    const int r1 = top[m.Column] + 1 + (m.Rotation == 2);
+    const int r2 = top[x2] + 1 + (m.Rotation == 0);
+    out.columns[j] = 1u << m.Column | 1u << x2;
+    if (r1 > H || r2 > H) continue;
+    BitField g = f;
+    const Bits b1 = CellBit(m.Column, r1);
+    const Bits b2 = CellBit(x2, r2);
+    g.mask[m.Colour1] |= b1;
+    g.mask[m.Colour2] |= b2;
+    g.colours |= 1u << m.Colour1 | 1u << m.Colour2;
+    // Most placements vanish nothing: their two group tests are all there is to keep.
+    const Group g1 = FloodGroup(b1, g.mask[m.Colour1]);
+    const Group g2 = FloodGroup(b2, g.mask[m.Colour2]);
+    if (g1.size < e.VanishCount && g2.size < e.VanishCount) {
+      out.kept |= uint64_t{1} << j;
+      out.quiet |= uint64_t{1} << j;
+      const Bits both = m.Colour1 == m.Colour2 ? Spread(g1.cells) | Spread(g2.cells) : 0;
+      out.seen[j][0] = both != 0 ? both : Spread(g1.cells);
+      out.seen[j][1] = both != 0 ? both : Spread(g2.cells);
+      continue;
+    }
+    recorder.Begin(j);
+    ResolveSeeds(e, g, b1 | b2, recorder);
+    recorder.End(j);
+    const int n = out.records.count[j];
+    if (n == 0) continue;
+    out.kept |= uint64_t{1} << j;
+  }
+}
+
+}  // namespace dalu::players
