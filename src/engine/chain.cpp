@@ -4,28 +4,15 @@
 
 namespace dalu {
 
+namespace {
+struct NoWatch {
+  void Compared(int, int, int32_t) {}
+};
+}  // namespace
+
 int SearchGroup(Board& b, int x, int y, int32_t k, CellPos* list) {
-  b.Cells[x][y] = -k;
-  list[0] = {static_cast<int8_t>(x), static_cast<int8_t>(y)};
-  int n = 1;
-  int waveStart = 0;
-  while (waveStart < n) {
-    const int waveEnd = n;
-    for (int i = waveStart; i < waveEnd; ++i) {
-      for (int d = 0; d < 4; ++d) {
-        const int nx = list[i].x + DX[d];
-        const int ny = list[i].y + DY[d];
-        // The border codes keep every step inside the grid: a colour never sits in the
-        // outermost rows or columns, so its neighbours always exist.
-        if (b.Cells[nx][ny] == k) {
-          b.Cells[nx][ny] = -k;
-          list[n++] = {static_cast<int8_t>(nx), static_cast<int8_t>(ny)};
-        }
-      }
-    }
-    waveStart = waveEnd;
-  }
-  return n;
+  NoWatch none;
+  return SearchGroupWatched(b, x, y, k, list, none);
 }
 
 int32_t ChainPoints(const Engine& e, int32_t c, int32_t n) {

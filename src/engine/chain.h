@@ -22,6 +22,34 @@ inline constexpr int kGroupCapacity = kGridCols * kGridRows;
 // The seed must hold k. Returns the member count.
 int SearchGroup(Board& b, int x, int y, int32_t k, CellPos* list);
 
+// SearchGroup, telling watch.Compared(x, y, k) of every cell it compares with k (the
+// players note which cells a resolution looked at). SearchGroup is this with no watch.
+template <class Watch>
+int SearchGroupWatched(Board& b, int x, int y, int32_t k, CellPos* list, Watch& watch) {
+  b.Cells[x][y] = -k;
+  list[0] = {static_cast<int8_t>(x), static_cast<int8_t>(y)};
+  int n = 1;
+  int waveStart = 0;
+  while (waveStart < n) {
+    const int waveEnd = n;
+    for (int i = waveStart; i < waveEnd; ++i) {
+      for (int d = 0; d < 4; ++d) {
+        const int nx = list[i].x + DX[d];
+        const int ny = list[i].y + DY[d];
+        // The border codes keep every step inside the grid: a colour never sits in the
+        // outermost rows or columns, so its neighbours always exist.
+        watch.Compared(nx, ny, k);
+        if (b.Cells[nx][ny] == k) {
+          b.Cells[nx][ny] = -k;
+          list[n++] = {static_cast<int8_t>(nx), static_cast<int8_t>(ny)};
+        }
+      }
+    }
+    waveStart = waveEnd;
+  }
+  return n;
+}
+
 // Instant resolution on e.WorkBoard. Mode 2 places a twin (move gives both colours, the
 // column and the rotation); mode 1 places one bead (Colour1 at Column, row in Rotation).
 // Runs every chain step to the end. Leaves the settled board, ResultObstruct and

@@ -39,31 +39,6 @@ int Flood(Board& b, int x, int y, int32_t c, int limit, CellPos* found, Watch& w
   return n;
 }
 
-// The engine's group search (SearchGroup), telling watch every cell it compares with k.
-template <class Watch>
-int SearchWatched(Board& b, int x, int y, int32_t k, CellPos* list, Watch& watch) {
-  b.Cells[x][y] = -k;
-  list[0] = {static_cast<int8_t>(x), static_cast<int8_t>(y)};
-  int n = 1;
-  int waveStart = 0;
-  while (waveStart < n) {
-    const int waveEnd = n;
-    for (int i = waveStart; i < waveEnd; ++i) {
-      for (int d = 0; d < 4; ++d) {
-        const int nx = list[i].x + DX[d];
-        const int ny = list[i].y + DY[d];
-        watch.Compared(nx, ny, k);
-        if (b.Cells[nx][ny] == k) {
-          b.Cells[nx][ny] = -k;
-          list[n++] = {static_cast<int8_t>(nx), static_cast<int8_t>(ny)};
-        }
-      }
-    }
-    waveStart = waveEnd;
-  }
-  return n;
-}
-
 }  // namespace
 
 template <class Watch>
@@ -175,7 +150,7 @@ void ResolveSettledWatched(const Engine& e, Board& b, const TwinMove& move, int 
     for (int i = 0; i < seedCount; ++i) {
       const int32_t k = b.Cells[seeds[i].x][seeds[i].y];
       if (!IsColour(k)) continue;
-      const int members = SearchWatched(b, seeds[i].x, seeds[i].y, k, group, watch);
+      const int members = SearchGroupWatched(b, seeds[i].x, seeds[i].y, k, group, watch);
       if (members >= V) {
         n += members;
         for (int m = 0; m < members; ++m) {
