@@ -252,15 +252,19 @@ BitResult ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch,
       const int lowest = std::countr_zero(holes);
       const int falling = BitCount64(occupied >> lowest);
       SetSlice(seeds, col, ((1u << falling) - 1) << lowest);
-      // Close the holes from the highest down: each moves everything above it one row down.
+      // Close the runs of holes from the highest down: each moves everything above it down
+      // by its length. A vanished group mostly leaves one run per column.
       while (holes != 0) {
         const int h = 31 - std::countl_zero(holes);
-        holes &= ~(1u << h);
-        const uint32_t low = (1u << h) - 1;
+        const uint32_t filledBelow = ~holes & ((1u << h) - 1);
+        const int bottom = filledBelow != 0 ? 32 - std::countl_zero(filledBelow) : 0;
+        const uint32_t low = (1u << bottom) - 1;
+        holes &= low;
+        const int length = h + 1 - bottom;
         for (uint32_t ks = kinds; ks != 0; ks &= ks - 1) {
           const int k = std::countr_zero(ks);
           const uint32_t inField = slice[k] & rowsH;
-          slice[k] = (slice[k] & ~rowsH) | (((inField & low) | ((inField >> 1) & ~low)) & rowsH);
+          slice[k] = (slice[k] & ~rowsH) | (((inField & low) | ((inField >> length) & ~low)) & rowsH);
         }
       }
       for (uint32_t ks = kinds; ks != 0; ks &= ks - 1) {
