@@ -151,6 +151,7 @@ void BitTops(const Engine& e, const BitField& f, int* top);
 struct NoBitWatch {
   void Step(const BitField&, Bits, int32_t, int32_t) {}
   void Searched(Bits, int32_t) {}
+  void Vanished(Bits) {}
   void Fell(int) {}
 };
 
@@ -160,7 +161,8 @@ struct NoBitWatch {
 // bead above row H, which stays marked there, is gone from every mask). watch.Step(f, seeds,
 // chains, points) hears of the board, the seeds and the score so far at the start of every
 // step, and once more when a fall leaves no seed; watch.Searched(g, k) of every group g of
-// colour k searched, watch.Fell(x) of every column whose beads may fall.
+// colour k searched, watch.Vanished(v) of the cells v a step vanishes, watch.Fell(x) of every
+// column whose beads may fall.
 //
 // start: the steps and points already made, when a resolution is taken up again from the
 // start of one of its steps (f and seeds as watch.Step heard them then).
@@ -215,6 +217,7 @@ BitResult ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch,
       }
     }
     if (n == 0) break;
+    watch.Vanished(vanish);
     const Bits dead = vanish | (kept & ~field);
     for (uint32_t ks = f.colours; ks != 0; ks &= ks - 1) f.mask[std::countr_zero(ks)] &= ~dead;
     const Bits freed = f.mask[kObstruct] & (vanish << 1 | vanish >> 1 | vanish << kBitStride |

@@ -210,6 +210,7 @@ struct BitSlotWatch {
       }
     }
   }
+  void Vanished(Bits v) { recorder.Vanished(v); }
   void Fell(int x) { t.fell[x] |= bit; }
 };
 

@@ -36,6 +36,7 @@ void StepRecorder::Step(const BitField& f, Bits seeds, int32_t chains, int32_t p
     }
   }
   r.seenAny = 0;
+  r.vanish = 0;
   r.seeds = seeds;
   r.chains = chains;
   r.points = points;
@@ -53,6 +54,8 @@ BitResult RidingResult(const Engine& e, const StepRecords& records, int k, const
   int row[2] = {}, lastTop[2] = {-1, -1};  // a column's top, read once it comes down
   Bits bit[2] = {};
   bool moved[2] = {};
+  bool gone[2] = {};    // vanished with a group the kept step vanished anyway
+  int32_t extra = 0;    // the points those riders added
   uint32_t columns = 0;
   Bits all = 0;
   for (int j = 0; j < riderCount; ++j) {
@@ -67,7 +70,7 @@ BitResult RidingResult(const Engine& e, const StepRecords& records, int k, const
     if (i > 0 && (r.lowered & columns) != 0) {
       for (int j = 0; j < riderCount; ++j) {
         moved[j] = false;
-        if ((r.lowered >> riders[j].x & 1) == 0) continue;
+        if (gone[j] || (r.lowered >> riders[j].x & 1) == 0) continue;
         // When the fall lowered the rider's column, the rider comes down as far and is a
         // seed of this step.
         const int top = TopOf(r, riders[j].x, rowsH);
@@ -80,29 +83,59 @@ BitResult RidingResult(const Engine& e, const StepRecords& records, int k, const
         anyMoved = true;
       }
       all = 0;
-      for (int j = 0; j < riderCount; ++j) all |= bit[j];
+      for (int j = 0; j < riderCount; ++j) all |= gone[j] ? 0 : bit[j];
     }
-    bool changes = false;
+    bool touched[2] = {};
+    bool anyTouched = false;
     if ((r.seenAny & all) != 0) {
-      for (int j = 0; j < riderCount && !changes; ++j) {
-        changes = (r.seen[riders[j].colour] & bit[j]) != 0;
+      for (int j = 0; j < riderCount; ++j) {
+        touched[j] = !gone[j] && (r.seen[riders[j].colour] & bit[j]) != 0;
+        anyTouched |= touched[j];
       }
     }
-    if (!anyMoved && !changes) continue;
-    // A moved rider is searched from: it changes the step when its group (with the other
-    // rider and the still beads of its colour) reaches the vanish count. A smaller group of
-    // its own stays, as nothing else searched touches it.
+    if (!anyMoved && !anyTouched) continue;
+    // A moved rider is searched from, and a touched one joins the group searched next to it:
+    // either changes the step only when its group (with the other rider and the still beads
+    // of its colour) reaches the vanish count. A smaller group stays as it is, and every
+    // group without a rider is found as before. A group that holds nothing but riders and
+    // beads the kept step vanished anyway vanishes as then, the riders with it: the step
+    // scores more but leaves the same board, as long as no obstruct bead next to a rider is
+    // freed and no rider above one of them is left to fall.
+    bool changes = false;
+    Bits join = 0;
     for (int j = 0; j < riderCount && !changes; ++j) {
-      if (!moved[j]) continue;
+      if (gone[j] || (!moved[j] && !touched[j])) continue;
       const int32_t c = riders[j].colour;
       Bits m = r.mask[c];
       for (int q = 0; q < riderCount; ++q) {
-        if (riders[q].colour == c) m |= bit[q];
+        if (!gone[q] && riders[q].colour == c) m |= bit[q];
       }
       for (int q = 0; q < stillCount; ++q) {
         if (still[q].colour == c) m |= CellBit(still[q].x, still[q].row);
       }
-      changes = Reaches(bit[j], m, V);
+      const Group g = FloodGroup(bit[j], m);
+      if (g.size < V) continue;
+      const Bits others = g.cells & ~all;
+      if (others != 0 && (others & ~r.vanish) == 0) {
+        join |= g.cells & all;
+      } else {
+        changes = true;
+      }
+    }
+    if (!changes && join != 0) {
+      changes = (Spread(join) & r.mask[kObstruct] & ~Spread(r.vanish)) != 0;
+      for (int j = 0; j < riderCount && !changes; ++j) {
+        for (int q = 0; q < riderCount && !changes; ++q) {
+          changes = (join & bit[j]) != 0 && !gone[q] && (join & bit[q]) == 0 &&
+                    riders[q].x == riders[j].x && row[q] > row[j];
+        }
+      }
+      if (!changes) {
+        const int32_t n = BitCount(r.vanish);
+        extra += ChainPoints(e, r.chains + 1, n + BitCount(join)) - ChainPoints(e, r.chains + 1, n);
+        for (int j = 0; j < riderCount; ++j) gone[j] |= (join & bit[j]) != 0;
+        all &= ~join;
+      }
     }
     if (!changes) {
       for (int j = 0; j < riderCount; ++j) moved[j] = false;
@@ -118,15 +151,16 @@ BitResult RidingResult(const Engine& e, const StepRecords& records, int k, const
       f.colours |= 1u << still[q].colour;
     }
     for (int j = 0; j < riderCount; ++j) {
+      if (gone[j]) continue;
       f.mask[riders[j].colour] |= bit[j];
       f.colours |= 1u << riders[j].colour;
       if (moved[j]) seeds |= bit[j];
     }
     NoBitWatch none;
-    return ResolveSeeds(e, f, seeds, none, {r.chains, r.points});
+    return ResolveSeeds(e, f, seeds, none, {r.chains, r.points + extra});
   }
   const StepRecord& last = records.step[first + count - 1];
-  return {last.chains, last.points};
+  return {last.chains, last.points + extra};
 }
 
 void ReadPlacementsOn(const Engine& e, const BitField& f, const TwinMove* placements, int count,

@@ -26,6 +26,7 @@ struct StepRecord {
   Bits occupied;         // every cell of the masks
   Bits seen[kObstruct];  // [k]: cells compared with colour k (1..9)
   Bits seeds;
+  Bits vanish;                // the cells the step vanished (none in the last step)
   Bits mask[kOtherCode + 1];  // BitField's masks and colours; its field is the caller's
   uint32_t colours;
 };
@@ -70,6 +71,9 @@ struct StepRecorder {
       current->seen[k] |= spread;
       current->seenAny |= spread;
     }
+  }
+  void Vanished(Bits v) {
+    if (current != nullptr) current->vanish = v;
   }
   void Fell(int) {}
 };
