@@ -1,5 +1,6 @@
 // The three-twin look-ahead player.
 #include <algorithm>
+#include <bit>
 #include <iterator>
 
 #include "engine/chain.h"
@@ -21,6 +22,106 @@ int32_t CountFilled(const ThinkContext& ctx) {
   }
   return n;
 }
+
+namespace {
+
+// The groups single beads would have, written one at a time on top of the columns of a
+// settled board: entry (x, height above the column's top 1..4, which of the third twin's two
+// colours). Each is searched when first asked; `known` marks those found.
+struct LandingGroups {
+  players::Group group[players::kBitColumns * 4 * 2];
+  uint64_t known = 0;
+
+  const players::Group& At(int x, int height, bool second, const players::BitField& f, int row,
+                           int32_t c) {
+    const int i = ((x - 1) * 4 + height - 1) * 2 + second;
+    if ((known >> i & 1) == 0) {
+      group[i] = players::FloodGroup(players::CellBit(x, row), f.mask[c]);
+      known |= uint64_t{1} << i;
+    }
+    return group[i];
+  }
+};
+
+// The third twin's placements read on the candidate's board (bit q: placement 201 + q), in
+// sets that answer at once which of them a next twin in other columns leaves as they were.
+struct ThirdsOnBoard {
+  const players::PlacementsOnBoard& thirds;
+  uint64_t all = 0;
+  uint64_t quiet = 0;                 // quiet, with the cells their group tests compared
+  uint64_t loud = 0;                  // vanish something, their steps kept
+  uint64_t inColumn[kGridCols] = {};  // [x]: those with a bead in column x
+  // [2 (x - 1) + height above the top - 1][colour]: the quiet ones a bead of that colour on
+  // that cell (one or two above the column's top) touches.
+  uint64_t touches[2 * players::kBitColumns][kObstruct] = {};
+  // Of a loud one: the columns a step after the first lowered, and the cells any step
+  // compared with each colour.
+  uint32_t lowered[players::StepRecords::kEntries];
+  players::Bits seen[players::StepRecords::kEntries][kObstruct];
+
+  ThirdsOnBoard(const Engine& e, const int* top, const players::PlacementsOnBoard& read, int count)
+      : thirds(read) {
+    using players::Bits;
+    const int W = e.FieldWidth;
+    all = count >= 64 ? ~uint64_t{0} : (uint64_t{1} << count) - 1;
+    quiet = read.kept & read.quiet & all;
+    loud = read.kept & ~read.quiet & all;
+    // The cells one and two above each column's top, where a next bead can land.
+    Bits landing = 0;
+    for (int x = 1; x <= W; ++x) {
+      for (int h = 1; h <= 2 && top[x] + h <= e.FieldHeight; ++h) {
+        landing |= players::CellBit(x, top[x] + h);
+      }
+    }
+    for (int q = 0; q < count; ++q) {
+      const uint64_t bit = uint64_t{1} << q;
+      for (uint32_t xs = read.columns[q]; xs != 0; xs &= xs - 1)
+        inColumn[std::countr_zero(xs)] |= bit;
+      if ((quiet & bit) != 0) {
+        const TwinMove& m = e.Placements[201 + q];
+        for (int k = 0; k < 2; ++k) {
+          const int32_t c = k == 0 ? m.Colour1 : m.Colour2;
+          for (Bits cells = read.seen[q][k] & landing; cells != 0; cells &= cells - 1) {
+            const int i = players::LowestBit(cells);
+            const int x = i / players::kBitStride + 1;
+            touches[2 * (x - 1) + i % players::kBitStride - top[x] - 1][c] |= bit;
+          }
+        }
+      } else if ((loud & bit) != 0) {
+        const int first = read.records.first[q];
+        const int steps = read.records.count[q];
+        lowered[q] = 0;
+        for (int c = 1; c < kObstruct; ++c) seen[q][c] = 0;
+        for (int s = 0; s < steps; ++s) {
+          const players::StepRecord& r = read.records.step[first + s];
+          if (s > 0) lowered[q] |= r.lowered;
+          for (int c = 1; c < kObstruct; ++c) seen[q][c] |= r.seen[c];
+        }
+      }
+    }
+  }
+
+  // The quiet ones bead b on top of its column touches (b.row one or two above top[b.x]).
+  uint64_t Touched(const players::Rider& b, const int* top) const {
+    return touches[2 * (b.x - 1) + b.row - top[b.x] - 1][b.colour];
+  }
+
+  // The kept result of loud one q with the riders on top of other columns, when no step
+  // lowers their columns or compares their cells with their colours; chains -1 otherwise.
+  players::BitResult Kept(int q, const players::Rider* riders) const {
+    for (int k = 0; k < 2; ++k) {
+      if ((lowered[q] >> riders[k].x & 1) != 0 ||
+          (seen[q][riders[k].colour] & players::CellBit(riders[k].x, riders[k].row)) != 0) {
+        return {-1, 0};
+      }
+    }
+    const players::StepRecord& last =
+        thirds.records.step[thirds.records.first[q] + thirds.records.count[q] - 1];
+    return {last.chains, last.points};
+  }
+};
+
+}  // namespace
 
 int32_t LookAhead(const ThinkContext& ctx, int32_t crowd, int32_t shapeScore, int32_t threshold) {
   Engine& e = ctx.eng;
@@ -69,8 +170,8 @@ int32_t LookAhead(const ThinkContext& ctx, int32_t crowd, int32_t shapeScore, in
                     IsColour(e.Placements[101].Colour2) && IsColour(e.Placements[201].Colour1) &&
                     IsColour(e.Placements[201].Colour2) && players::FitsBits(e, after1);
   if (bits) {
-    using players::Bits;
     using players::BitField;
+    using players::Bits;
     const int H = e.FieldHeight;
     const int V = e.VanishCount;
     players::NoBitWatch none;
@@ -87,9 +188,13 @@ int32_t LookAhead(const ThinkContext& ctx, int32_t crowd, int32_t shapeScore, in
     };
     // Every placement of the third twin resolved on the candidate's board once: behind a
     // quiet next twin in other columns it lands on the same cells, and the next twin's beads
-    // mostly ride.
+    // mostly ride. A field of at most 8 columns has at most 30 placements, so each has a bit
+    // in the sets below.
     players::PlacementsOnBoard& thirds = ctx.think.Records->Thirds;
     players::ReadPlacementsOn(e, first, &e.Placements[201], count3, thirds);
+    const ThirdsOnBoard on(e, top1, thirds, count3);
+    const int32_t thirdColour = e.Placements[201].Colour1;
+    LandingGroups before, after;
     for (int j = 101; j <= 100 + count2; ++j) {
       const TwinMove& m2 = e.Placements[j];
       if (top1[m2.Column] == H && top1[m2.Column + DX[m2.Rotation]] == H) continue;  // blocked
@@ -125,22 +230,76 @@ int32_t LookAhead(const ThinkContext& ctx, int32_t crowd, int32_t shapeScore, in
       const players::Rider riders[2] = {
           {m2.Column, top1[m2.Column] + 1 + (m2.Rotation == 2), m2.Colour1},
           {nx2, top1[nx2] + 1 + (m2.Rotation == 0), m2.Colour2}};
-      const uint32_t nextColumns = 1u << m2.Column | 1u << nx2;
-      for (int m = 201; m <= 200 + count3; ++m) {
-        const TwinMove& m3 = e.Placements[m];
-        if (top2[m3.Column] == H && top2[m3.Column + DX[m3.Rotation]] == H) continue;
-        const int q = m - 201;
-        if (riding && q < players::StepRecords::kEntries && (thirds.kept >> q & 1) != 0 &&
-            (thirds.columns[q] & nextColumns) == 0) {
-          if ((thirds.quiet >> q & 1) != 0) {
-            if (!players::TouchesQuiet(thirds, q, m3, n1, m2.Colour1, n2, m2.Colour2)) {
-              consider(0, 0, 0, 0);
-              continue;
-            }
+      // The third twins left to test one by one.
+      uint64_t rest = on.all;
+      if (riding) {
+        // Third twins in other columns land on the cells they landed on before. A quiet one
+        // the next twin's beads do not touch stays quiet; one that vanished something gives
+        // its kept result unless a bead changes a step.
+        const uint64_t other = ~(on.inColumn[m2.Column] | on.inColumn[nx2]);
+        const uint64_t touched = on.Touched(riders[0], top1) | on.Touched(riders[1], top1);
+        const uint64_t quiet = on.quiet & other & ~touched;
+        if (quiet != 0) consider(0, 0, 0, 0);
+        for (uint64_t rides = on.loud & other; rides != 0; rides &= rides - 1) {
+          const int q = std::countr_zero(rides);
+          players::BitResult r3 = on.Kept(q, riders);
+          if (r3.chains < 0) {
+            r3 = players::RidingResult(e, thirds.records, q, riders, 2, nullptr, 0, first.field);
+          }
+          consider(0, 0, r3.chains, r3.points);
+        }
+        rest &= ~quiet & ~(on.loud & other);
+      }
+      // Quiet tests of the other third twins from single-bead groups: on the candidate's
+      // board, with the next twin's beads joining them, when the next twin rides; on the
+      // board after it otherwise.
+      after.known = 0;
+      const Bits near1 = players::Spread(n1), near2 = players::Spread(n2);
+      auto groupOn = [&](int x, int row, int32_t c) -> players::Group {
+        if (!riding) return after.At(x, row - top2[x], c != thirdColour, second, row, c);
+        const players::Group& g = before.At(x, row - top1[x], c != thirdColour, first, row, c);
+        // A next bead of the colour next to the group joins it with its own group, which
+        // may bring the other one.
+        bool join1 = m2.Colour1 == c, join2 = m2.Colour2 == c;
+        if (!join1 && !join2) return g;
+        Bits cells = g.cells;
+        for (int pass = 0; pass < 2; ++pass) {
+          if (join1 && (cells & near1) != 0) {
+            cells |= before
+                         .At(m2.Column, riders[0].row - top1[m2.Column], c != thirdColour, first,
+                             riders[0].row, c)
+                         .cells;
+            join1 = false;
+          }
+          if (join2 && (cells & near2) != 0) {
+            cells |=
+                before.At(nx2, riders[1].row - top1[nx2], c != thirdColour, first, riders[1].row, c)
+                    .cells;
+            join2 = false;
+          }
+        }
+        return cells == g.cells ? g : players::Group{cells, players::BitCount(cells)};
+      };
+      for (; rest != 0; rest &= rest - 1) {
+        const TwinMove& m3 = e.Placements[201 + std::countr_zero(rest)];
+        const int x1 = m3.Column, x2 = m3.Column + DX[m3.Rotation];
+        if (top2[x1] == H && top2[x2] == H) continue;
+        const int row1 = top2[x1] + 1 + (m3.Rotation == 2);
+        const int row2 = top2[x2] + 1 + (m3.Rotation == 0);
+        if (row1 <= H && row2 <= H) {
+          // Both beads land in the field: the twin is quiet when neither group reaches the
+          // vanish count, the two groups counted as one when they are of one colour and meet.
+          const players::Group g1 = groupOn(x1, row1, m3.Colour1);
+          const players::Group g2 = groupOn(x2, row2, m3.Colour2);
+          bool quiet;
+          if (m3.Colour1 == m3.Colour2 &&
+              (x1 == x2 || row1 == row2 || (g1.cells & g2.cells) != 0)) {
+            quiet = players::BitCount(g1.cells | g2.cells) < V;
           } else {
-            const players::BitResult r3 =
-                players::RidingResult(e, thirds.records, q, riders, 2, nullptr, 0, first.field);
-            consider(0, 0, r3.chains, r3.points);
+            quiet = g1.size < V && g2.size < V;
+          }
+          if (quiet) {
+            consider(r2.chains, r2.points, 0, 0);
             continue;
           }
         }
