@@ -121,6 +121,40 @@ struct ThirdsOnBoard {
   }
 };
 
+// The most points two resolutions in turn can make together on the board f stands for, with
+// the four beads of two twins of colours twins[0..3] added: every step vanishes at least V
+// beads of one colour and scores its bonus and its rate for each bead beyond V.
+int32_t MostPointsOfTwoTwins(const Engine& e, const players::BitField& f, const int32_t* twins) {
+  const int V = e.VanishCount;
+  int beads = 0, steps = 0;
+  for (int32_t c = 1; c < kObstruct; ++c) {
+    int n = players::BitCount(f.mask[c]);
+    for (int k = 0; k < 4; ++k) n += twins[k] == c;
+    beads += n;
+    steps += n / V;
+  }
+  // bonus[k]: the bonuses of steps 1..k; rate[k]: the highest rate (at least 0) among them.
+  constexpr int kMostSteps = players::kBitColumns * players::kBitRows + 4;  // V = 1
+  int32_t bonus[kMostSteps + 1];
+  int32_t rate[kMostSteps + 1];
+  bonus[0] = 0;
+  rate[0] = 0;
+  for (int k = 1; k <= steps; ++k) {
+    const int s = std::min(k, kChainTableSize);
+    bonus[k] = bonus[k - 1] + e.ChainBonus[s] - e.ChainBonus[s - 1];
+    rate[k] = std::max(rate[k - 1], e.ChainRate[s]);
+  }
+  int32_t most = 0;
+  for (int k2 = 0; k2 <= steps; ++k2) {
+    for (int k3 = 0; k2 + k3 <= steps; ++k3) {
+      const int32_t points =
+          bonus[k2] + bonus[k3] + rate[std::max(k2, k3)] * (beads - (k2 + k3) * V);
+      most = std::max(most, points);
+    }
+  }
+  return most;
+}
+
 }  // namespace
 
 int32_t LookAhead(const ThinkContext& ctx, int32_t crowd, int32_t shapeScore, int32_t threshold) {
@@ -186,15 +220,24 @@ int32_t LookAhead(const ThinkContext& ctx, int32_t crowd, int32_t shapeScore, in
       const int x2 = m.Column + DX[m.Rotation];
       b2 = players::CellBit(x2, std::min(top[x2] + 1 + (m.Rotation == 0), H + 1));
     };
+    // A candidate that vanished something, in a field not crowded, makes every sequence
+    // worth 1 unless its points pass bigAttack. When even the most points the two twins
+    // could make with every bead of the field cannot, the first sequence that can be played
+    // gives the value.
+    const int32_t twinColours[4] = {e.Placements[101].Colour1, e.Placements[101].Colour2,
+                                    e.Placements[201].Colour1, e.Placements[201].Colour2};
+    const bool anySequence = crowd <= 70 && c1 > 0 && V >= 1 &&
+                             p1 + MostPointsOfTwoTwins(e, first, twinColours) <= bigAttack;
     // Every placement of the third twin resolved on the candidate's board once: behind a
     // quiet next twin in other columns it lands on the same cells, and the next twin's beads
     // mostly ride. A field of at most 8 columns has at most 30 placements, so each has a bit
     // in the sets below.
     players::PlacementsOnBoard& thirds = ctx.think.Records->Thirds;
-    players::ReadPlacementsOn(e, first, &e.Placements[201], count3, thirds);
-    const ThirdsOnBoard on(e, top1, thirds, count3);
+    if (!anySequence) players::ReadPlacementsOn(e, first, &e.Placements[201], count3, thirds);
+    const ThirdsOnBoard on(e, top1, thirds, anySequence ? 0 : count3);
     const int32_t thirdColour = e.Placements[201].Colour1;
     LandingGroups before, after;
+    const int tableTop = std::min(H + 1, players::kBitRows - 1);
     for (int j = 101; j <= 100 + count2; ++j) {
       const TwinMove& m2 = e.Placements[j];
       if (top1[m2.Column] == H && top1[m2.Column + DX[m2.Rotation]] == H) continue;  // blocked
@@ -230,6 +273,16 @@ int32_t LookAhead(const ThinkContext& ctx, int32_t crowd, int32_t shapeScore, in
       const players::Rider riders[2] = {
           {m2.Column, top1[m2.Column] + 1 + (m2.Rotation == 2), m2.Colour1},
           {nx2, top1[nx2] + 1 + (m2.Rotation == 0), m2.Colour2}};
+      if (anySequence) {
+        for (int m = 201; m <= 200 + count3; ++m) {
+          const TwinMove& m3 = e.Placements[m];
+          if (top2[m3.Column] < H || top2[m3.Column + DX[m3.Rotation]] < H) {
+            consider(r2.chains, r2.points, 0, 0);
+            return best;
+          }
+        }
+        continue;
+      }
       // The third twins left to test one by one.
       uint64_t rest = on.all;
       if (riding) {
@@ -286,7 +339,7 @@ int32_t LookAhead(const ThinkContext& ctx, int32_t crowd, int32_t shapeScore, in
         if (top2[x1] == H && top2[x2] == H) continue;
         const int row1 = top2[x1] + 1 + (m3.Rotation == 2);
         const int row2 = top2[x2] + 1 + (m3.Rotation == 0);
-        if (row1 <= H && row2 <= H) {
+        if (row1 <= tableTop && row2 <= tableTop) {
           // Both beads land in the field: the twin is quiet when neither group reaches the
           // vanish count, the two groups counted as one when they are of one colour and meet.
           const players::Group g1 = groupOn(x1, row1, m3.Colour1);
