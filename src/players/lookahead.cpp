@@ -308,7 +308,7 @@ int32_t LookAhead(const ThinkContext& ctx, int32_t crowd, int32_t shapeScore, in
       // board after it otherwise.
       after.known = 0;
       const Bits near1 = players::Spread(n1), near2 = players::Spread(n2);
-      auto groupOn = [&](int x, int row, int32_t c) -> players::Group {
+      auto groupOn = [&](int x, int row, int32_t c) __attribute__((always_inline))->players::Group {
         if (!riding) return after.At(x, row - top2[x], c != thirdColour, second, row, c);
         const players::Group& g = before.At(x, row - top1[x], c != thirdColour, first, row, c);
         // A next bead of the colour next to the group joins it with its own group, which
