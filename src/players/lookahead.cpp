@@ -41,7 +41,44 @@ struct LandingGroups {
     }
     return group[i];
   }
+
+  // The group of bead colour c at (x, row) on f with the beads of a twin that vanished
+  // nothing written on top of their columns (next[k], whose cell and neighbours are
+  // near[k]): a bead of the colour next to the group joins it with its own group, which may
+  // bring the other one. top: the column tops of f; second: c is not the third twin's first
+  // colour.
+  [[gnu::always_inline]] players::Group Joined(const players::BitField& f, const int* top, int x,
+                                               int row, int32_t c, bool second,
+                                               const players::Rider* next,
+                                               const players::Bits* near) {
+    const players::Group& g = At(x, row - top[x], second, f, row, c);
+    bool join0 = next[0].colour == c, join1 = next[1].colour == c;
+    if (!join0 && !join1) return g;
+    players::Bits cells = g.cells;
+    for (int pass = 0; pass < 2; ++pass) {
+      if (join0 && (cells & near[0]) != 0) {
+        cells |= At(next[0].x, next[0].row - top[next[0].x], second, f, next[0].row, c).cells;
+        join0 = false;
+      }
+      if (join1 && (cells & near[1]) != 0) {
+        cells |= At(next[1].x, next[1].row - top[next[1].x], second, f, next[1].row, c).cells;
+        join1 = false;
+      }
+    }
+    return cells == g.cells ? g : players::Group{cells, players::BitCount(cells)};
+  }
 };
+
+// Whether a twin of colours c1 and c2 whose beads have groups g1 and g2 on their own (each
+// without the other bead) vanishes nothing: the two are one group when they are of one colour
+// and the beads are neighbours (`touching`) or share a group.
+inline bool QuietTwin(const players::Group& g1, const players::Group& g2, int32_t c1, int32_t c2,
+                      bool touching, int V) {
+  if (c1 == c2 && (touching || (g1.cells & g2.cells) != 0)) {
+    return players::BitCount(g1.cells | g2.cells) < V;
+  }
+  return g1.size < V && g2.size < V;
+}
 
 // The third twin's placements read on the candidate's board (bit q: placement 201 + q), in
 // sets that answer at once which of them a next twin in other columns leaves as they were.
@@ -121,6 +158,150 @@ struct ThirdsOnBoard {
   }
 };
 
+constexpr int kMostPlacements = 4 * players::kBitColumns - 2;
+
+// A resolution as beads on top of other columns see it: the columns where a step emptied
+// cells, and the cells its group searches compared with two colours. A bead on top of a
+// column none of its steps emptied, on a cell none compared with its colour, leaves every
+// step as it was.
+struct RiderWatch {
+  int32_t colours[2];
+  players::Bits seen[2] = {};
+  uint32_t fell = 0;
+  void Step(const players::BitField&, players::Bits, int32_t, int32_t) {}
+  void Searched(players::Bits g, int32_t k) {
+    if (k == colours[0]) seen[0] |= players::Spread(g);
+    if (k == colours[1]) seen[1] |= players::Spread(g);
+  }
+  void Vanished(players::Bits) {}
+  void Fell(int x) { fell |= 1u << x; }
+};
+
+// The next and third twins that share a column, read once on the live board for every
+// candidate in other columns that vanishes nothing: its beads lie on top of their columns
+// there, and change a pair only when they touch it.
+struct LivePairs {
+  bool valid = false;
+  int top[kGridCols];  // the live board's column tops
+  int32_t colours[2];  // the current twin's colours
+  // [j]: behind next twin 101 + j (quiet on the live board), bit q: third twin 201 + q shares
+  // a column with it, lands in the field, and is quiet or vanishes something.
+  uint64_t quiet[kMostPlacements] = {};
+  uint64_t loud[kMostPlacements] = {};
+  // [j][2 (x - 1) + height above the top - 1][colour of the current twin]: the quiet pairs a
+  // bead of that colour on that cell touches.
+  uint64_t touches[kMostPlacements][2 * players::kBitColumns][2] = {};
+  struct Loud {
+    RiderWatch watch;
+    players::BitResult result;
+  };
+  static constexpr int kLoudCapacity = 128;
+  Loud louds[kLoudCapacity];
+  int loudCount = 0;
+  uint8_t loudAt[kMostPlacements][kMostPlacements];  // [j][q]: its entry in louds
+};
+
+// Reads the pairs of the next twin and the one after it, side p, on the settled board live
+// (current: the colours of the twin being placed). Leaves pairs.valid false where the bit
+// masks cannot read them.
+void ReadLivePairs(Engine& e, int p, const Board& live, const TwinMove& current, LivePairs& pairs) {
+  using players::Bits;
+  pairs.valid = false;
+  int32_t a, b;
+  players::TwinColours(e, p, e.TwinIndex[p], a, b);
+  EnumeratePlacements(e, 100, a, b);
+  const int count2 = e.PlacementCount;
+  players::TwinColours(e, p, e.TwinIndex[p] + 1, a, b);
+  EnumeratePlacements(e, 200, a, b);
+  const int count3 = e.PlacementCount;
+  if (count2 < 1 || count3 < 1 || !IsColour(e.Placements[101].Colour1) ||
+      !IsColour(e.Placements[101].Colour2) || !IsColour(e.Placements[201].Colour1) ||
+      !IsColour(e.Placements[201].Colour2) || !IsColour(current.Colour1) ||
+      !IsColour(current.Colour2) || !players::IsSettled(e, live) || !players::FitsBits(e, live)) {
+    return;
+  }
+  const int W = e.FieldWidth;
+  const int H = e.FieldHeight;
+  const int V = e.VanishCount;
+  pairs.valid = true;
+  pairs.colours[0] = current.Colour1;
+  pairs.colours[1] = current.Colour2;
+  players::BitField base, second, third;
+  players::ToBits(e, live, base);
+  players::BitTops(e, base, pairs.top);
+  uint32_t landing[kGridCols] = {};  // rows one and two above each top, in the field
+  for (int x = 1; x <= W; ++x) landing[x] = (3u << (pairs.top[x] + 1)) & ((2u << H) - 1);
+  const int32_t thirdColour = e.Placements[201].Colour1;
+  LandingGroups groups;
+  int top2[kGridCols];
+  for (int j = 0; j < count2; ++j) {
+    const TwinMove& m2 = e.Placements[101 + j];
+    const int nx2 = m2.Column + DX[m2.Rotation];
+    const players::Rider next[2] = {
+        {m2.Column, pairs.top[m2.Column] + 1 + (m2.Rotation == 2), m2.Colour1},
+        {nx2, pairs.top[nx2] + 1 + (m2.Rotation == 0), m2.Colour2}};
+    if (next[0].row > H || next[1].row > H) continue;
+    const Bits n1 = players::CellBit(next[0].x, next[0].row);
+    const Bits n2 = players::CellBit(next[1].x, next[1].row);
+    second = base;
+    second.mask[m2.Colour1] |= n1;
+    second.mask[m2.Colour2] |= n2;
+    second.colours |= 1u << m2.Colour1 | 1u << m2.Colour2;
+    if (players::Reaches(n1, second.mask[m2.Colour1], V) ||
+        players::Reaches(n2, second.mask[m2.Colour2], V)) {
+      continue;
+    }
+    std::copy(std::begin(pairs.top), std::end(pairs.top), std::begin(top2));
+    ++top2[m2.Column];
+    ++top2[nx2];
+    const uint32_t nextColumns = 1u << m2.Column | 1u << nx2;
+    const Bits near[2] = {players::Spread(n1), players::Spread(n2)};
+    for (int q = 0; q < count3; ++q) {
+      const TwinMove& m3 = e.Placements[201 + q];
+      const int x1 = m3.Column, x2 = m3.Column + DX[m3.Rotation];
+      if (((1u << x1 | 1u << x2) & nextColumns) == 0) continue;
+      const int row1 = top2[x1] + 1 + (m3.Rotation == 2);
+      const int row2 = top2[x2] + 1 + (m3.Rotation == 0);
+      if (row1 > H || row2 > H) continue;
+      const uint64_t bit = uint64_t{1} << q;
+      const players::Group g1 = groups.Joined(base, pairs.top, x1, row1, m3.Colour1,
+                                              m3.Colour1 != thirdColour, next, near);
+      const players::Group g2 = groups.Joined(base, pairs.top, x2, row2, m3.Colour2,
+                                              m3.Colour2 != thirdColour, next, near);
+      if (QuietTwin(g1, g2, m3.Colour1, m3.Colour2, x1 == x2 || row1 == row2, V)) {
+        pairs.quiet[j] |= bit;
+        const bool one = m3.Colour1 == m3.Colour2;
+        const Bits seen1 = players::Spread(g1.cells) | (one ? players::Spread(g2.cells) : 0);
+        const Bits seen2 = players::Spread(g2.cells) | (one ? seen1 : 0);
+        for (int k = 0; k < 2; ++k) {
+          const Bits cells = (m3.Colour1 == pairs.colours[k] ? seen1 : 0) |
+                             (m3.Colour2 == pairs.colours[k] ? seen2 : 0);
+          if (cells == 0) continue;
+          for (int x = 1; x <= W; ++x) {
+            const uint32_t near2 = players::Slice(cells, x) & landing[x];
+            if ((near2 >> (pairs.top[x] + 1) & 1) != 0) pairs.touches[j][2 * (x - 1)][k] |= bit;
+            if ((near2 >> (pairs.top[x] + 2) & 1) != 0) {
+              pairs.touches[j][2 * (x - 1) + 1][k] |= bit;
+            }
+          }
+        }
+        continue;
+      }
+      if (pairs.loudCount == LivePairs::kLoudCapacity) continue;
+      LivePairs::Loud& l = pairs.louds[pairs.loudCount];
+      third = second;
+      const Bits b1 = players::CellBit(x1, row1), b2 = players::CellBit(x2, row2);
+      third.mask[m3.Colour1] |= b1;
+      third.mask[m3.Colour2] |= b2;
+      third.colours |= 1u << m3.Colour1 | 1u << m3.Colour2;
+      l.watch = RiderWatch{{pairs.colours[0], pairs.colours[1]}};
+      l.result = players::ResolveSeeds(e, third, b1 | b2, l.watch);
+      pairs.loud[j] |= bit;
+      pairs.loudAt[j][q] = static_cast<uint8_t>(pairs.loudCount++);
+    }
+  }
+}
+
 // The most points two resolutions in turn can make together on the board f stands for, with
 // the four beads of two twins of colours twins[0..3] added: every step vanishes at least V
 // beads of one colour and scores its bonus and its rate for each bead beyond V.
@@ -157,7 +338,12 @@ int32_t MostPointsOfTwoTwins(const Engine& e, const players::BitField& f, const 
 
 }  // namespace
 
-int32_t LookAhead(const ThinkContext& ctx, int32_t crowd, int32_t shapeScore, int32_t threshold) {
+namespace {
+
+// LookAhead, with the pairs read on the live board when there are any, and the candidate's
+// beads (where it landed on the live board).
+int32_t LookAheadOn(const ThinkContext& ctx, int32_t crowd, int32_t shapeScore, int32_t threshold,
+                    const LivePairs* pairs, const players::Rider* candidate) {
   Engine& e = ctx.eng;
   const int p = ctx.think.LookAheadPlayer;
 
@@ -236,6 +422,23 @@ int32_t LookAhead(const ThinkContext& ctx, int32_t crowd, int32_t shapeScore, in
     if (!anySequence) players::ReadPlacementsOn(e, first, &e.Placements[201], count3, thirds);
     const ThirdsOnBoard on(e, top1, thirds, anySequence ? 0 : count3);
     const int32_t thirdColour = e.Placements[201].Colour1;
+    // The pairs read on the live board serve a candidate that vanished nothing in the field.
+    const bool usePairs = pairs != nullptr && pairs->valid && c1 == 0 && candidate[0].row <= H &&
+                          candidate[1].row <= H;
+    uint32_t candidateColumns = 0;
+    uint64_t away = 0;  // third twins in other columns than the candidate
+    int cell[2] = {}, slot[2] = {};
+    Bits candidateBit[2] = {};
+    if (usePairs) {
+      candidateColumns = 1u << candidate[0].x | 1u << candidate[1].x;
+      away = ~(on.inColumn[candidate[0].x] | on.inColumn[candidate[1].x]);
+      for (int k = 0; k < 2; ++k) {
+        const int x = candidate[k].x;
+        cell[k] = 2 * (x - 1) + candidate[k].row - pairs->top[x] - 1;
+        slot[k] = candidate[k].colour == pairs->colours[0] ? 0 : 1;
+        candidateBit[k] = players::CellBit(x, candidate[k].row);
+      }
+    }
     LandingGroups before, after;
     const int tableTop = std::min(H + 1, players::kBitRows - 1);
     for (int j = 101; j <= 100 + count2; ++j) {
@@ -302,36 +505,38 @@ int32_t LookAhead(const ThinkContext& ctx, int32_t crowd, int32_t shapeScore, in
           consider(0, 0, r3.chains, r3.points);
         }
         rest &= ~quiet & ~(on.loud & other);
+        if (usePairs && ((1u << m2.Column | 1u << nx2) & candidateColumns) == 0) {
+          // The pairs of this next twin away from the candidate, read on the live board: a
+          // quiet one the candidate's beads do not touch stays quiet, a loud one keeps its
+          // result unless they change a step.
+          const int jj = j - 101;
+          const uint64_t mine = rest & away;
+          const uint64_t quietPairs =
+              pairs->quiet[jj] & mine &
+              ~(pairs->touches[jj][cell[0]][slot[0]] | pairs->touches[jj][cell[1]][slot[1]]);
+          if (quietPairs != 0) consider(0, 0, 0, 0);
+          rest &= ~quietPairs;
+          for (uint64_t louds = pairs->loud[jj] & mine; louds != 0; louds &= louds - 1) {
+            const int q = std::countr_zero(louds);
+            const LivePairs::Loud& l = pairs->louds[pairs->loudAt[jj][q]];
+            if ((l.watch.fell & candidateColumns) != 0 ||
+                (l.watch.seen[slot[0]] & candidateBit[0]) != 0 ||
+                (l.watch.seen[slot[1]] & candidateBit[1]) != 0) {
+              continue;
+            }
+            consider(0, 0, l.result.chains, l.result.points);
+            rest &= ~(uint64_t{1} << q);
+          }
+        }
       }
       // Quiet tests of the other third twins from single-bead groups: on the candidate's
       // board, with the next twin's beads joining them, when the next twin rides; on the
       // board after it otherwise.
       after.known = 0;
-      const Bits near1 = players::Spread(n1), near2 = players::Spread(n2);
+      const Bits near[2] = {players::Spread(n1), players::Spread(n2)};
       auto groupOn = [&](int x, int row, int32_t c) __attribute__((always_inline))->players::Group {
         if (!riding) return after.At(x, row - top2[x], c != thirdColour, second, row, c);
-        const players::Group& g = before.At(x, row - top1[x], c != thirdColour, first, row, c);
-        // A next bead of the colour next to the group joins it with its own group, which
-        // may bring the other one.
-        bool join1 = m2.Colour1 == c, join2 = m2.Colour2 == c;
-        if (!join1 && !join2) return g;
-        Bits cells = g.cells;
-        for (int pass = 0; pass < 2; ++pass) {
-          if (join1 && (cells & near1) != 0) {
-            cells |= before
-                         .At(m2.Column, riders[0].row - top1[m2.Column], c != thirdColour, first,
-                             riders[0].row, c)
-                         .cells;
-            join1 = false;
-          }
-          if (join2 && (cells & near2) != 0) {
-            cells |=
-                before.At(nx2, riders[1].row - top1[nx2], c != thirdColour, first, riders[1].row, c)
-                    .cells;
-            join2 = false;
-          }
-        }
-        return cells == g.cells ? g : players::Group{cells, players::BitCount(cells)};
+        return before.Joined(first, top1, x, row, c, c != thirdColour, riders, near);
       };
       for (; rest != 0; rest &= rest - 1) {
         const TwinMove& m3 = e.Placements[201 + std::countr_zero(rest)];
@@ -344,14 +549,7 @@ int32_t LookAhead(const ThinkContext& ctx, int32_t crowd, int32_t shapeScore, in
           // vanish count, the two groups counted as one when they are of one colour and meet.
           const players::Group g1 = groupOn(x1, row1, m3.Colour1);
           const players::Group g2 = groupOn(x2, row2, m3.Colour2);
-          bool quiet;
-          if (m3.Colour1 == m3.Colour2 &&
-              (x1 == x2 || row1 == row2 || (g1.cells & g2.cells) != 0)) {
-            quiet = players::BitCount(g1.cells | g2.cells) < V;
-          } else {
-            quiet = g1.size < V && g2.size < V;
-          }
-          if (quiet) {
+          if (QuietTwin(g1, g2, m3.Colour1, m3.Colour2, x1 == x2 || row1 == row2, V)) {
             consider(r2.chains, r2.points, 0, 0);
             continue;
           }
@@ -415,6 +613,12 @@ int32_t LookAhead(const ThinkContext& ctx, int32_t crowd, int32_t shapeScore, in
   return best;
 }
 
+}  // namespace
+
+int32_t LookAhead(const ThinkContext& ctx, int32_t crowd, int32_t shapeScore, int32_t threshold) {
+  return LookAheadOn(ctx, crowd, shapeScore, threshold, nullptr, nullptr);
+}
+
 TwinMove Thinking2p(const ThinkContext& ctx, int player, const TwinMove& current, int Depth) {
   Engine& e = ctx.eng;
   const Board& live = e.Boards[player];
@@ -436,6 +640,11 @@ TwinMove Thinking2p(const ThinkContext& ctx, int player, const TwinMove& current
   e.WorkBoard = live;
   const int32_t crowd = players::FillPercent(e, CountFilled(ctx)) + live.PendingShown;
   const int32_t threshold = Depth * 3 / 2;
+
+  // The next and third twins that share a column, read on the live board before the first
+  // look-ahead.
+  LivePairs pairs;
+  bool pairsRead = false;
 
   // 3.
   for (int i = 1; i <= count; ++i) {
@@ -478,7 +687,12 @@ TwinMove Thinking2p(const ThinkContext& ctx, int player, const TwinMove& current
 
     // 3.3-3.5
     ResolveChains(e, move, 2);
-    s = LookAhead(ctx, crowd, s, threshold);
+    if (!pairsRead) {
+      ReadLivePairs(e, player, live, current, pairs);
+      pairsRead = true;
+    }
+    const players::Rider beads[2] = {{xs[1], land[1], cs[1]}, {xs[2], land[2], cs[2]}};
+    s = LookAheadOn(ctx, crowd, s, threshold, &pairs, beads);
     players::KeepBest(t, i, s, best, chosen);
   }
 
