@@ -217,7 +217,8 @@ void ReadLivePairs(Engine& e, int p, const Board& live, const TwinMove& current,
   if (count2 < 1 || count3 < 1 || !IsColour(e.Placements[101].Colour1) ||
       !IsColour(e.Placements[101].Colour2) || !IsColour(e.Placements[201].Colour1) ||
       !IsColour(e.Placements[201].Colour2) || !IsColour(current.Colour1) ||
-      !IsColour(current.Colour2) || !players::IsSettled(e, live) || !players::FitsBits(e, live)) {
+      !IsColour(current.Colour2) || e.FieldHeight + 1 >= players::kBitRows ||
+      !players::IsSettled(e, live) || !players::FitsBits(e, live)) {
     return;
   }
   const int W = e.FieldWidth;
@@ -385,10 +386,12 @@ int32_t LookAheadOn(const ThinkContext& ctx, int32_t crowd, int32_t shapeScore, 
     if (v > best) best = v;
   };
 
-  // On a settled board that fits the bit masks, both twins are placed and resolved there.
+  // On a settled board that fits the bit masks, both twins are placed and resolved there. The
+  // row above the field needs bits of its own too: a bead lands there on a full column.
   const bool bits = settled && count2 > 0 && count3 > 0 && IsColour(e.Placements[101].Colour1) &&
                     IsColour(e.Placements[101].Colour2) && IsColour(e.Placements[201].Colour1) &&
-                    IsColour(e.Placements[201].Colour2) && players::FitsBits(e, after1);
+                    IsColour(e.Placements[201].Colour2) && e.FieldHeight + 1 < players::kBitRows &&
+                    players::FitsBits(e, after1);
   if (bits) {
     using players::BitField;
     using players::Bits;
