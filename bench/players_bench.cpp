@@ -351,7 +351,7 @@ int main(int argc, char** argv) {
     if (std::strncmp(argv[i], "--level=", 8) == 0) onlyLevel = std::atoi(argv[i] + 8);
   }
   const std::vector<Position> positions = MakePositions(w);
-  for (int r = getenv("PB_REPEAT") ? atoi(getenv("PB_REPEAT")) : 1; r > 0; --r) PrintTable(w, positions, onlyLevel);
+  PrintTable(w, positions, onlyLevel);
   if (tableOnly) return 0;
 
   for (int level = 1; level <= 9; ++level) {
