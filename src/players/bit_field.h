@@ -86,6 +86,9 @@ struct Group {
   int size;
 };
 
+// OneCell: seed is a single cell, so a seed that touches none of m is a group of one,
+// answered without counting.
+template <bool OneCell = false>
 inline Group FloodGroup(Bits seed, Bits m) {
 #if defined(__SSE2__)
   // One column is one 16-bit lane: a step up or down shifts within the lanes (the floor row
@@ -95,12 +98,15 @@ inline Group FloodGroup(Bits seed, Bits m) {
   __m128i g = _mm_set_epi64x(static_cast<int64_t>(seed >> 64), static_cast<int64_t>(seed));
   const __m128i within =
       _mm_set_epi64x(static_cast<int64_t>(allowed >> 64), static_cast<int64_t>(allowed));
-  for (;;) {
+  for (bool first = true;; first = false) {
     const __m128i spread =
         _mm_or_si128(_mm_or_si128(_mm_or_si128(g, _mm_slli_epi16(g, 1)), _mm_srli_epi16(g, 1)),
                      _mm_or_si128(_mm_slli_si128(g, 2), _mm_srli_si128(g, 2)));
     const __m128i n = _mm_and_si128(spread, within);
-    if (_mm_movemask_epi8(_mm_cmpeq_epi8(n, g)) == 0xFFFF) break;
+    if (_mm_movemask_epi8(_mm_cmpeq_epi8(n, g)) == 0xFFFF) {
+      if (OneCell && first) return {seed, 1};
+      break;
+    }
     g = n;
   }
   // The cells counted in the register too: bits per byte, then the bytes summed.
@@ -130,6 +136,11 @@ inline Bits Flood(Bits seed, Bits m) {
 // Whether the group of seed in mask m has at least n cells.
 inline bool Reaches(Bits seed, Bits m, int n) {
   return FloodGroup(seed, m).size >= n;
+}
+
+// Reaches for a seed of one cell.
+inline bool CellReaches(Bits cell, Bits m, int n) {
+  return FloodGroup<true>(cell, m).size >= n;
 }
 
 // Every cell of rows 1..h in columns 1..w.
@@ -220,8 +231,8 @@ BitResult ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch,
     watch.Vanished(vanish);
     const Bits dead = vanish | (kept & ~field);
     for (uint32_t ks = f.colours; ks != 0; ks &= ks - 1) f.mask[std::countr_zero(ks)] &= ~dead;
-    const Bits freed = f.mask[kObstruct] & (vanish << 1 | vanish >> 1 | vanish << kBitStride |
-                                     vanish >> kBitStride);
+    const Bits freed = f.mask[kObstruct] &
+                       (vanish << 1 | vanish >> 1 | vanish << kBitStride | vanish >> kBitStride);
     f.mask[kObstruct] &= ~freed;
     ++chains;
     points += ChainPoints(e, chains, n);
@@ -267,7 +278,8 @@ BitResult ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch,
         for (uint32_t ks = kinds; ks != 0; ks &= ks - 1) {
           const int k = std::countr_zero(ks);
           const uint32_t inField = slice[k] & rowsH;
-          slice[k] = (slice[k] & ~rowsH) | (((inField & low) | ((inField >> length) & ~low)) & rowsH);
+          slice[k] =
+              (slice[k] & ~rowsH) | (((inField & low) | ((inField >> length) & ~low)) & rowsH);
         }
       }
       for (uint32_t ks = kinds; ks != 0; ks &= ks - 1) {

@@ -54,8 +54,8 @@ BitResult RidingResult(const Engine& e, const StepRecords& records, int k, const
   int row[2] = {}, lastTop[2] = {-1, -1};  // a column's top, read once it comes down
   Bits bit[2] = {};
   bool moved[2] = {};
-  bool gone[2] = {};    // vanished with a group the kept step vanished anyway
-  int32_t extra = 0;    // the points those riders added
+  bool gone[2] = {};  // vanished with a group the kept step vanished anyway
+  int32_t extra = 0;  // the points those riders added
   uint32_t columns = 0;
   Bits all = 0;
   for (int j = 0; j < riderCount; ++j) {
