@@ -215,6 +215,12 @@ BitResult ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch,
         kept |= all.cells;
         continue;
       }
+      if ((s & (s - 1)) == 0) {  // one seed: the group found is its own
+        watch.Searched(all.cells, k);
+        vanish |= all.cells;
+        n += all.size;
+        continue;
+      }
       while (s != 0) {
         const Group g = FloodGroup(s & (0 - s), f.mask[k]);
         watch.Searched(g.cells, k);
