@@ -250,6 +250,50 @@ BitResult ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch,
     // The kinds of cells that fall: the colours present, obstruct beads and other codes
     // (those two only when the board has any: a resolution never adds them).
     const uint32_t kinds = f.colours | fixedKinds;
+#if defined(__SSE2__)
+    // Every column at once, one 16-bit lane each: each round moves every bead with an empty
+    // field cell anywhere below it down one row, until none has; a column closes up in as
+    // many rounds as it has holes. Only columns with emptied cells can have holes, as the
+    // board was settled.
+    for (int col = 1; col <= W; ++col) {
+      if (Slice(emptied, col) != 0) watch.Fell(col);
+    }
+    {
+      const __m128i rows = _mm_set1_epi16(static_cast<int16_t>(rowsH));
+      __m128i m[kOtherCode + 1];
+      __m128i occupied = _mm_setzero_si128();
+      for (uint32_t ks = kinds; ks != 0; ks &= ks - 1) {
+        const int k = std::countr_zero(ks);
+        m[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&f.mask[k]));
+        occupied = _mm_or_si128(occupied, m[k]);
+      }
+      occupied = _mm_and_si128(occupied, rows);
+      __m128i moved = _mm_setzero_si128();
+      for (;;) {
+        __m128i below = _mm_andnot_si128(occupied, rows);
+        below = _mm_or_si128(below, _mm_slli_epi16(below, 1));
+        below = _mm_or_si128(below, _mm_slli_epi16(below, 2));
+        below = _mm_or_si128(below, _mm_slli_epi16(below, 4));
+        below = _mm_or_si128(below, _mm_slli_epi16(below, 8));
+        const __m128i falling = _mm_and_si128(occupied, _mm_slli_epi16(below, 1));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(falling, _mm_setzero_si128())) == 0xFFFF) break;
+        const __m128i landed = _mm_srli_epi16(falling, 1);
+        for (uint32_t ks = kinds; ks != 0; ks &= ks - 1) {
+          const int k = std::countr_zero(ks);
+          m[k] = _mm_or_si128(_mm_andnot_si128(falling, m[k]),
+                              _mm_srli_epi16(_mm_and_si128(m[k], falling), 1));
+        }
+        occupied = _mm_or_si128(_mm_andnot_si128(falling, occupied), landed);
+        moved = _mm_or_si128(_mm_andnot_si128(falling, moved), landed);
+      }
+      for (uint32_t ks = kinds; ks != 0; ks &= ks - 1) {
+        const int k = std::countr_zero(ks);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(&f.mask[k]), m[k]);
+      }
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(&seeds), moved);
+    }
+#else
+    const uint32_t kinds = f.colours | fixedKinds;
     for (int col = 1; col <= W; ++col) {
       const uint32_t gone = Slice(emptied, col);
       if (gone == 0) continue;
@@ -293,6 +337,7 @@ BitResult ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch,
         SetSlice(f.mask[k], col, slice[k]);
       }
     }
+#endif
     if (seeds == 0) {
       watch.Step(f, seeds, chains, points);
       break;
