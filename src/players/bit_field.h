@@ -84,6 +84,7 @@ inline Bits Spread(Bits g) {
 struct Group {
   Bits cells;
   int size;
+  Bits around;  // the cells and their four neighbours
 };
 
 // OneCell: seed is a single cell, so a seed that touches none of m is a group of one,
@@ -98,13 +99,21 @@ inline Group FloodGroup(Bits seed, Bits m) {
   __m128i g = _mm_set_epi64x(static_cast<int64_t>(seed >> 64), static_cast<int64_t>(seed));
   const __m128i within =
       _mm_set_epi64x(static_cast<int64_t>(allowed >> 64), static_cast<int64_t>(allowed));
+  // Once the group is whole, its spread is the cells around it too.
+  auto toBits = [](__m128i v) {
+    const uint64_t lo = static_cast<uint64_t>(_mm_cvtsi128_si64(v));
+    const uint64_t hi = static_cast<uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(v, v)));
+    return Bits{hi} << 64 | lo;
+  };
+  __m128i around;
   for (bool first = true;; first = false) {
     const __m128i spread =
         _mm_or_si128(_mm_or_si128(_mm_or_si128(g, _mm_slli_epi16(g, 1)), _mm_srli_epi16(g, 1)),
                      _mm_or_si128(_mm_slli_si128(g, 2), _mm_srli_si128(g, 2)));
     const __m128i n = _mm_and_si128(spread, within);
     if (_mm_movemask_epi8(_mm_cmpeq_epi8(n, g)) == 0xFFFF) {
-      if (OneCell && first) return {seed, 1};
+      if (OneCell && first) return {seed, 1, toBits(spread)};
+      around = spread;
       break;
     }
     g = n;
@@ -116,14 +125,13 @@ inline Group FloodGroup(Bits seed, Bits m) {
   c = _mm_and_si128(_mm_add_epi8(c, _mm_srli_epi64(c, 4)), _mm_set1_epi8(0x0F));
   c = _mm_sad_epu8(c, _mm_setzero_si128());
   const int size = _mm_cvtsi128_si32(c) + _mm_cvtsi128_si32(_mm_unpackhi_epi64(c, c));
-  const uint64_t lo = static_cast<uint64_t>(_mm_cvtsi128_si64(g));
-  const uint64_t hi = static_cast<uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(g, g)));
-  return {Bits{hi} << 64 | lo, size};
+  return {toBits(g), size, toBits(around)};
 #else
   Bits g = seed;
   for (;;) {
-    const Bits n = Spread(g) & (m | seed);
-    if (n == g) return {g, BitCount(g)};
+    const Bits spread = Spread(g);
+    const Bits n = spread & (m | seed);
+    if (n == g) return {g, BitCount(g), spread};
     g = n;
   }
 #endif
@@ -161,7 +169,7 @@ void BitTops(const Engine& e, const BitField& f, int* top);
 // Observers of ResolveSeeds. NoBitWatch observes nothing.
 struct NoBitWatch {
   void Step(const BitField&, Bits, int32_t, int32_t) {}
-  void Searched(Bits, int32_t) {}
+  void Searched(const Group&, int32_t) {}
   void Vanished(Bits) {}
   void Fell(int) {}
 };
@@ -211,19 +219,19 @@ BitResult ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch,
       // each of them, and they are only kept. Most steps after the last vanish end here.
       const Group all = FloodGroup(s, f.mask[k]);
       if (all.size < V) {
-        watch.Searched(all.cells, k);
+        watch.Searched(all, k);
         kept |= all.cells;
         continue;
       }
       if ((s & (s - 1)) == 0) {  // one seed: the group found is its own
-        watch.Searched(all.cells, k);
+        watch.Searched(all, k);
         vanish |= all.cells;
         n += all.size;
         continue;
       }
       while (s != 0) {
         const Group g = FloodGroup(s & (0 - s), f.mask[k]);
-        watch.Searched(g.cells, k);
+        watch.Searched(g, k);
         s &= ~g.cells;
         if (g.size >= V) {
           vanish |= g.cells;
@@ -237,8 +245,10 @@ BitResult ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch,
     watch.Vanished(vanish);
     const Bits dead = vanish | (kept & ~field);
     for (uint32_t ks = f.colours; ks != 0; ks &= ks - 1) f.mask[std::countr_zero(ks)] &= ~dead;
-    const Bits freed = f.mask[kObstruct] &
-                       (vanish << 1 | vanish >> 1 | vanish << kBitStride | vanish >> kBitStride);
+    const Bits freed = f.mask[kObstruct] != 0
+                           ? f.mask[kObstruct] & (vanish << 1 | vanish >> 1 | vanish << kBitStride |
+                                                  vanish >> kBitStride)
+                           : 0;
     f.mask[kObstruct] &= ~freed;
     ++chains;
     points += ChainPoints(e, chains, n);

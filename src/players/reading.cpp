@@ -198,10 +198,9 @@ struct BitSlotWatch {
   void Step(const BitField& f, Bits seeds, int32_t chains, int32_t points) {
     recorder.Step(f, seeds, chains, points);
   }
-  void Searched(Bits g, int32_t k) {
+  void Searched(const players::Group& g, int32_t k) {
     recorder.Searched(g, k);
-    const Bits spread = players::Spread(g);
-    const Bits hits = spread & slots;
+    const Bits hits = g.around & slots;
     for (int half = 0; half < 2; ++half) {
       for (uint64_t h = static_cast<uint64_t>(hits >> (64 * half)); h != 0; h &= h - 1) {
         const int b = 64 * half + std::countr_zero(h);
@@ -218,7 +217,7 @@ struct BitSlotWatch {
 template <class Watch>
 int32_t TriggerBits(const Engine& e, const BitField& f, int x, int y, int32_t c, Watch& watch) {
   const players::Group g = players::FloodGroup<true>(players::CellBit(x, y), f.mask[c]);
-  watch.Searched(g.cells, c);
+  watch.Searched(g, c);
   if (g.size < e.VanishCount) return INT32_MIN;
   return players::ResolveBits(e, f, x, y, c, watch);
 }
