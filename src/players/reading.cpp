@@ -321,18 +321,16 @@ void DeriveTable(const Engine& e, const BitField& f, const TriggerTableOf<4>& ba
     ++raised[w.x[k]];
   }
   std::fill(std::begin(t.top), std::end(t.top), kFar);
-  std::memset(t.compared, 0, sizeof t.compared);
   std::memset(t.fell, 0, sizeof t.fell);
   const uint64_t keep = ~changed;
-  // Only colours on the board and the triggers' colours 1..4 are ever compared.
-  const uint32_t compared = (f.colours | 0x1Eu) & 0x3FEu;
+  // Every watched cell of columns 1..W is written, all colours in a row (the watch only
+  // ever notes cells of those columns); a colour never compared is 0 in base too.
   for (int x = 1; x <= W; ++x) {
     t.top[x] = base.top[x] + raised[x];
     for (int level = 0; level < 2; ++level) {
-      for (uint32_t ks = compared; ks != 0; ks &= ks - 1) {
-        const int k = std::countr_zero(ks);
-        t.compared[x][level][k] = base.compared[x][level + raised[x]][k] & keep;
-      }
+      const uint64_t* from = base.compared[x][level + raised[x]];
+      uint64_t* to = t.compared[x][level];
+      for (size_t k = 0; k < std::size(t.compared[x][level]); ++k) to[k] = from[k] & keep;
     }
     t.fell[x] = base.fell[x] & keep;
   }
