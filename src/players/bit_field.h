@@ -84,8 +84,12 @@ inline Bits Spread(Bits g) {
 struct Group {
   Bits cells;
   int size;
+  Bits around;  // the cells and their four neighbours
 };
 
+// OneCell: seed is a single cell, so a seed that touches none of m is a group of one,
+// answered without counting.
+template <bool OneCell = false>
 inline Group FloodGroup(Bits seed, Bits m) {
 #if defined(__SSE2__)
   // One column is one 16-bit lane: a step up or down shifts within the lanes (the floor row
@@ -95,12 +99,23 @@ inline Group FloodGroup(Bits seed, Bits m) {
   __m128i g = _mm_set_epi64x(static_cast<int64_t>(seed >> 64), static_cast<int64_t>(seed));
   const __m128i within =
       _mm_set_epi64x(static_cast<int64_t>(allowed >> 64), static_cast<int64_t>(allowed));
-  for (;;) {
+  // Once the group is whole, its spread is the cells around it too.
+  auto toBits = [](__m128i v) {
+    const uint64_t lo = static_cast<uint64_t>(_mm_cvtsi128_si64(v));
+    const uint64_t hi = static_cast<uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(v, v)));
+    return Bits{hi} << 64 | lo;
+  };
+  __m128i around;
+  for (bool first = true;; first = false) {
     const __m128i spread =
         _mm_or_si128(_mm_or_si128(_mm_or_si128(g, _mm_slli_epi16(g, 1)), _mm_srli_epi16(g, 1)),
                      _mm_or_si128(_mm_slli_si128(g, 2), _mm_srli_si128(g, 2)));
     const __m128i n = _mm_and_si128(spread, within);
-    if (_mm_movemask_epi8(_mm_cmpeq_epi8(n, g)) == 0xFFFF) break;
+    if (_mm_movemask_epi8(_mm_cmpeq_epi8(n, g)) == 0xFFFF) {
+      if (OneCell && first) return {seed, 1, toBits(spread)};
+      around = spread;
+      break;
+    }
     g = n;
   }
   // The cells counted in the register too: bits per byte, then the bytes summed.
@@ -110,14 +125,13 @@ inline Group FloodGroup(Bits seed, Bits m) {
   c = _mm_and_si128(_mm_add_epi8(c, _mm_srli_epi64(c, 4)), _mm_set1_epi8(0x0F));
   c = _mm_sad_epu8(c, _mm_setzero_si128());
   const int size = _mm_cvtsi128_si32(c) + _mm_cvtsi128_si32(_mm_unpackhi_epi64(c, c));
-  const uint64_t lo = static_cast<uint64_t>(_mm_cvtsi128_si64(g));
-  const uint64_t hi = static_cast<uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(g, g)));
-  return {Bits{hi} << 64 | lo, size};
+  return {toBits(g), size, toBits(around)};
 #else
   Bits g = seed;
   for (;;) {
-    const Bits n = Spread(g) & (m | seed);
-    if (n == g) return {g, BitCount(g)};
+    const Bits spread = Spread(g);
+    const Bits n = spread & (m | seed);
+    if (n == g) return {g, BitCount(g), spread};
     g = n;
   }
 #endif
@@ -130,6 +144,11 @@ inline Bits Flood(Bits seed, Bits m) {
 // Whether the group of seed in mask m has at least n cells.
 inline bool Reaches(Bits seed, Bits m, int n) {
   return FloodGroup(seed, m).size >= n;
+}
+
+// Reaches for a seed of one cell.
+inline bool CellReaches(Bits cell, Bits m, int n) {
+  return FloodGroup<true>(cell, m).size >= n;
 }
 
 // Every cell of rows 1..h in columns 1..w.
@@ -150,7 +169,7 @@ void BitTops(const Engine& e, const BitField& f, int* top);
 // Observers of ResolveSeeds. NoBitWatch observes nothing.
 struct NoBitWatch {
   void Step(const BitField&, Bits, int32_t, int32_t) {}
-  void Searched(Bits, int32_t) {}
+  void Searched(const Group&, int32_t) {}
   void Vanished(Bits) {}
   void Fell(int) {}
 };
@@ -200,13 +219,19 @@ BitResult ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch,
       // each of them, and they are only kept. Most steps after the last vanish end here.
       const Group all = FloodGroup(s, f.mask[k]);
       if (all.size < V) {
-        watch.Searched(all.cells, k);
+        watch.Searched(all, k);
         kept |= all.cells;
+        continue;
+      }
+      if ((s & (s - 1)) == 0) {  // one seed: the group found is its own
+        watch.Searched(all, k);
+        vanish |= all.cells;
+        n += all.size;
         continue;
       }
       while (s != 0) {
         const Group g = FloodGroup(s & (0 - s), f.mask[k]);
-        watch.Searched(g.cells, k);
+        watch.Searched(g, k);
         s &= ~g.cells;
         if (g.size >= V) {
           vanish |= g.cells;
@@ -220,8 +245,10 @@ BitResult ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch,
     watch.Vanished(vanish);
     const Bits dead = vanish | (kept & ~field);
     for (uint32_t ks = f.colours; ks != 0; ks &= ks - 1) f.mask[std::countr_zero(ks)] &= ~dead;
-    const Bits freed = f.mask[kObstruct] & (vanish << 1 | vanish >> 1 | vanish << kBitStride |
-                                     vanish >> kBitStride);
+    const Bits freed = f.mask[kObstruct] != 0
+                           ? f.mask[kObstruct] & (vanish << 1 | vanish >> 1 | vanish << kBitStride |
+                                                  vanish >> kBitStride)
+                           : 0;
     f.mask[kObstruct] &= ~freed;
     ++chains;
     points += ChainPoints(e, chains, n);
@@ -232,6 +259,50 @@ BitResult ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch,
     seeds = 0;
     // The kinds of cells that fall: the colours present, obstruct beads and other codes
     // (those two only when the board has any: a resolution never adds them).
+    const uint32_t kinds = f.colours | fixedKinds;
+#if defined(__SSE2__)
+    // Every column at once, one 16-bit lane each: each round moves every bead with an empty
+    // field cell anywhere below it down one row, until none has; a column closes up in as
+    // many rounds as it has holes. Only columns with emptied cells can have holes, as the
+    // board was settled.
+    for (int col = 1; col <= W; ++col) {
+      if (Slice(emptied, col) != 0) watch.Fell(col);
+    }
+    {
+      const __m128i rows = _mm_set1_epi16(static_cast<int16_t>(rowsH));
+      __m128i m[kOtherCode + 1];
+      __m128i occupied = _mm_setzero_si128();
+      for (uint32_t ks = kinds; ks != 0; ks &= ks - 1) {
+        const int k = std::countr_zero(ks);
+        m[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&f.mask[k]));
+        occupied = _mm_or_si128(occupied, m[k]);
+      }
+      occupied = _mm_and_si128(occupied, rows);
+      __m128i moved = _mm_setzero_si128();
+      for (;;) {
+        __m128i below = _mm_andnot_si128(occupied, rows);
+        below = _mm_or_si128(below, _mm_slli_epi16(below, 1));
+        below = _mm_or_si128(below, _mm_slli_epi16(below, 2));
+        below = _mm_or_si128(below, _mm_slli_epi16(below, 4));
+        below = _mm_or_si128(below, _mm_slli_epi16(below, 8));
+        const __m128i falling = _mm_and_si128(occupied, _mm_slli_epi16(below, 1));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(falling, _mm_setzero_si128())) == 0xFFFF) break;
+        const __m128i landed = _mm_srli_epi16(falling, 1);
+        for (uint32_t ks = kinds; ks != 0; ks &= ks - 1) {
+          const int k = std::countr_zero(ks);
+          m[k] = _mm_or_si128(_mm_andnot_si128(falling, m[k]),
+                              _mm_srli_epi16(_mm_and_si128(m[k], falling), 1));
+        }
+        occupied = _mm_or_si128(_mm_andnot_si128(falling, occupied), landed);
+        moved = _mm_or_si128(_mm_andnot_si128(falling, moved), landed);
+      }
+      for (uint32_t ks = kinds; ks != 0; ks &= ks - 1) {
+        const int k = std::countr_zero(ks);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(&f.mask[k]), m[k]);
+      }
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(&seeds), moved);
+    }
+#else
     const uint32_t kinds = f.colours | fixedKinds;
     for (int col = 1; col <= W; ++col) {
       const uint32_t gone = Slice(emptied, col);
@@ -267,7 +338,8 @@ BitResult ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch,
         for (uint32_t ks = kinds; ks != 0; ks &= ks - 1) {
           const int k = std::countr_zero(ks);
           const uint32_t inField = slice[k] & rowsH;
-          slice[k] = (slice[k] & ~rowsH) | (((inField & low) | ((inField >> length) & ~low)) & rowsH);
+          slice[k] =
+              (slice[k] & ~rowsH) | (((inField & low) | ((inField >> length) & ~low)) & rowsH);
         }
       }
       for (uint32_t ks = kinds; ks != 0; ks &= ks - 1) {
@@ -275,6 +347,7 @@ BitResult ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch,
         SetSlice(f.mask[k], col, slice[k]);
       }
     }
+#endif
     if (seeds == 0) {
       watch.Step(f, seeds, chains, points);
       break;

@@ -115,10 +115,10 @@ void Emergency(const ThinkContext& ctx, int player, TwinMove& result) {
           bits2.mask[m2.Colour1] |= players::CellBit(m2.Column, r1);
           bits2.mask[m2.Colour2] |= players::CellBit(x2, r2);
           bits2.colours |= 1u << m2.Colour1 | 1u << m2.Colour2;
-          riding =
-              !players::Reaches(players::CellBit(m2.Column, r1), bits2.mask[m2.Colour1],
-                                e.VanishCount) &&
-              !players::Reaches(players::CellBit(x2, r2), bits2.mask[m2.Colour2], e.VanishCount);
+          riding = !players::CellReaches(players::CellBit(m2.Column, r1), bits2.mask[m2.Colour1],
+                                         e.VanishCount) &&
+                   !players::CellReaches(players::CellBit(x2, r2), bits2.mask[m2.Colour2],
+                                         e.VanishCount);
         }
       }
       int32_t a2 = 0;
@@ -178,8 +178,8 @@ void Emergency(const ThinkContext& ctx, int player, TwinMove& result) {
             g.mask[m3.Colour2] |= b2;
             g.colours |= 1u << m3.Colour1 | 1u << m3.Colour2;
             int32_t a3 = 0;
-            if (players::Reaches(b1, g.mask[m3.Colour1], e.VanishCount) ||
-                players::Reaches(b2, g.mask[m3.Colour2], e.VanishCount)) {
+            if (players::CellReaches(b1, g.mask[m3.Colour1], e.VanishCount) ||
+                players::CellReaches(b2, g.mask[m3.Colour2], e.VanishCount)) {
               players::NoBitWatch none;
               a3 = players::ResolveSeeds(e, g, b1 | b2, none).points;
             }

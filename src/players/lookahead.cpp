@@ -36,7 +36,7 @@ struct LandingGroups {
                            int32_t c) {
     const int i = ((x - 1) * 4 + height - 1) * 2 + second;
     if ((known >> i & 1) == 0) {
-      group[i] = players::FloodGroup(players::CellBit(x, row), f.mask[c]);
+      group[i] = players::FloodGroup<true>(players::CellBit(x, row), f.mask[c]);
       known |= uint64_t{1} << i;
     }
     return group[i];
@@ -65,7 +65,9 @@ struct LandingGroups {
         join1 = false;
       }
     }
-    return cells == g.cells ? g : players::Group{cells, players::BitCount(cells)};
+    return cells == g.cells
+               ? g
+               : players::Group{cells, players::BitCount(cells), players::Spread(cells)};
   }
 };
 
@@ -169,9 +171,9 @@ struct RiderWatch {
   players::Bits seen[2] = {};
   uint32_t fell = 0;
   void Step(const players::BitField&, players::Bits, int32_t, int32_t) {}
-  void Searched(players::Bits g, int32_t k) {
-    if (k == colours[0]) seen[0] |= players::Spread(g);
-    if (k == colours[1]) seen[1] |= players::Spread(g);
+  void Searched(const players::Group& g, int32_t k) {
+    if (k == colours[0]) seen[0] |= g.around;
+    if (k == colours[1]) seen[1] |= g.around;
   }
   void Vanished(players::Bits) {}
   void Fell(int x) { fell |= 1u << x; }
@@ -272,8 +274,8 @@ void ReadLivePairs(Engine& e, int p, const Board& live, const TwinMove& current,
       if (QuietTwin(g1, g2, m3.Colour1, m3.Colour2, x1 == x2 || row1 == row2, V)) {
         pairs.quiet[j] |= bit;
         const bool one = m3.Colour1 == m3.Colour2;
-        const Bits seen1 = players::Spread(g1.cells) | (one ? players::Spread(g2.cells) : 0);
-        const Bits seen2 = players::Spread(g2.cells) | (one ? seen1 : 0);
+        const Bits seen1 = g1.around | (one ? g2.around : 0);
+        const Bits seen2 = g2.around | (one ? seen1 : 0);
         for (int k = 0; k < 2; ++k) {
           const Bits cells = (m3.Colour1 == pairs.colours[k] ? seen1 : 0) |
                              (m3.Colour2 == pairs.colours[k] ? seen2 : 0);

@@ -91,8 +91,8 @@ int32_t TriggerOn(Engine& e, Board& b, int x, int y, int32_t c, Watch& watch) {
   watch.Compared(x - 1, y, c);
   watch.Compared(x, y - 1, c);
   watch.Compared(x + 1, y, c);
-  const bool touches = b.Cells[x][y + 1] == c || b.Cells[x - 1][y] == c ||
-                       b.Cells[x][y - 1] == c || b.Cells[x + 1][y] == c;
+  const bool touches = b.Cells[x][y + 1] == c || b.Cells[x - 1][y] == c || b.Cells[x][y - 1] == c ||
+                       b.Cells[x + 1][y] == c;
   const int V = e.VanishCount;
   const int size = touches ? players::CountGroupWatched(b, x, y, c, V, nullptr, watch) : 1;
   if (size < V) return INT32_MIN;
@@ -150,8 +150,8 @@ void FillTriggers(Engine& e, Board& rb, TriggerTable& t) {
 // Best trigger value on rb = the board of t with the third twin's beads written at (x1, r1)
 // and (x2, r2) (a row above H: not written); INT32_MIN when there is none. Only the
 // triggers the beads could change are read again.
-int32_t BestTriggerAfter(Engine& e, Board& rb, const TriggerTable& t, const TwinMove& third,
-                         int r1, int r2) {
+int32_t BestTriggerAfter(Engine& e, Board& rb, const TriggerTable& t, const TwinMove& third, int r1,
+                         int r2) {
   const int H = e.FieldHeight;
   const int x1 = third.Column;
   const int x2 = third.Column + DX[third.Rotation];
@@ -198,10 +198,9 @@ struct BitSlotWatch {
   void Step(const BitField& f, Bits seeds, int32_t chains, int32_t points) {
     recorder.Step(f, seeds, chains, points);
   }
-  void Searched(Bits g, int32_t k) {
+  void Searched(const players::Group& g, int32_t k) {
     recorder.Searched(g, k);
-    const Bits spread = players::Spread(g);
-    const Bits hits = spread & slots;
+    const Bits hits = g.around & slots;
     for (int half = 0; half < 2; ++half) {
       for (uint64_t h = static_cast<uint64_t>(hits >> (64 * half)); h != 0; h &= h - 1) {
         const int b = 64 * half + std::countr_zero(h);
@@ -217,8 +216,8 @@ struct BitSlotWatch {
 // TriggerOn on the board f stands for.
 template <class Watch>
 int32_t TriggerBits(const Engine& e, const BitField& f, int x, int y, int32_t c, Watch& watch) {
-  const players::Group g = players::FloodGroup(players::CellBit(x, y), f.mask[c]);
-  watch.Searched(g.cells, c);
+  const players::Group g = players::FloodGroup<true>(players::CellBit(x, y), f.mask[c]);
+  watch.Searched(g, c);
   if (g.size < e.VanishCount) return INT32_MIN;
   return players::ResolveBits(e, f, x, y, c, watch);
 }
@@ -235,7 +234,8 @@ int32_t TwinValueBits(const Engine& e, BitField& f, const TwinMove& m, int r1, i
   f.colours |= 1u << m.Colour1 | 1u << m.Colour2;
   int32_t value = 0;
   // Most placements vanish nothing: they are known by their two groups alone.
-  if (players::Reaches(b1, f.mask[m.Colour1], V) || players::Reaches(b2, f.mask[m.Colour2], V)) {
+  if (players::CellReaches(b1, f.mask[m.Colour1], V) ||
+      players::CellReaches(b2, f.mask[m.Colour2], V)) {
     BitField g = f;
     players::NoBitWatch none;
     value = players::ResolveSeeds(e, g, b1 | b2, none).Value();
@@ -321,18 +321,16 @@ void DeriveTable(const Engine& e, const BitField& f, const TriggerTableOf<4>& ba
     ++raised[w.x[k]];
   }
   std::fill(std::begin(t.top), std::end(t.top), kFar);
-  std::memset(t.compared, 0, sizeof t.compared);
   std::memset(t.fell, 0, sizeof t.fell);
   const uint64_t keep = ~changed;
-  // Only colours on the board and the triggers' colours 1..4 are ever compared.
-  const uint32_t compared = (f.colours | 0x1Eu) & 0x3FEu;
+  // Every watched cell of columns 1..W is written, all colours in a row (the watch only
+  // ever notes cells of those columns); a colour never compared is 0 in base too.
   for (int x = 1; x <= W; ++x) {
     t.top[x] = base.top[x] + raised[x];
     for (int level = 0; level < 2; ++level) {
-      for (uint32_t ks = compared; ks != 0; ks &= ks - 1) {
-        const int k = std::countr_zero(ks);
-        t.compared[x][level][k] = base.compared[x][level + raised[x]][k] & keep;
-      }
+      const uint64_t* from = base.compared[x][level + raised[x]];
+      uint64_t* to = t.compared[x][level];
+      for (size_t k = 0; k < std::size(t.compared[x][level]); ++k) to[k] = from[k] & keep;
     }
     t.fell[x] = base.fell[x] & keep;
   }
@@ -408,7 +406,7 @@ int32_t ThirdTwinBits(const Engine& e, BitField& f, const TriggerTable& t, const
   f.colours |= (b1 != 0 ? 1u << c1 : 0) | (b2 != 0 ? 1u << c2 : 0);
   // A bead above row H is not written and counts as a group of one.
   auto below = [&](Bits b, int32_t c) {
-    return b == 0 ? 1 < V : !players::Reaches(b, f.mask[c], V);
+    return b == 0 ? 1 < V : !players::CellReaches(b, f.mask[c], V);
   };
   int32_t best = INT32_MIN;
   if (quiet || (below(b1, c1) && below(b2, c2))) {
@@ -541,8 +539,8 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
         if (w.row[k] > H) {
           quiet = 1 < e.VanishCount;
         } else {
-          quiet = !players::Reaches(players::CellBit(w.x[k], w.row[k]), nextBits.mask[w.colour[k]],
-                                    e.VanishCount);
+          quiet = !players::CellReaches(players::CellBit(w.x[k], w.row[k]),
+                                        nextBits.mask[w.colour[k]], e.VanishCount);
         }
       }
       // A third twin that is not quiet on base is not quiet after any next twin either.
@@ -576,7 +574,8 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
       nextBits.mask[next.Colour2] |= b2;
       nextBits.colours |= (b1 != 0 ? 1u << next.Colour1 : 0) | (b2 != 0 ? 1u << next.Colour2 : 0);
       auto below = [&](Bits b, int32_t c) {
-        return b == 0 ? 1 < e.VanishCount : !players::Reaches(b, nextBits.mask[c], e.VanishCount);
+        return b == 0 ? 1 < e.VanishCount
+                      : !players::CellReaches(b, nextBits.mask[c], e.VanishCount);
       };
       if (!(below(b1, next.Colour1) && below(b2, next.Colour2))) continue;
       const TwinCells nextCells = {
@@ -589,11 +588,10 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
           const int x2 = third.Column + DX[third.Rotation];
           if (table.top[third.Column] == H && table.top[x2] == H) continue;  // blocked
           const int k = j - 201;
-          const bool apart = k < kThirdTables && thirdRead[k] &&
-                             thirdCells[k].x[0] != nextCells.x[0] &&
-                             thirdCells[k].x[0] != nextCells.x[1] &&
-                             thirdCells[k].x[1] != nextCells.x[0] &&
-                             thirdCells[k].x[1] != nextCells.x[1];
+          const bool apart =
+              k < kThirdTables && thirdRead[k] && thirdCells[k].x[0] != nextCells.x[0] &&
+              thirdCells[k].x[0] != nextCells.x[1] && thirdCells[k].x[1] != nextCells.x[0] &&
+              thirdCells[k].x[1] != nextCells.x[1];
           // A third twin in other columns lands on the cells it takes on base: not quiet
           // there, it is not quiet here either; quiet there, it stays quiet unless a next
           // bead lies on a cell its group tests compared with that bead's colour.

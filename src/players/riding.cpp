@@ -54,8 +54,8 @@ BitResult RidingResult(const Engine& e, const StepRecords& records, int k, const
   int row[2] = {}, lastTop[2] = {-1, -1};  // a column's top, read once it comes down
   Bits bit[2] = {};
   bool moved[2] = {};
-  bool gone[2] = {};    // vanished with a group the kept step vanished anyway
-  int32_t extra = 0;    // the points those riders added
+  bool gone[2] = {};  // vanished with a group the kept step vanished anyway
+  int32_t extra = 0;  // the points those riders added
   uint32_t columns = 0;
   Bits all = 0;
   for (int j = 0; j < riderCount; ++j) {
@@ -123,7 +123,8 @@ BitResult RidingResult(const Engine& e, const StepRecords& records, int k, const
       }
     }
     if (!changes && join != 0) {
-      changes = (Spread(join) & r.mask[kObstruct] & ~Spread(r.vanish)) != 0;
+      changes =
+          r.mask[kObstruct] != 0 && (Spread(join) & r.mask[kObstruct] & ~Spread(r.vanish)) != 0;
       for (int j = 0; j < riderCount && !changes; ++j) {
         for (int q = 0; q < riderCount && !changes; ++q) {
           changes = (join & bit[j]) != 0 && !gone[q] && (join & bit[q]) == 0 &&
@@ -191,9 +192,9 @@ void ReadPlacementsOn(const Engine& e, const BitField& f, const TwinMove* placem
     if (g1.size < e.VanishCount && g2.size < e.VanishCount) {
       out.kept |= uint64_t{1} << j;
       out.quiet |= uint64_t{1} << j;
-      const Bits both = m.Colour1 == m.Colour2 ? Spread(g1.cells) | Spread(g2.cells) : 0;
-      out.seen[j][0] = both != 0 ? both : Spread(g1.cells);
-      out.seen[j][1] = both != 0 ? both : Spread(g2.cells);
+      const Bits both = m.Colour1 == m.Colour2 ? g1.around | g2.around : 0;
+      out.seen[j][0] = both != 0 ? both : g1.around;
+      out.seen[j][1] = both != 0 ? both : g2.around;
       continue;
     }
     recorder.Begin(j);

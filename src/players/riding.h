@@ -65,11 +65,10 @@ struct StepRecorder {
   void Step(const BitField& f, Bits seeds, int32_t chains, int32_t points);
   // A search before the first step (the test whether a trigger has a group at all) is
   // repeated by that step, so it is not kept.
-  void Searched(Bits g, int32_t k) {
+  void Searched(const Group& g, int32_t k) {
     if (current != nullptr) {
-      const Bits spread = Spread(g);
-      current->seen[k] |= spread;
-      current->seenAny |= spread;
+      current->seen[k] |= g.around;
+      current->seenAny |= g.around;
     }
   }
   void Vanished(Bits v) {
