@@ -162,16 +162,40 @@ struct ThirdsOnBoard {
 
 constexpr int kMostPlacements = 4 * players::kBitColumns - 2;
 
+// The groups the last step of a resolution searched. ResolveSeeds takes a kept group's cells
+// above the field out of the masks after each step that vanishes something, as the engine
+// leaves them marked and never lets them join a group again; after the last step, which
+// vanishes nothing, they are still there. A board that is read on drops them (TakeOutAbove).
+struct LastSearch {
+  players::Bits searched = 0;
+  void Step(const players::BitField&, players::Bits, int32_t, int32_t) { searched = 0; }
+  void Searched(const players::Group& g, int32_t) { searched |= g.cells; }
+  void Vanished(players::Bits) {}
+  void Fell(int) {}
+};
+
+void TakeOutAbove(players::BitField& f, players::Bits searched) {
+  const players::Bits above = searched & ~f.field;
+  if (above == 0) return;
+  for (uint32_t ks = f.colours; ks != 0; ks &= ks - 1) f.mask[std::countr_zero(ks)] &= ~above;
+}
+
 // A resolution as beads on top of other columns see it: the columns where a step emptied
 // cells, and the cells its group searches compared with two colours. A bead on top of a
 // column none of its steps emptied, on a cell none compared with its colour, leaves every
 // step as it was.
 struct RiderWatch {
-  int32_t colours[2];
+  RiderWatch() = default;
+  RiderWatch(int32_t a, int32_t b) : colours{a, b} {}
+  int32_t colours[2] = {};
   players::Bits seen[2] = {};
   uint32_t fell = 0;
-  void Step(const players::BitField&, players::Bits, int32_t, int32_t) {}
+  LastSearch last;
+  void Step(const players::BitField& f, players::Bits s, int32_t c, int32_t p) {
+    last.Step(f, s, c, p);
+  }
   void Searched(const players::Group& g, int32_t k) {
+    last.Searched(g, k);
     if (k == colours[0]) seen[0] |= g.around;
     if (k == colours[1]) seen[1] |= g.around;
   }
@@ -179,15 +203,17 @@ struct RiderWatch {
   void Fell(int x) { fell |= 1u << x; }
 };
 
-// The next and third twins that share a column, read once on the live board for every
-// candidate in other columns that vanishes nothing: its beads lie on top of their columns
-// there, and change a pair only when they touch it.
+// The next and third twins that share a column, and every third twin behind a next twin that
+// vanishes something, read once on the live board for every candidate in other columns that
+// vanishes nothing: its beads lie on top of their columns there, and change a pair only when
+// they touch it.
 struct LivePairs {
   bool valid = false;
   int top[kGridCols];  // the live board's column tops
   int32_t colours[2];  // the current twin's colours
-  // [j]: behind next twin 101 + j (quiet on the live board), bit q: third twin 201 + q shares
-  // a column with it, lands in the field, and is quiet or vanishes something.
+  // [j]: behind next twin 101 + j, bit q: third twin 201 + q lands in the field and is quiet
+  // or vanishes something; behind a next twin that vanishes nothing, only those that share a
+  // column with it.
   uint64_t quiet[kMostPlacements] = {};
   uint64_t loud[kMostPlacements] = {};
   // [j][2 (x - 1) + height above the top - 1][colour of the current twin]: the quiet pairs a
@@ -201,6 +227,15 @@ struct LivePairs {
   Loud louds[kLoudCapacity];
   int loudCount = 0;
   uint8_t loudAt[kMostPlacements][kMostPlacements];  // [j][q]: its entry in louds
+  // Next twins that vanish something (bit j), their resolutions and the boards after them.
+  uint32_t fired = 0;
+  struct Fired {
+    RiderWatch watch;
+    players::BitResult result;
+    players::BitField board;
+    int top[kGridCols];
+  };
+  Fired after[kMostPlacements];
 };
 
 // Reads the pairs of the next twin and the one after it, side p, on the settled board live
@@ -235,7 +270,7 @@ void ReadLivePairs(Engine& e, int p, const Board& live, const TwinMove& current,
   uint32_t landing[kGridCols] = {};  // rows one and two above each top, in the field
   for (int x = 1; x <= W; ++x) landing[x] = (3u << (pairs.top[x] + 1)) & ((2u << H) - 1);
   const int32_t thirdColour = e.Placements[201].Colour1;
-  LandingGroups groups;
+  LandingGroups groups, resolved;
   int top2[kGridCols];
   for (int j = 0; j < count2; ++j) {
     const TwinMove& m2 = e.Placements[101 + j];
@@ -250,14 +285,24 @@ void ReadLivePairs(Engine& e, int p, const Board& live, const TwinMove& current,
     second.mask[m2.Colour1] |= n1;
     second.mask[m2.Colour2] |= n2;
     second.colours |= 1u << m2.Colour1 | 1u << m2.Colour2;
-    if (players::Reaches(n1, second.mask[m2.Colour1], V) ||
-        players::Reaches(n2, second.mask[m2.Colour2], V)) {
-      continue;
+    const bool quietNext = !players::Reaches(n1, second.mask[m2.Colour1], V) &&
+                           !players::Reaches(n2, second.mask[m2.Colour2], V);
+    LivePairs::Fired& f = pairs.after[j];
+    if (quietNext) {
+      std::copy(std::begin(pairs.top), std::end(pairs.top), std::begin(top2));
+      ++top2[m2.Column];
+      ++top2[nx2];
+    } else {
+      pairs.fired |= 1u << j;
+      f.board = second;
+      f.watch = RiderWatch(pairs.colours[0], pairs.colours[1]);
+      f.result = players::ResolveSeeds(e, f.board, n1 | n2, f.watch);
+      TakeOutAbove(f.board, f.watch.last.searched);
+      players::BitTops(e, f.board, f.top);
+      std::copy(std::begin(f.top), std::end(f.top), std::begin(top2));
+      resolved.known = 0;
     }
-    std::copy(std::begin(pairs.top), std::end(pairs.top), std::begin(top2));
-    ++top2[m2.Column];
-    ++top2[nx2];
-    const uint32_t nextColumns = 1u << m2.Column | 1u << nx2;
+    const uint32_t nextColumns = quietNext ? 1u << m2.Column | 1u << nx2 : ~0u;
     const Bits near[2] = {players::Spread(n1), players::Spread(n2)};
     for (int q = 0; q < count3; ++q) {
       const TwinMove& m3 = e.Placements[201 + q];
@@ -267,10 +312,16 @@ void ReadLivePairs(Engine& e, int p, const Board& live, const TwinMove& current,
       const int row2 = top2[x2] + 1 + (m3.Rotation == 0);
       if (row1 > H || row2 > H) continue;
       const uint64_t bit = uint64_t{1} << q;
-      const players::Group g1 = groups.Joined(base, pairs.top, x1, row1, m3.Colour1,
-                                              m3.Colour1 != thirdColour, next, near);
-      const players::Group g2 = groups.Joined(base, pairs.top, x2, row2, m3.Colour2,
-                                              m3.Colour2 != thirdColour, next, near);
+      const players::Group g1 = quietNext
+                                    ? groups.Joined(base, pairs.top, x1, row1, m3.Colour1,
+                                                    m3.Colour1 != thirdColour, next, near)
+                                    : resolved.At(x1, row1 - top2[x1], m3.Colour1 != thirdColour,
+                                                  f.board, row1, m3.Colour1);
+      const players::Group g2 = quietNext
+                                    ? groups.Joined(base, pairs.top, x2, row2, m3.Colour2,
+                                                    m3.Colour2 != thirdColour, next, near)
+                                    : resolved.At(x2, row2 - top2[x2], m3.Colour2 != thirdColour,
+                                                  f.board, row2, m3.Colour2);
       if (QuietTwin(g1, g2, m3.Colour1, m3.Colour2, x1 == x2 || row1 == row2, V)) {
         pairs.quiet[j] |= bit;
         const bool one = m3.Colour1 == m3.Colour2;
@@ -292,12 +343,12 @@ void ReadLivePairs(Engine& e, int p, const Board& live, const TwinMove& current,
       }
       if (pairs.loudCount == LivePairs::kLoudCapacity) continue;
       LivePairs::Loud& l = pairs.louds[pairs.loudCount];
-      third = second;
+      third = quietNext ? second : f.board;
       const Bits b1 = players::CellBit(x1, row1), b2 = players::CellBit(x2, row2);
       third.mask[m3.Colour1] |= b1;
       third.mask[m3.Colour2] |= b2;
       third.colours |= 1u << m3.Colour1 | 1u << m3.Colour2;
-      l.watch = RiderWatch{{pairs.colours[0], pairs.colours[1]}};
+      l.watch = RiderWatch(pairs.colours[0], pairs.colours[1]);
       l.result = players::ResolveSeeds(e, third, b1 | b2, l.watch);
       pairs.loud[j] |= bit;
       pairs.loudAt[j][q] = static_cast<uint8_t>(pairs.loudCount++);
@@ -452,28 +503,56 @@ int32_t LookAheadOn(const ThinkContext& ctx, int32_t crowd, int32_t shapeScore, 
       Bits b1, b2;
       land(top1, m2, b1, b2);
       const Bits n1 = b1, n2 = b2;
-      second = first;
+      const int jj = j - 101;
+      // The live reading serves this next twin when it lies away from the candidate; one that
+      // vanished something there leaves the same board with the candidate's beads on top,
+      // unless they change a step.
+      const bool pairsHere = usePairs && ((1u << m2.Column | 1u << (m2.Column + DX[m2.Rotation])) &
+                                          candidateColumns) == 0;
+      bool firedHere = false;
+      if (pairsHere && (pairs->fired >> jj & 1) != 0) {
+        const RiderWatch& w = pairs->after[jj].watch;
+        firedHere = (w.fell & candidateColumns) == 0 && (w.seen[slot[0]] & candidateBit[0]) == 0 &&
+                    (w.seen[slot[1]] & candidateBit[1]) == 0;
+      }
       players::BitResult r2;
-      if (((b1 | b2) & first.field) == (b1 | b2)) {
-        // Inside the field the twin lands on empty cells; most next twins vanish nothing,
-        // which their two groups tell, and leave the board as written.
-        second.mask[m2.Colour1] |= b1;
-        second.mask[m2.Colour2] |= b2;
-        second.colours |= 1u << m2.Colour1 | 1u << m2.Colour2;
-        if (players::Reaches(b1, second.mask[m2.Colour1], V) ||
-            players::Reaches(b2, second.mask[m2.Colour2], V)) {
-          r2 = players::ResolveSeeds(e, second, b1 | b2, none);
-          players::BitTops(e, second, top2);
-        } else {
-          std::copy(std::begin(top1), std::end(top1), std::begin(top2));
-          ++top2[m2.Column];
-          ++top2[m2.Column + DX[m2.Rotation]];
+      if (firedHere) {
+        const LivePairs::Fired& f = pairs->after[jj];
+        second = f.board;
+        std::copy(std::begin(f.top), std::end(f.top), std::begin(top2));
+        for (int k = 0; k < 2; ++k) {
+          second.mask[candidate[k].colour] |= candidateBit[k];
+          second.colours |= 1u << candidate[k].colour;
+          ++top2[candidate[k].x];
         }
+        r2 = f.result;
       } else {
-        players::PlaceBead(second, b1, m2.Colour1);
-        players::PlaceBead(second, b2, m2.Colour2);
-        r2 = players::ResolveSeeds(e, second, b1 | b2, none);
-        players::BitTops(e, second, top2);
+        second = first;
+        if (((b1 | b2) & first.field) == (b1 | b2)) {
+          // Inside the field the twin lands on empty cells; most next twins vanish nothing,
+          // which their two groups tell, and leave the board as written.
+          second.mask[m2.Colour1] |= b1;
+          second.mask[m2.Colour2] |= b2;
+          second.colours |= 1u << m2.Colour1 | 1u << m2.Colour2;
+          if (players::Reaches(b1, second.mask[m2.Colour1], V) ||
+              players::Reaches(b2, second.mask[m2.Colour2], V)) {
+            LastSearch last;
+            r2 = players::ResolveSeeds(e, second, b1 | b2, last);
+            TakeOutAbove(second, last.searched);
+            players::BitTops(e, second, top2);
+          } else {
+            std::copy(std::begin(top1), std::end(top1), std::begin(top2));
+            ++top2[m2.Column];
+            ++top2[m2.Column + DX[m2.Rotation]];
+          }
+        } else {
+          players::PlaceBead(second, b1, m2.Colour1);
+          players::PlaceBead(second, b2, m2.Colour2);
+          LastSearch last;
+          r2 = players::ResolveSeeds(e, second, b1 | b2, last);
+          TakeOutAbove(second, last.searched);
+          players::BitTops(e, second, top2);
+        }
       }
       // The next twin's beads as riders, when it vanished nothing and both lie in the field.
       const int nx2 = m2.Column + DX[m2.Rotation];
@@ -510,28 +589,27 @@ int32_t LookAheadOn(const ThinkContext& ctx, int32_t crowd, int32_t shapeScore, 
           consider(0, 0, r3.chains, r3.points);
         }
         rest &= ~quiet & ~(on.loud & other);
-        if (usePairs && ((1u << m2.Column | 1u << nx2) & candidateColumns) == 0) {
-          // The pairs of this next twin away from the candidate, read on the live board: a
-          // quiet one the candidate's beads do not touch stays quiet, a loud one keeps its
-          // result unless they change a step.
-          const int jj = j - 101;
-          const uint64_t mine = rest & away;
-          const uint64_t quietPairs =
-              pairs->quiet[jj] & mine &
-              ~(pairs->touches[jj][cell[0]][slot[0]] | pairs->touches[jj][cell[1]][slot[1]]);
-          if (quietPairs != 0) consider(0, 0, 0, 0);
-          rest &= ~quietPairs;
-          for (uint64_t louds = pairs->loud[jj] & mine; louds != 0; louds &= louds - 1) {
-            const int q = std::countr_zero(louds);
-            const LivePairs::Loud& l = pairs->louds[pairs->loudAt[jj][q]];
-            if ((l.watch.fell & candidateColumns) != 0 ||
-                (l.watch.seen[slot[0]] & candidateBit[0]) != 0 ||
-                (l.watch.seen[slot[1]] & candidateBit[1]) != 0) {
-              continue;
-            }
-            consider(0, 0, l.result.chains, l.result.points);
-            rest &= ~(uint64_t{1} << q);
+      }
+      if (pairsHere && (riding || firedHere)) {
+        // The pairs of this next twin away from the candidate, read on the live board: a
+        // quiet one the candidate's beads do not touch stays quiet, a loud one keeps its
+        // result unless they change a step.
+        const uint64_t mine = rest & away;
+        const uint64_t quietPairs =
+            pairs->quiet[jj] & mine &
+            ~(pairs->touches[jj][cell[0]][slot[0]] | pairs->touches[jj][cell[1]][slot[1]]);
+        if (quietPairs != 0) consider(r2.chains, r2.points, 0, 0);
+        rest &= ~quietPairs;
+        for (uint64_t louds = pairs->loud[jj] & mine; louds != 0; louds &= louds - 1) {
+          const int q = std::countr_zero(louds);
+          const LivePairs::Loud& l = pairs->louds[pairs->loudAt[jj][q]];
+          if ((l.watch.fell & candidateColumns) != 0 ||
+              (l.watch.seen[slot[0]] & candidateBit[0]) != 0 ||
+              (l.watch.seen[slot[1]] & candidateBit[1]) != 0) {
+            continue;
           }
+          consider(r2.chains, r2.points, l.result.chains, l.result.points);
+          rest &= ~(uint64_t{1} << q);
         }
       }
       // Quiet tests of the other third twins from single-bead groups: on the candidate's
