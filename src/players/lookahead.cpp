@@ -94,12 +94,13 @@ struct ThirdsOnBoard {
   // that cell (one or two above the column's top) touches.
   uint64_t touches[2 * players::kBitColumns][kObstruct] = {};
   // Of a loud one: the columns a step after the first lowered, and the cells any step
-  // compared with each colour.
+  // compared with the next twin's first ([0]) and second colour, the colours of the riders.
   uint32_t lowered[players::StepRecords::kEntries];
-  players::Bits seen[players::StepRecords::kEntries][kObstruct];
+  players::Bits seen[players::StepRecords::kEntries][2];
+  int32_t nextColour = 0;
 
   ThirdsOnBoard(const Engine& e, const int* top, const players::PlacementsOnBoard& read, int count)
-      : thirds(read) {
+      : thirds(read), nextColour(e.Placements[101].Colour1) {
     using players::Bits;
     const int W = e.FieldWidth;
     all = count >= 64 ? ~uint64_t{0} : (uint64_t{1} << count) - 1;
@@ -130,11 +131,12 @@ struct ThirdsOnBoard {
         const int first = read.records.first[q];
         const int steps = read.records.count[q];
         lowered[q] = 0;
-        for (int c = 1; c < kObstruct; ++c) seen[q][c] = 0;
+        seen[q][0] = seen[q][1] = 0;
         for (int s = 0; s < steps; ++s) {
           const players::StepRecord& r = read.records.step[first + s];
           if (s > 0) lowered[q] |= r.lowered;
-          for (int c = 1; c < kObstruct; ++c) seen[q][c] |= r.seen[c];
+          seen[q][0] |= r.seen[nextColour];
+          seen[q][1] |= r.seen[e.Placements[101].Colour2];
         }
       }
     }
@@ -150,7 +152,8 @@ struct ThirdsOnBoard {
   players::BitResult Kept(int q, const players::Rider* riders) const {
     for (int k = 0; k < 2; ++k) {
       if ((lowered[q] >> riders[k].x & 1) != 0 ||
-          (seen[q][riders[k].colour] & players::CellBit(riders[k].x, riders[k].row)) != 0) {
+          (seen[q][riders[k].colour != nextColour] &
+           players::CellBit(riders[k].x, riders[k].row)) != 0) {
         return {-1, 0};
       }
     }
