@@ -393,10 +393,6 @@ int32_t MostPointsOfTwoTwins(const Engine& e, const players::BitField& f, const 
   return most;
 }
 
-}  // namespace
-
-namespace {
-
 // LookAhead, with the pairs read on the live board when there are any, and the candidate's
 // beads (where it landed on the live board).
 int32_t LookAheadOn(const ThinkContext& ctx, int32_t crowd, int32_t shapeScore, int32_t threshold,
