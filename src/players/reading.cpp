@@ -385,9 +385,9 @@ void DeriveTable(const Engine& e, const BitField& f, const TriggerTableOf<4>& ba
 // values no higher are not looked at (the result is then below the true one but never
 // above floor, where the caller's maximum is the same).
 int32_t ThirdTwinBits(const Engine& e, BitField& f, const TriggerTable& t, const TwinMove& third,
-                      const TriggerTable* thirdTable, const TwinCells& next,
-                      const players::StepRecords& records, const players::StepRecords& baseRecords,
-                      bool quiet, int32_t floor) {
+                      const TriggerTable* thirdTable, const players::StepRecords* thirdRecords,
+                      const TwinCells& next, const players::StepRecords& records,
+                      const players::StepRecords& baseRecords, bool quiet, int32_t floor) {
   const int H = e.FieldHeight;
   const int V = e.VanishCount;
   const int x1 = third.Column;
@@ -459,6 +459,14 @@ int32_t ThirdTwinBits(const Engine& e, BitField& f, const TriggerTable& t, const
                                     .Value());
           continue;
         }
+      } else if ((x == x1 || x == x2) && thirdTable != nullptr && (thirdTable->any >> k & 1) != 0 &&
+                 thirdRecords->count[k] > 0) {
+        // On top of the third twin, kept on its own board: the next twin's beads, in other
+        // columns, ride there.
+        best = std::max(
+            best, players::RidingResult(e, *thirdRecords, k, still, stillCount, nullptr, 0, f.field)
+                      .Value());
+        continue;
       }
       best = std::max(best, TriggerBits(e, f, x, y, c, none));
     }
@@ -504,7 +512,7 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
   BitField baseBits, nextBits;
   if (bits) players::ToBits(e, base, baseBits);
   // Depth 2: the triggers of base with each quiet third twin alone, read once.
-  constexpr int kThirdTables = 32;
+  constexpr int kThirdTables = ReadingRecords::kThirdTables;
   TriggerTable thirdTables[kThirdTables];
   TwinCells thirdCells[kThirdTables];
   bool thirdRead[kThirdTables] = {};
@@ -545,7 +553,8 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
       }
       // A third twin that is not quiet on base is not quiet after any next twin either.
       if (!quiet) continue;
-      DeriveTable(e, nextBits, baseTable, w, thirdTables[j - 201], nullptr);
+      DeriveTable(e, nextBits, baseTable, w, thirdTables[j - 201],
+                  &t.Records->ThirdTables[j - 201]);
       thirdRead[j - 201] = true;
     }
   }
@@ -603,7 +612,8 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
           }
           best = std::max(
               best, ThirdTwinBits(e, nextBits, table, third, apart ? &thirdTables[k] : nullptr,
-                                  nextCells, nextRecords, baseRecords, quiet, best));
+                                  apart ? &t.Records->ThirdTables[k] : nullptr, nextCells,
+                                  nextRecords, baseRecords, quiet, best));
         }
       } else {
         bool afterNextWritten = false;  // afterNext, for the rare twin that lands above row H

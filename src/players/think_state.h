@@ -31,6 +31,11 @@ struct ReadingRecords {
   players::StepRecords Base;
   players::StepRecords Next;
   players::PlacementsOnBoard Thirds;
+  // The triggers of the candidate's board with each third twin (the widest field has 34
+  // placements). Left uninitialised but for their counts: only the steps used are touched.
+  static constexpr int kThirdTables = 34;
+  std::unique_ptr<players::StepRecords[]> ThirdTables =
+      std::make_unique_for_overwrite<players::StepRecords[]>(kThirdTables);
 };
 
 struct ThinkState {
