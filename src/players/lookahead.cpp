@@ -241,19 +241,26 @@ struct LivePairs {
   Fired after[kMostPlacements];
 };
 
+// Lists every placement of side p's next twin (Placements 101..) and of the one after it
+// (201..), and how many each has.
+void ListFollowingTwins(Engine& e, int p, int& count2, int& count3) {
+  int32_t a, b;
+  players::TwinColours(e, p, e.TwinIndex[p], a, b);
+  EnumeratePlacements(e, 100, a, b);
+  count2 = e.PlacementCount;
+  players::TwinColours(e, p, e.TwinIndex[p] + 1, a, b);
+  EnumeratePlacements(e, 200, a, b);
+  count3 = e.PlacementCount;
+}
+
 // Reads the pairs of the next twin and the one after it, side p, on the settled board live
 // (current: the colours of the twin being placed). Leaves pairs.valid false where the bit
 // masks cannot read them.
 void ReadLivePairs(Engine& e, int p, const Board& live, const TwinMove& current, LivePairs& pairs) {
   using players::Bits;
   pairs.valid = false;
-  int32_t a, b;
-  players::TwinColours(e, p, e.TwinIndex[p], a, b);
-  EnumeratePlacements(e, 100, a, b);
-  const int count2 = e.PlacementCount;
-  players::TwinColours(e, p, e.TwinIndex[p] + 1, a, b);
-  EnumeratePlacements(e, 200, a, b);
-  const int count3 = e.PlacementCount;
+  int count2, count3;
+  ListFollowingTwins(e, p, count2, count3);
   if (count2 < 1 || count3 < 1 || !IsColour(e.Placements[101].Colour1) ||
       !IsColour(e.Placements[101].Colour2) || !IsColour(e.Placements[201].Colour1) ||
       !IsColour(e.Placements[201].Colour2) || !IsColour(current.Colour1) ||
@@ -410,13 +417,8 @@ int32_t LookAheadOn(const ThinkContext& ctx, int32_t crowd, int32_t shapeScore, 
   // 2-3. Every placement of the next twin, and behind each every placement of the one
   // after. The second block holds the same placements for every first one, so it is
   // listed once.
-  int32_t a, b;
-  players::TwinColours(e, p, e.TwinIndex[p], a, b);
-  EnumeratePlacements(e, 100, a, b);
-  const int count2 = e.PlacementCount;
-  players::TwinColours(e, p, e.TwinIndex[p] + 1, a, b);
-  EnumeratePlacements(e, 200, a, b);
-  const int count3 = e.PlacementCount;
+  int count2, count3;
+  ListFollowingTwins(e, p, count2, count3);
 
   // Sequences whose points exceed this are worth a hundred per point.
   const int32_t bigAttack = (130 - crowd) * threshold / 60;
