@@ -241,7 +241,15 @@ BitResult ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch,
         }
       }
     }
-    if (n == 0) break;
+    if (n == 0) {
+      // The last step's kept cells above the field are out of play as well: the engine
+      // leaves them marked, never to join a group again.
+      const Bits above = kept & ~field;
+      if (above != 0) {
+        for (uint32_t ks = f.colours; ks != 0; ks &= ks - 1) f.mask[std::countr_zero(ks)] &= ~above;
+      }
+      break;
+    }
     watch.Vanished(vanish);
     const Bits dead = vanish | (kept & ~field);
     for (uint32_t ks = f.colours; ks != 0; ks &= ks - 1) f.mask[std::countr_zero(ks)] &= ~dead;

@@ -165,24 +165,6 @@ struct ThirdsOnBoard {
 
 constexpr int kMostPlacements = 4 * players::kBitColumns - 2;
 
-// The groups the last step of a resolution searched. ResolveSeeds takes a kept group's cells
-// above the field out of the masks after each step that vanishes something, as the engine
-// leaves them marked and never lets them join a group again; after the last step, which
-// vanishes nothing, they are still there. A board that is read on drops them (TakeOutAbove).
-struct LastSearch {
-  players::Bits searched = 0;
-  void Step(const players::BitField&, players::Bits, int32_t, int32_t) { searched = 0; }
-  void Searched(const players::Group& g, int32_t) { searched |= g.cells; }
-  void Vanished(players::Bits) {}
-  void Fell(int) {}
-};
-
-void TakeOutAbove(players::BitField& f, players::Bits searched) {
-  const players::Bits above = searched & ~f.field;
-  if (above == 0) return;
-  for (uint32_t ks = f.colours; ks != 0; ks &= ks - 1) f.mask[std::countr_zero(ks)] &= ~above;
-}
-
 // A resolution as beads on top of other columns see it: the columns where a step emptied
 // cells, and the cells its group searches compared with two colours. A bead on top of a
 // column none of its steps emptied, on a cell none compared with its colour, leaves every
@@ -193,12 +175,8 @@ struct RiderWatch {
   int32_t colours[2] = {};
   players::Bits seen[2] = {};
   uint32_t fell = 0;
-  LastSearch last;
-  void Step(const players::BitField& f, players::Bits s, int32_t c, int32_t p) {
-    last.Step(f, s, c, p);
-  }
+  void Step(const players::BitField&, players::Bits, int32_t, int32_t) {}
   void Searched(const players::Group& g, int32_t k) {
-    last.Searched(g, k);
     if (k == colours[0]) seen[0] |= g.around;
     if (k == colours[1]) seen[1] |= g.around;
   }
@@ -307,7 +285,6 @@ void ReadLivePairs(Engine& e, int p, const Board& live, const TwinMove& current,
       f.board = second;
       f.watch = RiderWatch(pairs.colours[0], pairs.colours[1]);
       f.result = players::ResolveSeeds(e, f.board, n1 | n2, f.watch);
-      TakeOutAbove(f.board, f.watch.last.searched);
       players::BitTops(e, f.board, f.top);
       std::copy(std::begin(f.top), std::end(f.top), std::begin(top2));
       resolved.known = 0;
@@ -537,9 +514,7 @@ int32_t LookAheadOn(const ThinkContext& ctx, int32_t crowd, int32_t shapeScore, 
           second.colours |= 1u << m2.Colour1 | 1u << m2.Colour2;
           if (players::Reaches(b1, second.mask[m2.Colour1], V) ||
               players::Reaches(b2, second.mask[m2.Colour2], V)) {
-            LastSearch last;
-            r2 = players::ResolveSeeds(e, second, b1 | b2, last);
-            TakeOutAbove(second, last.searched);
+            r2 = players::ResolveSeeds(e, second, b1 | b2, none);
             players::BitTops(e, second, top2);
           } else {
             std::copy(std::begin(top1), std::end(top1), std::begin(top2));
@@ -549,9 +524,7 @@ int32_t LookAheadOn(const ThinkContext& ctx, int32_t crowd, int32_t shapeScore, 
         } else {
           players::PlaceBead(second, b1, m2.Colour1);
           players::PlaceBead(second, b2, m2.Colour2);
-          LastSearch last;
-          r2 = players::ResolveSeeds(e, second, b1 | b2, last);
-          TakeOutAbove(second, last.searched);
+          r2 = players::ResolveSeeds(e, second, b1 | b2, none);
           players::BitTops(e, second, top2);
         }
       }
