@@ -113,7 +113,7 @@ BitResult RidingResult(const Engine& e, const StepRecords& records, int k, const
       for (int q = 0; q < stillCount; ++q) {
         if (still[q].colour == c) m |= CellBit(still[q].x, still[q].row);
       }
-      const Group g = FloodGroup(bit[j], m);
+      const Group g = FloodGroup<true>(bit[j], m);
       if (g.size < V) continue;
       const Bits others = g.cells & ~all;
       if (others != 0 && (others & ~r.vanish) == 0) {
