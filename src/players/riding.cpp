@@ -53,8 +53,8 @@ BitResult RidingResult(const Engine& e, const StepRecords& records, int k, const
   const int count = records.count[k];
   int row[2] = {}, lastTop[2] = {-1, -1};  // a column's top, read once it comes down
   Bits bit[2] = {};
-  bool moved[2] = {};
-  bool gone[2] = {};  // vanished with a group the kept step vanished anyway
+  // Bit j of each: rider j. Masks rather than flags, so the step loop keeps them in registers.
+  uint32_t gone = 0;  // vanished with a group the kept step vanished anyway
   int32_t extra = 0;  // the points those riders added
   uint32_t columns = 0;
   Bits all = 0;
@@ -66,34 +66,31 @@ BitResult RidingResult(const Engine& e, const StepRecords& records, int k, const
   }
   for (int i = 0; i < count; ++i) {
     const StepRecord& r = records.step[first + i];
-    bool anyMoved = false;
+    uint32_t moved = 0;
     if (i > 0 && (r.lowered & columns) != 0) {
       for (int j = 0; j < riderCount; ++j) {
-        moved[j] = false;
-        if (gone[j] || (r.lowered >> riders[j].x & 1) == 0) continue;
+        if ((gone >> j & 1) != 0 || (r.lowered >> riders[j].x & 1) == 0) continue;
         // When the fall lowered the rider's column, the rider comes down as far and is a
         // seed of this step.
         const int top = TopOf(r, riders[j].x, rowsH);
         if (lastTop[j] < 0) lastTop[j] = TopOf(records.step[first + i - 1], riders[j].x, rowsH);
-        moved[j] = top < lastTop[j];
-        if (!moved[j]) continue;
+        if (top >= lastTop[j]) continue;
+        moved |= 1u << j;
         row[j] -= lastTop[j] - top;
         lastTop[j] = top;
         bit[j] = CellBit(riders[j].x, row[j]);
-        anyMoved = true;
       }
       all = 0;
-      for (int j = 0; j < riderCount; ++j) all |= gone[j] ? 0 : bit[j];
+      for (int j = 0; j < riderCount; ++j) all |= (gone >> j & 1) != 0 ? 0 : bit[j];
     }
-    bool touched[2] = {};
-    bool anyTouched = false;
+    uint32_t touched = 0;
     if ((r.seenAny & all) != 0) {
       for (int j = 0; j < riderCount; ++j) {
-        touched[j] = !gone[j] && (r.seen[riders[j].colour] & bit[j]) != 0;
-        anyTouched |= touched[j];
+        if ((r.seen[riders[j].colour] & bit[j]) != 0) touched |= 1u << j;
       }
+      touched &= ~gone;
     }
-    if (!anyMoved && !anyTouched) continue;
+    if ((moved | touched) == 0) continue;
     // A moved rider is searched from, and a touched one joins the group searched next to it:
     // either changes the step only when its group (with the other rider and the still beads
     // of its colour) reaches the vanish count. A smaller group stays as it is, and every
@@ -104,11 +101,11 @@ BitResult RidingResult(const Engine& e, const StepRecords& records, int k, const
     bool changes = false;
     Bits join = 0;
     for (int j = 0; j < riderCount && !changes; ++j) {
-      if (gone[j] || (!moved[j] && !touched[j])) continue;
+      if (((moved | touched) >> j & 1) == 0) continue;
       const int32_t c = riders[j].colour;
       Bits m = r.mask[c];
       for (int q = 0; q < riderCount; ++q) {
-        if (!gone[q] && riders[q].colour == c) m |= bit[q];
+        if ((gone >> q & 1) == 0 && riders[q].colour == c) m |= bit[q];
       }
       for (int q = 0; q < stillCount; ++q) {
         if (still[q].colour == c) m |= CellBit(still[q].x, still[q].row);
@@ -127,21 +124,20 @@ BitResult RidingResult(const Engine& e, const StepRecords& records, int k, const
           r.mask[kObstruct] != 0 && (Spread(join) & r.mask[kObstruct] & ~Spread(r.vanish)) != 0;
       for (int j = 0; j < riderCount && !changes; ++j) {
         for (int q = 0; q < riderCount && !changes; ++q) {
-          changes = (join & bit[j]) != 0 && !gone[q] && (join & bit[q]) == 0 &&
+          changes = (join & bit[j]) != 0 && (gone >> q & 1) == 0 && (join & bit[q]) == 0 &&
                     riders[q].x == riders[j].x && row[q] > row[j];
         }
       }
       if (!changes) {
         const int32_t n = BitCount(r.vanish);
         extra += ChainPoints(e, r.chains + 1, n + BitCount(join)) - ChainPoints(e, r.chains + 1, n);
-        for (int j = 0; j < riderCount; ++j) gone[j] |= (join & bit[j]) != 0;
+        for (int j = 0; j < riderCount; ++j) {
+          if ((join & bit[j]) != 0) gone |= 1u << j;
+        }
         all &= ~join;
       }
     }
-    if (!changes) {
-      for (int j = 0; j < riderCount; ++j) moved[j] = false;
-      continue;
-    }
+    if (!changes) continue;
     BitField f;
     std::memcpy(f.mask, r.mask, sizeof f.mask);
     f.colours = r.colours;
@@ -152,10 +148,10 @@ BitResult RidingResult(const Engine& e, const StepRecords& records, int k, const
       f.colours |= 1u << still[q].colour;
     }
     for (int j = 0; j < riderCount; ++j) {
-      if (gone[j]) continue;
+      if ((gone >> j & 1) != 0) continue;
       f.mask[riders[j].colour] |= bit[j];
       f.colours |= 1u << riders[j].colour;
-      if (moved[j]) seeds |= bit[j];
+      if ((moved >> j & 1) != 0) seeds |= bit[j];
     }
     NoBitWatch none;
     return ResolveSeeds(e, f, seeds, none, {r.chains, r.points + extra});
