@@ -201,6 +201,7 @@ struct BitSlotWatch {
   void Searched(const players::Group& g, int32_t k) {
     recorder.Searched(g, k);
     const Bits hits = g.around & slots;
+    if (hits == 0) return;
     for (int half = 0; half < 2; ++half) {
       for (uint64_t h = static_cast<uint64_t>(hits >> (64 * half)); h != 0; h &= h - 1) {
         const int b = 64 * half + std::countr_zero(h);
@@ -309,8 +310,12 @@ uint64_t ChangedBy(const TriggerTable& t, const TwinCells& w, int H) {
 // base's value and watched cells (in w's columns the cells above the top are the ones base
 // watched one or two rows higher); only the others are read again (t.fresh), with their
 // steps kept in records when it is given.
+//
+// colourEnd: one more than the highest colour any twin or group of the reading can have;
+// the watched cells of higher colours are left as they were, as nothing reads them.
 void DeriveTable(const Engine& e, const BitField& f, const TriggerTableOf<4>& base,
-                 const TwinCells& w, TriggerTable& t, players::StepRecords* records) {
+                 const TwinCells& w, TriggerTable& t, players::StepRecords* records,
+                 int colourEnd) {
   const int W = e.FieldWidth;
   const int H = e.FieldHeight;
   uint64_t changed = base.fell[w.x[0]] | base.fell[w.x[1]];
@@ -323,14 +328,15 @@ void DeriveTable(const Engine& e, const BitField& f, const TriggerTableOf<4>& ba
   std::fill(std::begin(t.top), std::end(t.top), kFar);
   std::memset(t.fell, 0, sizeof t.fell);
   const uint64_t keep = ~changed;
-  // Every watched cell of columns 1..W is written, all colours in a row (the watch only
-  // ever notes cells of those columns); a colour never compared is 0 in base too.
+  // Every watched cell of columns 1..W is written, all colours below colourEnd in a row
+  // (the watch only ever notes cells of those columns); a colour never compared is 0 in base
+  // too.
   for (int x = 1; x <= W; ++x) {
     t.top[x] = base.top[x] + raised[x];
     for (int level = 0; level < 2; ++level) {
       const uint64_t* from = base.compared[x][level + raised[x]];
       uint64_t* to = t.compared[x][level];
-      for (size_t k = 0; k < std::size(t.compared[x][level]); ++k) to[k] = from[k] & keep;
+      for (int k = 0; k < colourEnd; ++k) to[k] = from[k] & keep;
     }
     t.fell[x] = base.fell[x] & keep;
   }
@@ -523,7 +529,21 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
   // test of a third twin follows.
   players::StepRecords& baseRecords = t.Records->Base;
   players::StepRecords& nextRecords = t.Records->Next;
-  if (bits && depth == 2) FillTriggersBits(e, baseBits, baseTable, &baseRecords);
+  // The colours a table of this reading can have watched cells of: the base board's, the
+  // triggers' and the twins'.
+  int colourEnd = 0;
+  if (bits && depth == 2) {
+    uint32_t inPlay = baseBits.colours | 0x1Eu;
+    for (int i = 101; i <= nextEnd; ++i) {
+      inPlay |= 1u << e.Placements[i].Colour1 | 1u << e.Placements[i].Colour2;
+    }
+    for (int j = 201; j <= thirdEnd; ++j) {
+      inPlay |= 1u << e.Placements[j].Colour1 | 1u << e.Placements[j].Colour2;
+    }
+    colourEnd = std::min(32 - std::countl_zero(inPlay),
+                         static_cast<int>(std::size(baseTable.compared[0][0])));
+    FillTriggersBits(e, baseBits, baseTable, &baseRecords);
+  }
   if (bits && depth == 2 && thirdEnd - 200 <= kThirdTables) {
     int top[kGridCols];
     players::BitTops(e, baseBits, top);
@@ -553,8 +573,8 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
       }
       // A third twin that is not quiet on base is not quiet after any next twin either.
       if (!quiet) continue;
-      DeriveTable(e, nextBits, baseTable, w, thirdTables[j - 201],
-                  &t.Records->ThirdTables[j - 201]);
+      DeriveTable(e, nextBits, baseTable, w, thirdTables[j - 201], &t.Records->ThirdTables[j - 201],
+                  colourEnd);
       thirdRead[j - 201] = true;
     }
   }
@@ -590,7 +610,7 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
       const TwinCells nextCells = {
           {next.Column, next.Column + DX[next.Rotation]}, {r1, r2}, {next.Colour1, next.Colour2}};
       if (depth == 2) {
-        DeriveTable(e, nextBits, baseTable, nextCells, table, &nextRecords);
+        DeriveTable(e, nextBits, baseTable, nextCells, table, &nextRecords, colourEnd);
         const uint32_t nextColumns = 1u << nextCells.x[0] | 1u << nextCells.x[1];
         for (int j = 201; j <= thirdEnd; ++j) {
           const TwinMove& third = e.Placements[j];
