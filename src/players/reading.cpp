@@ -542,6 +542,8 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
     }
     colourEnd = std::min(32 - std::countl_zero(inPlay),
                          static_cast<int>(std::size(baseTable.compared[0][0])));
+    baseRecords.seenEnd = nextRecords.seenEnd = colourEnd;
+    for (int k = 0; k < kThirdTables; ++k) t.Records->ThirdTables[k].seenEnd = colourEnd;
     FillTriggersBits(e, baseBits, baseTable, &baseRecords);
   }
   if (bits && depth == 2 && thirdEnd - 200 <= kThirdTables) {

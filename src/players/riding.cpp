@@ -40,7 +40,7 @@ void StepRecorder::Step(const BitField& f, Bits seeds, int32_t chains, int32_t p
   r.seeds = seeds;
   r.chains = chains;
   r.points = points;
-  std::memset(r.seen, 0, sizeof r.seen);
+  std::memset(r.seen, 0, sizeof r.seen[0] * records->seenEnd);
   current = &r;
 }
 

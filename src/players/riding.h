@@ -40,6 +40,9 @@ struct StepRecords {
   int used = 0;
   int first[kEntries] = {};
   int count[kEntries] = {};
+  // A step's seen[0..seenEnd-1] are kept: a reader that never asks higher colours (those of
+  // no bead or twin in its reading) spares clearing them.
+  int seenEnd = kObstruct;
   void Clear() {
     used = 0;
     for (int& c : count) c = 0;
