@@ -407,14 +407,21 @@ int32_t ThirdTwinBits(const Engine& e, BitField& f, const TriggerTable& t, const
   const Bits b1 = r1 <= H ? players::CellBit(x1, r1) : 0;
   const Bits b2 = r2 <= H ? players::CellBit(x2, r2) : 0;
   const uint32_t colours = f.colours;
-  f.mask[c1] |= b1;
-  f.mask[c2] |= b2;
-  f.colours |= (b1 != 0 ? 1u << c1 : 0) | (b2 != 0 ? 1u << c2 : 0);
+  // The beads go into the masks only for the searches on them: most pairs need none.
+  bool written = false;
+  auto write = [&] {
+    if (written) return;
+    f.mask[c1] |= b1;
+    f.mask[c2] |= b2;
+    f.colours |= (b1 != 0 ? 1u << c1 : 0) | (b2 != 0 ? 1u << c2 : 0);
+    written = true;
+  };
   // A bead above row H is not written and counts as a group of one.
   auto below = [&](Bits b, int32_t c) {
     return b == 0 ? 1 < V : !players::CellReaches(b, f.mask[c], V);
   };
   int32_t best = INT32_MIN;
+  if (!quiet) write();
   if (quiet || (below(b1, c1) && below(b2, c2))) {
     uint64_t changed = t.fell[x1] | t.fell[x2];
     int top1 = t.top[x1], top2 = t.top[x2];
@@ -474,12 +481,15 @@ int32_t ThirdTwinBits(const Engine& e, BitField& f, const TriggerTable& t, const
                       .Value());
         continue;
       }
+      write();
       best = std::max(best, TriggerBits(e, f, x, y, c, none));
     }
   }
-  f.mask[c1] &= ~(b1 | b2);
-  f.mask[c2] &= ~(b1 | b2);
-  f.colours = colours;
+  if (written) {
+    f.mask[c1] &= ~(b1 | b2);
+    f.mask[c2] &= ~(b1 | b2);
+    f.colours = colours;
+  }
   return best;
 }
 
