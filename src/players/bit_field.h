@@ -74,6 +74,24 @@ inline int LowestBit(Bits b) {
   return lo != 0 ? std::countr_zero(lo) : 64 + std::countr_zero(static_cast<uint64_t>(b >> 64));
 }
 
+// Bit x for every column x (1..8) of which b has a cell.
+inline uint32_t ColumnsOf(Bits b) {
+#if defined(__SSE2__)
+  // One 16-bit lane a column: the lanes that are not zero, packed to one bit each.
+  const __m128i lanes = _mm_set_epi64x(static_cast<int64_t>(b >> 64), static_cast<int64_t>(b));
+  const __m128i zero = _mm_cmpeq_epi16(lanes, _mm_setzero_si128());
+  const uint32_t empty =
+      static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(zero, _mm_setzero_si128())));
+  return (~empty & 0xFFu) << 1;
+#else
+  uint32_t columns = 0;
+  for (int x = 1; x <= kBitColumns; ++x) {
+    if (Slice(b, x) != 0) columns |= 1u << x;
+  }
+  return columns;
+#endif
+}
+
 // The cells and their four neighbours.
 inline Bits Spread(Bits g) {
   return g | g << 1 | g >> 1 | g << kBitStride | g >> kBitStride;

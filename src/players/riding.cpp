@@ -31,9 +31,7 @@ void StepRecorder::Step(const BitField& f, Bits seeds, int32_t chains, int32_t p
   if (current != nullptr) {
     // Columns whose cells changed: only there can a fall have lowered the top.
     const Bits changed = r.occupied ^ current->occupied;
-    for (int x = 1; x <= kBitColumns; ++x) {
-      if (Slice(changed, x) != 0) r.lowered |= 1u << x;
-    }
+    r.lowered = ColumnsOf(changed);
   }
   r.seenAny = 0;
   r.vanish = 0;
