@@ -155,10 +155,6 @@ inline Group FloodGroup(Bits seed, Bits m) {
 #endif
 }
 
-inline Bits Flood(Bits seed, Bits m) {
-  return FloodGroup(seed, m).cells;
-}
-
 // Whether the group of seed in mask m has at least n cells.
 inline bool Reaches(Bits seed, Bits m, int n) {
   return FloodGroup(seed, m).size >= n;
@@ -212,7 +208,6 @@ struct BitResult {
 template <class Watch>
 BitResult ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch,
                        BitResult start = {}) {
-  const int W = e.FieldWidth;
   const int H = e.FieldHeight;
   const int V = e.VanishCount;
   const Bits field = f.field;
@@ -259,18 +254,14 @@ BitResult ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch,
         }
       }
     }
-    if (n == 0) {
-      // The last step's kept cells above the field are out of play as well: the engine
-      // leaves them marked, never to join a group again.
-      const Bits above = kept & ~field;
-      if (above != 0) {
-        for (uint32_t ks = f.colours; ks != 0; ks &= ks - 1) f.mask[std::countr_zero(ks)] &= ~above;
-      }
-      break;
-    }
-    watch.Vanished(vanish);
+    // Kept cells above the field are out of play from now on, the last step's too: the
+    // engine leaves them marked, never to join a group again.
     const Bits dead = vanish | (kept & ~field);
-    for (uint32_t ks = f.colours; ks != 0; ks &= ks - 1) f.mask[std::countr_zero(ks)] &= ~dead;
+    if (dead != 0) {
+      for (uint32_t ks = f.colours; ks != 0; ks &= ks - 1) f.mask[std::countr_zero(ks)] &= ~dead;
+    }
+    if (n == 0) break;
+    watch.Vanished(vanish);
     const Bits freed = f.mask[kObstruct] != 0
                            ? f.mask[kObstruct] & (vanish << 1 | vanish >> 1 | vanish << kBitStride |
                                                   vanish >> kBitStride)
@@ -291,9 +282,7 @@ BitResult ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch,
     // field cell anywhere below it down one row, until none has; a column closes up in as
     // many rounds as it has holes. Only columns with emptied cells can have holes, as the
     // board was settled.
-    for (int col = 1; col <= W; ++col) {
-      if (Slice(emptied, col) != 0) watch.Fell(col);
-    }
+    for (uint32_t cs = ColumnsOf(emptied); cs != 0; cs &= cs - 1) watch.Fell(std::countr_zero(cs));
     {
       const __m128i rows = _mm_set1_epi16(static_cast<int16_t>(rowsH));
       __m128i m[kOtherCode + 1];
@@ -329,8 +318,7 @@ BitResult ResolveSeeds(const Engine& e, BitField& f, Bits seeds, Watch& watch,
       _mm_storeu_si128(reinterpret_cast<__m128i*>(&seeds), moved);
     }
 #else
-    const uint32_t kinds = f.colours | fixedKinds;
-    for (int col = 1; col <= W; ++col) {
+    for (int col = 1; col <= e.FieldWidth; ++col) {
       const uint32_t gone = Slice(emptied, col);
       if (gone == 0) continue;
       watch.Fell(col);
