@@ -71,6 +71,29 @@ class PlayerTest : public ::testing::Test {
   GameBox box_;
 };
 
+// Side 1's empty board after `moves` random twins dropped through the engine's resolution
+// alone, so beads that stayed above row H keep their marks; with obstructOneIn > 0, about one
+// move in that many drops an obstruct bead instead.
+inline Board ResolvedBoard(Engine& e, Rng& r, int moves, int obstructOneIn) {
+  Board b = e.Boards[1];
+  for (int k = 0; k < moves; ++k) {
+    if (obstructOneIn > 0 && r.Below(obstructOneIn) == 0) {
+      const int x = 1 + r.Below(e.FieldWidth);
+      int y = 1;
+      while (y <= e.FieldHeight && b.Cells[x][y] != kEmpty) ++y;
+      if (y <= e.FieldHeight) b.Cells[x][y] = kObstruct;
+      continue;
+    }
+    EnumeratePlacements(e, 400, 1 + r.Below(e.ColourCount), 1 + r.Below(e.ColourCount));
+    const TwinMove m = e.Placements[401 + r.Below(e.PlacementCount)];
+    if (IsBlocked(e, b, m)) continue;
+    e.WorkBoard = b;
+    ResolveChains(e, m, 2);
+    b = e.WorkBoard;
+  }
+  return b;
+}
+
 // Drops `moves` random twins on side p's board through the engine's resolution, with now
 // and then an obstruct bead, keeping nothing above row H: a board a match could reach.
 inline void RandomBoard(Engine& e, int p, Rng& r, int moves) {

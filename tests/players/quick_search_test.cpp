@@ -147,24 +147,7 @@ TEST_F(QuickSearch, QuickFormsAgreeOnResolvedBoardsOfEveryShape) {
       }
     }
     InitBoards(e(), box_.canvas);
-    // Built by resolutions alone, so beads that stayed above row H keep their marks.
-    Board b = e().Boards[1];
-    const int moves = 5 + r.Below(60);
-    for (int k = 0; k < moves; ++k) {
-      if (r.Below(5) == 0) {
-        const int x = 1 + r.Below(e().FieldWidth);
-        int y = 1;
-        while (y <= e().FieldHeight && b.Cells[x][y] != kEmpty) ++y;
-        if (y <= e().FieldHeight) b.Cells[x][y] = kObstruct;
-        continue;
-      }
-      EnumeratePlacements(e(), 400, 1 + r.Below(e().ColourCount), 1 + r.Below(e().ColourCount));
-      const TwinMove m = e().Placements[401 + r.Below(e().PlacementCount)];
-      if (IsBlocked(e(), b, m)) continue;
-      e().WorkBoard = b;
-      ResolveChains(e(), m, 2);
-      b = e().WorkBoard;
-    }
+    Board b = ResolvedBoard(e(), r, 5 + r.Below(60), 5);
     ASSERT_TRUE(IsSettled(e(), b)) << s;
     for (int32_t c1 = 1; c1 <= e().ColourCount; ++c1) {
       for (int32_t c2 = 1; c2 <= e().ColourCount; ++c2) {

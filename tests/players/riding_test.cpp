@@ -49,16 +49,7 @@ TEST_F(Riding, RidersGiveTheResolutionOfTheBoardWithThem) {
     e().VanishCount = 2 + r.Below(4);
     e().ColourCount = 2 + r.Below(4);
     InitBoards(e(), box_.canvas);
-    // Built by resolutions alone, so beads that stayed above row H keep their marks.
-    Board b = e().Boards[1];
-    for (int k = 5 + r.Below(60); k > 0; --k) {
-      EnumeratePlacements(e(), 400, 1 + r.Below(e().ColourCount), 1 + r.Below(e().ColourCount));
-      const TwinMove m = e().Placements[401 + r.Below(e().PlacementCount)];
-      if (IsBlocked(e(), b, m)) continue;
-      e().WorkBoard = b;
-      ResolveChains(e(), m, 2);
-      b = e().WorkBoard;
-    }
+    const Board b = ResolvedBoard(e(), r, 5 + r.Below(60), 0);
     if (!players::FitsBits(e(), b)) continue;
     BitField f;
     players::ToBits(e(), b, f);
