@@ -157,9 +157,18 @@ start() {
     fail "$name: no window appeared"
     return 1
   fi
-  local geo origin
-  geo=$(xdotool getwindowgeometry "$win" | sed -n 's/.*Position: \([0-9]*\),\([0-9]*\).*/\1,\2/p')
-  origin=${geo:-0,0}
+  # The program moves its frame to the corner once the window manager has framed the
+  # window; the X round trips of that move may still be under way when the window shows.
+  # Up to 3 s for the frame to reach the corner (or for a window without a frame), so that
+  # the picture is located where it stays.
+  local fx fy fw fh cx cy origin
+  for _ in $(seq 30); do
+    read -r fx fy fw fh cx cy <<<"$("$tool" frame "$win" 2>/dev/null | tr '\n' ' ')"
+    [ "${fx:-},${fy:-}" = "0,0" ] && break
+    [ "${fx:-},${fy:-}" = "${cx:-},${cy:-}" ] && break
+    sleep 0.1
+  done
+  origin=${cx:-0},${cy:-0}
   for _ in $(seq 50); do
     "$tool" grab "$WENV_DIR/locate.png" 2>/dev/null
     if loc=$("$tool" locate "$WENV_DIR/locate.png" --appdir "$work" --origin "$origin" 2>/dev/null); then

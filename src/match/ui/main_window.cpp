@@ -437,7 +437,7 @@ void MainWindow::showEvent(QShowEvent* event) {
 void MainWindow::StartUp() {
   if (started_) return;
   started_ = true;
-  PlaceFrameAtTopLeft(40);  // for up to 2 s, until the window manager has framed it
+  PlaceFrameAtTopLeft(100);  // for up to 5 s, until the window manager has framed it
   g_.cfg.AppDir = CurDirLoad(options_.exePath);
   ConfigLoad(g_);
   qtTexts_.Apply(g_.cfg.EnglishUI);
