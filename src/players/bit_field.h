@@ -180,6 +180,14 @@ void ToBits(const Engine& e, const Board& b, BitField& f);
 // for.
 void BitTops(const Engine& e, const BitField& f, int* top);
 
+// The rows twin m's beads land on over columns whose highest occupied rows are top[x] (a
+// settled board): one above the top, and one more for the upper bead of a vertical twin.
+// Not limited to the field: a row above H means the bead stays above it.
+inline void LandingRowsOnTops(const int* top, const TwinMove& m, int& r1, int& r2) {
+  r1 = top[m.Column] + 1 + (m.Rotation == 2);
+  r2 = top[m.Column + DX[m.Rotation]] + 1 + (m.Rotation == 0);
+}
+
 // Observers of ResolveSeeds. NoBitWatch observes nothing.
 struct NoBitWatch {
   void Step(const BitField&, Bits, int32_t, int32_t) {}
@@ -386,6 +394,29 @@ int32_t ResolveBits(const Engine& e, BitField f, int x, int y, int32_t c, Watch&
   f.mask[c] |= bead;
   f.colours |= 1u << c;
   return ResolveSeeds(e, f, bead, watch).Value();
+}
+
+// ResolveChains of twin m on the settled board f stands for, its beads landing at rows r1
+// and r2, both in 1..H. Most placements vanish nothing: they are known by their two groups
+// alone, without a copy of the masks. f is left as it was.
+inline BitResult TwinResultBits(const Engine& e, BitField& f, const TwinMove& m, int r1, int r2) {
+  const int V = e.VanishCount;
+  const Bits b1 = CellBit(m.Column, r1);
+  const Bits b2 = CellBit(m.Column + DX[m.Rotation], r2);
+  const uint32_t colours = f.colours;
+  f.mask[m.Colour1] |= b1;
+  f.mask[m.Colour2] |= b2;
+  f.colours |= 1u << m.Colour1 | 1u << m.Colour2;
+  BitResult result;
+  if (CellReaches(b1, f.mask[m.Colour1], V) || CellReaches(b2, f.mask[m.Colour2], V)) {
+    BitField g = f;
+    NoBitWatch none;
+    result = ResolveSeeds(e, g, b1 | b2, none);
+  }
+  f.mask[m.Colour1] &= ~(b1 | b2);
+  f.mask[m.Colour2] &= ~(b1 | b2);
+  f.colours = colours;
+  return result;
 }
 
 }  // namespace dalu::players

@@ -108,8 +108,7 @@ void Emergency(const ThinkContext& ctx, int player, TwinMove& result) {
       bool riding = false;
       int r1 = 0, r2 = 0;
       if (bits) {
-        r1 = top1[m2.Column] + 1 + (m2.Rotation == 2);
-        r2 = top1[x2] + 1 + (m2.Rotation == 0);
+        players::LandingRowsOnTops(top1, m2, r1, r2);
         if (r1 <= H && r2 <= H) {
           bits2 = bits1;
           bits2.mask[m2.Colour1] |= players::CellBit(m2.Column, r1);
@@ -166,23 +165,11 @@ void Emergency(const ThinkContext& ctx, int player, TwinMove& result) {
           }
         }
         if (riding) {
-          const int y1 = top2[m3.Column] + 1 + (m3.Rotation == 2);
-          const int y2 = top2[m3.Column + DX[m3.Rotation]] + 1 + (m3.Rotation == 0);
+          int y1, y2;
+          players::LandingRowsOnTops(top2, m3, y1, y2);
           if (y1 <= H && y2 <= H) {
-            // Inside the field the twin lands on empty cells; one whose two groups stay
-            // below the vanish count scores 0.
-            const players::Bits b1 = players::CellBit(m3.Column, y1);
-            const players::Bits b2 = players::CellBit(m3.Column + DX[m3.Rotation], y2);
-            players::BitField g = bits2;
-            g.mask[m3.Colour1] |= b1;
-            g.mask[m3.Colour2] |= b2;
-            g.colours |= 1u << m3.Colour1 | 1u << m3.Colour2;
-            int32_t a3 = 0;
-            if (players::CellReaches(b1, g.mask[m3.Colour1], e.VanishCount) ||
-                players::CellReaches(b2, g.mask[m3.Colour2], e.VanishCount)) {
-              players::NoBitWatch none;
-              a3 = players::ResolveSeeds(e, g, b1 | b2, none).points;
-            }
+            // Inside the field the twin lands on empty cells.
+            const int32_t a3 = players::TwinResultBits(e, bits2, m3, y1, y2).points;
             append(a1 + a2 + a3, 3 + (a1 > 0) + (a2 > 0), i);
             continue;
           }

@@ -263,9 +263,9 @@ void ReadLivePairs(Engine& e, int p, const Board& live, const TwinMove& current,
   for (int j = 0; j < count2; ++j) {
     const TwinMove& m2 = e.Placements[101 + j];
     const int nx2 = m2.Column + DX[m2.Rotation];
-    const players::Rider next[2] = {
-        {m2.Column, pairs.top[m2.Column] + 1 + (m2.Rotation == 2), m2.Colour1},
-        {nx2, pairs.top[nx2] + 1 + (m2.Rotation == 0), m2.Colour2}};
+    int row1, row2;
+    players::LandingRowsOnTops(pairs.top, m2, row1, row2);
+    const players::Rider next[2] = {{m2.Column, row1, m2.Colour1}, {nx2, row2, m2.Colour2}};
     if (next[0].row > H || next[1].row > H) continue;
     const Bits n1 = players::CellBit(next[0].x, next[0].row);
     const Bits n2 = players::CellBit(next[1].x, next[1].row);
@@ -295,8 +295,8 @@ void ReadLivePairs(Engine& e, int p, const Board& live, const TwinMove& current,
       const TwinMove& m3 = e.Placements[201 + q];
       const int x1 = m3.Column, x2 = m3.Column + DX[m3.Rotation];
       if (((1u << x1 | 1u << x2) & nextColumns) == 0) continue;
-      const int row1 = top2[x1] + 1 + (m3.Rotation == 2);
-      const int row2 = top2[x2] + 1 + (m3.Rotation == 0);
+      int row1, row2;
+      players::LandingRowsOnTops(top2, m3, row1, row2);
       if (row1 > H || row2 > H) continue;
       const uint64_t bit = uint64_t{1} << q;
       const players::Group g1 = quietNext
@@ -436,9 +436,10 @@ int32_t LookAheadOn(const ThinkContext& ctx, int32_t crowd, int32_t shapeScore, 
     // Landing cells on a settled board: one above the column's top (the row above H when
     // it is full), the upper bead of a vertical twin one more.
     auto land = [&](const int* top, const TwinMove& m, Bits& b1, Bits& b2) {
-      b1 = players::CellBit(m.Column, std::min(top[m.Column] + 1 + (m.Rotation == 2), H + 1));
-      const int x2 = m.Column + DX[m.Rotation];
-      b2 = players::CellBit(x2, std::min(top[x2] + 1 + (m.Rotation == 0), H + 1));
+      int r1, r2;
+      players::LandingRowsOnTops(top, m, r1, r2);
+      b1 = players::CellBit(m.Column, std::min(r1, H + 1));
+      b2 = players::CellBit(m.Column + DX[m.Rotation], std::min(r2, H + 1));
     };
     // A candidate that vanished something, in a field not crowded, makes every sequence
     // worth 1 unless its points pass bigAttack. When even the most points the two twins
@@ -531,9 +532,9 @@ int32_t LookAheadOn(const ThinkContext& ctx, int32_t crowd, int32_t shapeScore, 
       // The next twin's beads as riders, when it vanished nothing and both lie in the field.
       const int nx2 = m2.Column + DX[m2.Rotation];
       const bool riding = r2.chains == 0 && ((n1 | n2) & first.field) == (n1 | n2);
-      const players::Rider riders[2] = {
-          {m2.Column, top1[m2.Column] + 1 + (m2.Rotation == 2), m2.Colour1},
-          {nx2, top1[nx2] + 1 + (m2.Rotation == 0), m2.Colour2}};
+      int row1, row2;
+      players::LandingRowsOnTops(top1, m2, row1, row2);
+      const players::Rider riders[2] = {{m2.Column, row1, m2.Colour1}, {nx2, row2, m2.Colour2}};
       if (anySequence) {
         for (int m = 201; m <= 200 + count3; ++m) {
           const TwinMove& m3 = e.Placements[m];
@@ -599,8 +600,8 @@ int32_t LookAheadOn(const ThinkContext& ctx, int32_t crowd, int32_t shapeScore, 
         const TwinMove& m3 = e.Placements[201 + std::countr_zero(rest)];
         const int x1 = m3.Column, x2 = m3.Column + DX[m3.Rotation];
         if (top2[x1] == H && top2[x2] == H) continue;
-        const int row1 = top2[x1] + 1 + (m3.Rotation == 2);
-        const int row2 = top2[x2] + 1 + (m3.Rotation == 0);
+        int row1, row2;
+        players::LandingRowsOnTops(top2, m3, row1, row2);
         if (row1 <= tableTop && row2 <= tableTop) {
           // Both beads land in the field: the twin is quiet when neither group reaches the
           // vanish count, the two groups counted as one when they are of one colour and meet.

@@ -223,30 +223,6 @@ int32_t TriggerBits(const Engine& e, const BitField& f, int x, int y, int32_t c,
   return players::ResolveBits(e, f, x, y, c, watch);
 }
 
-// Value of resolving twin m on the settled board f stands for, with its beads landing at
-// rows r1 and r2, both in 1..H: what PlacementValue gives. f is left as it was.
-int32_t TwinValueBits(const Engine& e, BitField& f, const TwinMove& m, int r1, int r2) {
-  const int V = e.VanishCount;
-  const Bits b1 = players::CellBit(m.Column, r1);
-  const Bits b2 = players::CellBit(m.Column + DX[m.Rotation], r2);
-  const uint32_t colours = f.colours;
-  f.mask[m.Colour1] |= b1;
-  f.mask[m.Colour2] |= b2;
-  f.colours |= 1u << m.Colour1 | 1u << m.Colour2;
-  int32_t value = 0;
-  // Most placements vanish nothing: they are known by their two groups alone.
-  if (players::CellReaches(b1, f.mask[m.Colour1], V) ||
-      players::CellReaches(b2, f.mask[m.Colour2], V)) {
-    BitField g = f;
-    players::NoBitWatch none;
-    value = players::ResolveSeeds(e, g, b1 | b2, none).Value();
-  }
-  f.mask[m.Colour1] &= ~(b1 | b2);
-  f.mask[m.Colour2] &= ~(b1 | b2);
-  f.colours = colours;
-  return value;
-}
-
 // FillTriggers on the board f stands for; with records, keeps the steps of every trigger.
 template <int Levels>
 void FillTriggersBits(const Engine& e, const BitField& f, TriggerTableOf<Levels>& t,
@@ -398,10 +374,10 @@ int32_t ThirdTwinBits(const Engine& e, BitField& f, const TriggerTable& t, const
   const int V = e.VanishCount;
   const int x1 = third.Column;
   const int x2 = third.Column + DX[third.Rotation];
-  // Landing rows on a settled board: one above the column's top, the upper bead of a
-  // vertical twin one more.
-  const int r1 = std::min(t.top[x1] + 1 + (third.Rotation == 2), H + 1);
-  const int r2 = std::min(t.top[x2] + 1 + (third.Rotation == 0), H + 1);
+  int r1, r2;
+  players::LandingRowsOnTops(t.top, third, r1, r2);
+  r1 = std::min(r1, H + 1);
+  r2 = std::min(r2, H + 1);
   const int32_t c1 = third.Colour1;
   const int32_t c2 = third.Colour2;
   const Bits b1 = r1 <= H ? players::CellBit(x1, r1) : 0;
@@ -563,10 +539,11 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
       const TwinMove& third = e.Placements[j];
       const int x2 = third.Column + DX[third.Rotation];
       if (top[third.Column] == H && top[x2] == H) continue;  // blocked
+      int r1, r2;
+      players::LandingRowsOnTops(top, third, r1, r2);
       TwinCells& w = thirdCells[j - 201];
       w = {{third.Column, x2},
-           {std::min(top[third.Column] + 1 + (third.Rotation == 2), H + 1),
-            std::min(top[x2] + 1 + (third.Rotation == 0), H + 1)},
+           {std::min(r1, H + 1), std::min(r2, H + 1)},
            {third.Colour1, third.Colour2}};
       nextBits = baseBits;
       bool quiet = true;
@@ -605,8 +582,9 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
       int r1, r2;
       players::LandingRowsOn(e, base, next, r1, r2);
       if (depth == 1) {
-        best = std::max(best, r1 <= H && r2 <= H ? TwinValueBits(e, baseBits, next, r1, r2)
-                                                 : PlacementValue(e, base, next, settled));
+        best = std::max(best, r1 <= H && r2 <= H
+                                  ? players::TwinResultBits(e, baseBits, next, r1, r2).Value()
+                                  : PlacementValue(e, base, next, settled));
       }
       const Bits b1 = r1 <= H ? players::CellBit(next.Column, r1) : 0;
       const Bits b2 = r2 <= H ? players::CellBit(next.Column + DX[next.Rotation], r2) : 0;
@@ -676,10 +654,10 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
               continue;
             }
           }
-          const int t1 = std::min(top[x1] + 1 + (third.Rotation == 2), H + 1);
-          const int t2 = std::min(top[x2] + 1 + (third.Rotation == 0), H + 1);
+          int t1, t2;
+          players::LandingRowsOnTops(top, third, t1, t2);
           if (t1 <= H && t2 <= H) {
-            best = std::max(best, TwinValueBits(e, nextBits, third, t1, t2));
+            best = std::max(best, players::TwinResultBits(e, nextBits, third, t1, t2).Value());
             continue;
           }
           if (!afterNextWritten) {

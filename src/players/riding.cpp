@@ -170,8 +170,8 @@ void ReadPlacementsOn(const Engine& e, const BitField& f, const TwinMove* placem
   for (int j = 0; j < count && j < StepRecords::kEntries; ++j) {
     const TwinMove& m = placements[j];
     const int x2 = m.Column + DX[m.Rotation];
-    const int r1 = top[m.Column] + 1 + (m.Rotation == 2);
-    const int r2 = top[x2] + 1 + (m.Rotation == 0);
+    int r1, r2;
+    LandingRowsOnTops(top, m, r1, r2);
     out.columns[j] = 1u << m.Column | 1u << x2;
     if (r1 > H || r2 > H) continue;
     BitField g = f;
