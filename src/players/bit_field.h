@@ -155,12 +155,7 @@ inline Group FloodGroup(Bits seed, Bits m) {
 #endif
 }
 
-// Whether the group of seed in mask m has at least n cells.
-inline bool Reaches(Bits seed, Bits m, int n) {
-  return FloodGroup(seed, m).size >= n;
-}
-
-// Reaches for a seed of one cell.
+// Whether the group of one cell in mask m has at least n cells.
 inline bool CellReaches(Bits cell, Bits m, int n) {
   return FloodGroup<true>(cell, m).size >= n;
 }

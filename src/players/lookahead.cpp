@@ -273,8 +273,8 @@ void ReadLivePairs(Engine& e, int p, const Board& live, const TwinMove& current,
     second.mask[m2.Colour1] |= n1;
     second.mask[m2.Colour2] |= n2;
     second.colours |= 1u << m2.Colour1 | 1u << m2.Colour2;
-    const bool quietNext = !players::Reaches(n1, second.mask[m2.Colour1], V) &&
-                           !players::Reaches(n2, second.mask[m2.Colour2], V);
+    const bool quietNext = !players::CellReaches(n1, second.mask[m2.Colour1], V) &&
+                           !players::CellReaches(n2, second.mask[m2.Colour2], V);
     LivePairs::Fired& f = pairs.after[j];
     if (quietNext) {
       std::copy(std::begin(pairs.top), std::end(pairs.top), std::begin(top2));
@@ -513,8 +513,8 @@ int32_t LookAheadOn(const ThinkContext& ctx, int32_t crowd, int32_t shapeScore, 
           second.mask[m2.Colour1] |= b1;
           second.mask[m2.Colour2] |= b2;
           second.colours |= 1u << m2.Colour1 | 1u << m2.Colour2;
-          if (players::Reaches(b1, second.mask[m2.Colour1], V) ||
-              players::Reaches(b2, second.mask[m2.Colour2], V)) {
+          if (players::CellReaches(b1, second.mask[m2.Colour1], V) ||
+              players::CellReaches(b2, second.mask[m2.Colour2], V)) {
             r2 = players::ResolveSeeds(e, second, b1 | b2, none);
             players::BitTops(e, second, top2);
           } else {
@@ -629,8 +629,8 @@ int32_t LookAheadOn(const ThinkContext& ctx, int32_t crowd, int32_t shapeScore, 
         }
         const int32_t k1 = b1 == b2 ? m3.Colour2 : m3.Colour1;  // both on one cell: the second
         players::BitResult r3;
-        if (players::Reaches(b1, board.mask[k1], V) ||
-            players::Reaches(b2, board.mask[m3.Colour2], V)) {
+        if (players::CellReaches(b1, board.mask[k1], V) ||
+            players::CellReaches(b2, board.mask[m3.Colour2], V)) {
           if (inField) third = board;
           r3 = players::ResolveSeeds(e, third, b1 | b2, none);
         }
