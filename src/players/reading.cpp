@@ -362,13 +362,15 @@ void DeriveTable(const Engine& e, const BitField& f, const TriggerTableOf<4>& ba
 // are read again.
 //
 // A trigger read again that has steps kept (in records, read on the board of t, or in
-// baseRecords, read on the board without the next twin) is taken through RidingValue.
+// baseRecords, read on the board without the next twin) is taken through RidingResult;
+// still: the next twin's beads inside the field, which lie still on baseRecords' boards.
 // quiet: the quiet test is known to pass. floor: a value the caller already has; kept
 // values no higher are not looked at (the result is then below the true one but never
 // above floor, where the caller's maximum is the same).
 int32_t ThirdTwinBits(const Engine& e, BitField& f, const TriggerTable& t, const TwinMove& third,
                       const TriggerTable* thirdTable, const players::StepRecords* thirdRecords,
-                      const TwinCells& next, const players::StepRecords& records,
+                      const TwinCells& next, const players::Rider* still, int stillCount,
+                      const players::StepRecords& records,
                       const players::StepRecords& baseRecords, bool quiet, int32_t floor) {
   const int H = e.FieldHeight;
   const int V = e.VanishCount;
@@ -426,13 +428,10 @@ int32_t ThirdTwinBits(const Engine& e, BitField& f, const TriggerTable& t, const
       redo = changed & byNext;
     }
     players::NoBitWatch none;
-    players::Rider riders[2], still[2];
-    int riderCount = 0, stillCount = 0;
+    players::Rider riders[2];
+    int riderCount = 0;
     if (b1 != 0) riders[riderCount++] = {x1, r1, c1};
     if (b2 != 0) riders[riderCount++] = {x2, r2, c2};
-    for (int q = 0; q < 2; ++q) {
-      if (next.row[q] <= H) still[stillCount++] = {next.x[q], next.row[q], next.colour[q]};
-    }
     for (; redo != 0; redo &= redo - 1) {
       const int k = std::countr_zero(redo);
       const int x = k / 4 + 1;
@@ -602,6 +601,14 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
       if (depth == 2) {
         DeriveTable(e, nextBits, baseTable, nextCells, table, &nextRecords, colourEnd);
         const uint32_t nextColumns = 1u << nextCells.x[0] | 1u << nextCells.x[1];
+        // The next twin's beads, which ride as still beads on the base board's steps.
+        players::Rider still[2];
+        int stillCount = 0;
+        for (int q = 0; q < 2; ++q) {
+          if (nextCells.row[q] <= H) {
+            still[stillCount++] = {nextCells.x[q], nextCells.row[q], nextCells.colour[q]};
+          }
+        }
         for (int j = 201; j <= thirdEnd; ++j) {
           const TwinMove& third = e.Placements[j];
           const int x2 = third.Column + DX[third.Rotation];
@@ -623,7 +630,7 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
           best = std::max(
               best, ThirdTwinBits(e, nextBits, table, third, apart ? &thirdTables[k] : nullptr,
                                   apart ? &t.Records->ThirdTables[k] : nullptr, nextCells,
-                                  nextRecords, baseRecords, quiet, best));
+                                  still, stillCount, nextRecords, baseRecords, quiet, best));
         }
       } else {
         bool afterNextWritten = false;  // afterNext, for the rare twin that lands above row H
