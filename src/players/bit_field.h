@@ -160,6 +160,23 @@ inline bool CellReaches(Bits cell, Bits m, int n) {
   return FloodGroup<true>(cell, m).size >= n;
 }
 
+// Writes a twin's beads, b1 of colour c1 and b2 of colour c2, on empty cells of the board f
+// stands for (a zero cell: that bead lies above the field and is not written).
+inline void AddTwin(BitField& f, Bits b1, int32_t c1, Bits b2, int32_t c2) {
+  f.mask[c1] |= b1;
+  f.mask[c2] |= b2;
+  f.colours |= (b1 != 0 ? 1u << c1 : 0) | (b2 != 0 ? 1u << c2 : 0);
+}
+
+// AddTwin on a settled board, telling whether neither bead's group reaches v cells: whether
+// the twin vanishes nothing. Both are written before either group is measured, so a twin of
+// one colour is measured together; a bead above the field counts as a group of one.
+inline bool AddQuietTwin(BitField& f, Bits b1, int32_t c1, Bits b2, int32_t c2, int v) {
+  AddTwin(f, b1, c1, b2, c2);
+  auto below = [&](Bits b, int32_t c) { return b == 0 ? 1 < v : !CellReaches(b, f.mask[c], v); };
+  return below(b1, c1) && below(b2, c2);
+}
+
 // Every cell of rows 1..h in columns 1..w.
 Bits FieldCells(int w, int h);
 
@@ -399,11 +416,8 @@ inline BitResult TwinResultBits(const Engine& e, BitField& f, const TwinMove& m,
   const Bits b1 = CellBit(m.Column, r1);
   const Bits b2 = CellBit(m.Column + DX[m.Rotation], r2);
   const uint32_t colours = f.colours;
-  f.mask[m.Colour1] |= b1;
-  f.mask[m.Colour2] |= b2;
-  f.colours |= 1u << m.Colour1 | 1u << m.Colour2;
   BitResult result;
-  if (CellReaches(b1, f.mask[m.Colour1], V) || CellReaches(b2, f.mask[m.Colour2], V)) {
+  if (!AddQuietTwin(f, b1, m.Colour1, b2, m.Colour2, V)) {
     BitField g = f;
     NoBitWatch none;
     result = ResolveSeeds(e, g, b1 | b2, none);

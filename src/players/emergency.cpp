@@ -111,13 +111,8 @@ void Emergency(const ThinkContext& ctx, int player, TwinMove& result) {
         players::LandingRowsOnTops(top1, m2, r1, r2);
         if (r1 <= H && r2 <= H) {
           bits2 = bits1;
-          bits2.mask[m2.Colour1] |= players::CellBit(m2.Column, r1);
-          bits2.mask[m2.Colour2] |= players::CellBit(x2, r2);
-          bits2.colours |= 1u << m2.Colour1 | 1u << m2.Colour2;
-          riding = !players::CellReaches(players::CellBit(m2.Column, r1), bits2.mask[m2.Colour1],
-                                         e.VanishCount) &&
-                   !players::CellReaches(players::CellBit(x2, r2), bits2.mask[m2.Colour2],
-                                         e.VanishCount);
+          riding = players::AddQuietTwin(bits2, players::CellBit(m2.Column, r1), m2.Colour1,
+                                         players::CellBit(x2, r2), m2.Colour2, e.VanishCount);
         }
       }
       int32_t a2 = 0;

@@ -270,11 +270,7 @@ void ReadLivePairs(Engine& e, int p, const Board& live, const TwinMove& current,
     const Bits n1 = players::CellBit(next[0].x, next[0].row);
     const Bits n2 = players::CellBit(next[1].x, next[1].row);
     second = base;
-    second.mask[m2.Colour1] |= n1;
-    second.mask[m2.Colour2] |= n2;
-    second.colours |= 1u << m2.Colour1 | 1u << m2.Colour2;
-    const bool quietNext = !players::CellReaches(n1, second.mask[m2.Colour1], V) &&
-                           !players::CellReaches(n2, second.mask[m2.Colour2], V);
+    const bool quietNext = players::AddQuietTwin(second, n1, m2.Colour1, n2, m2.Colour2, V);
     LivePairs::Fired& f = pairs.after[j];
     if (quietNext) {
       std::copy(std::begin(pairs.top), std::end(pairs.top), std::begin(top2));
@@ -332,9 +328,7 @@ void ReadLivePairs(Engine& e, int p, const Board& live, const TwinMove& current,
       LivePairs::Loud& l = pairs.louds[pairs.loudCount];
       third = quietNext ? second : f.board;
       const Bits b1 = players::CellBit(x1, row1), b2 = players::CellBit(x2, row2);
-      third.mask[m3.Colour1] |= b1;
-      third.mask[m3.Colour2] |= b2;
-      third.colours |= 1u << m3.Colour1 | 1u << m3.Colour2;
+      players::AddTwin(third, b1, m3.Colour1, b2, m3.Colour2);
       l.watch = RiderWatch(pairs.colours[0], pairs.colours[1]);
       l.result = players::ResolveSeeds(e, third, b1 | b2, l.watch);
       pairs.loud[j] |= bit;
@@ -510,11 +504,7 @@ int32_t LookAheadOn(const ThinkContext& ctx, int32_t crowd, int32_t shapeScore, 
         if (((b1 | b2) & first.field) == (b1 | b2)) {
           // Inside the field the twin lands on empty cells; most next twins vanish nothing,
           // which their two groups tell, and leave the board as written.
-          second.mask[m2.Colour1] |= b1;
-          second.mask[m2.Colour2] |= b2;
-          second.colours |= 1u << m2.Colour1 | 1u << m2.Colour2;
-          if (players::CellReaches(b1, second.mask[m2.Colour1], V) ||
-              players::CellReaches(b2, second.mask[m2.Colour2], V)) {
+          if (!players::AddQuietTwin(second, b1, m2.Colour1, b2, m2.Colour2, V)) {
             r2 = players::ResolveSeeds(e, second, b1 | b2, none);
             players::BitTops(e, second, top2);
           } else {
@@ -620,9 +610,7 @@ int32_t LookAheadOn(const ThinkContext& ctx, int32_t crowd, int32_t shapeScore, 
         BitField& board = inField ? second : (third = second);
         const uint32_t colours = board.colours;
         if (inField) {
-          board.mask[m3.Colour1] |= b1;
-          board.mask[m3.Colour2] |= b2;
-          board.colours |= 1u << m3.Colour1 | 1u << m3.Colour2;
+          players::AddTwin(board, b1, m3.Colour1, b2, m3.Colour2);
         } else {
           players::PlaceBead(board, b1, m3.Colour1);
           players::PlaceBead(board, b2, m3.Colour2);

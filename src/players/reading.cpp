@@ -389,18 +389,15 @@ int32_t ThirdTwinBits(const Engine& e, BitField& f, const TriggerTable& t, const
   bool written = false;
   auto write = [&] {
     if (written) return;
-    f.mask[c1] |= b1;
-    f.mask[c2] |= b2;
-    f.colours |= (b1 != 0 ? 1u << c1 : 0) | (b2 != 0 ? 1u << c2 : 0);
+    players::AddTwin(f, b1, c1, b2, c2);
     written = true;
   };
-  // A bead above row H is not written and counts as a group of one.
-  auto below = [&](Bits b, int32_t c) {
-    return b == 0 ? 1 < V : !players::CellReaches(b, f.mask[c], V);
-  };
   int32_t best = INT32_MIN;
-  if (!quiet) write();
-  if (quiet || (below(b1, c1) && below(b2, c2))) {
+  if (!quiet) {
+    written = true;
+    quiet = players::AddQuietTwin(f, b1, c1, b2, c2, V);
+  }
+  if (quiet) {
     uint64_t changed = t.fell[x1] | t.fell[x2];
     int top1 = t.top[x1], top2 = t.top[x2];
     if (b1 != 0) {
@@ -545,22 +542,13 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
            {std::min(r1, H + 1), std::min(r2, H + 1)},
            {third.Colour1, third.Colour2}};
       nextBits = baseBits;
-      bool quiet = true;
-      for (int k = 0; k < 2; ++k) {
-        if (w.row[k] > H) continue;
-        nextBits.mask[w.colour[k]] |= players::CellBit(w.x[k], w.row[k]);
-        nextBits.colours |= 1u << w.colour[k];
-      }
-      for (int k = 0; k < 2 && quiet; ++k) {
-        if (w.row[k] > H) {
-          quiet = 1 < e.VanishCount;
-        } else {
-          quiet = !players::CellReaches(players::CellBit(w.x[k], w.row[k]),
-                                        nextBits.mask[w.colour[k]], e.VanishCount);
-        }
-      }
       // A third twin that is not quiet on base is not quiet after any next twin either.
-      if (!quiet) continue;
+      if (!players::AddQuietTwin(nextBits, w.row[0] <= H ? players::CellBit(w.x[0], w.row[0]) : 0,
+                                 w.colour[0],
+                                 w.row[1] <= H ? players::CellBit(w.x[1], w.row[1]) : 0,
+                                 w.colour[1], e.VanishCount)) {
+        continue;
+      }
       DeriveTable(e, nextBits, baseTable, w, thirdTables[j - 201], &t.Records->ThirdTables[j - 201],
                   colourEnd);
       thirdRead[j - 201] = true;
@@ -588,14 +576,9 @@ int32_t ReadAhead(const ThinkContext& ctx, int32_t score, int depth) {
       const Bits b1 = r1 <= H ? players::CellBit(next.Column, r1) : 0;
       const Bits b2 = r2 <= H ? players::CellBit(next.Column + DX[next.Rotation], r2) : 0;
       nextBits = baseBits;
-      nextBits.mask[next.Colour1] |= b1;
-      nextBits.mask[next.Colour2] |= b2;
-      nextBits.colours |= (b1 != 0 ? 1u << next.Colour1 : 0) | (b2 != 0 ? 1u << next.Colour2 : 0);
-      auto below = [&](Bits b, int32_t c) {
-        return b == 0 ? 1 < e.VanishCount
-                      : !players::CellReaches(b, nextBits.mask[c], e.VanishCount);
-      };
-      if (!(below(b1, next.Colour1) && below(b2, next.Colour2))) continue;
+      if (!players::AddQuietTwin(nextBits, b1, next.Colour1, b2, next.Colour2, e.VanishCount)) {
+        continue;
+      }
       const TwinCells nextCells = {
           {next.Column, next.Column + DX[next.Rotation]}, {r1, r2}, {next.Colour1, next.Colour2}};
       if (depth == 2) {

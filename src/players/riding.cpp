@@ -177,9 +177,7 @@ void ReadPlacementsOn(const Engine& e, const BitField& f, const TwinMove* placem
     BitField g = f;
     const Bits b1 = CellBit(m.Column, r1);
     const Bits b2 = CellBit(x2, r2);
-    g.mask[m.Colour1] |= b1;
-    g.mask[m.Colour2] |= b2;
-    g.colours |= 1u << m.Colour1 | 1u << m.Colour2;
+    AddTwin(g, b1, m.Colour1, b2, m.Colour2);
     // Most placements vanish nothing: their two group tests are all there is to keep.
     const Group g1 = FloodGroup(b1, g.mask[m.Colour1]);
     const Group g2 = FloodGroup(b2, g.mask[m.Colour2]);
